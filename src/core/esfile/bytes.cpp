@@ -1,0 +1,103 @@
+#include "esfile/bytes.h"
+
+#include <algorithm>
+
+namespace vellum {
+
+void ByteReader::copyOut(void* out, size_t n) {
+    size_t have = std::min(n, remaining());
+    if (have) std::memcpy(out, data_.data() + pos_, have);
+    if (have < n) {
+        std::memset(static_cast<char*>(out) + have, 0, n - have);
+        pastEnd_ = true;
+    }
+    pos_ += have;
+    if (have < n) pos_ = data_.size();
+}
+
+std::string ByteReader::fixed(uint64_t n) {
+    size_t have = static_cast<size_t>(std::min<uint64_t>(n, remaining()));
+    std::string s(data_.data() + pos_, have);
+    pos_ += have;
+    if (have < n) {
+        pastEnd_ = true;
+        s.append(static_cast<size_t>(std::min<uint64_t>(n - have, kMaxPadding)), '\0');
+    }
+    return s;
+}
+
+std::string ByteReader::zstring(int64_t len) {
+    if (len <= 0) return {};
+    std::string s = fixed(static_cast<uint64_t>(len - 1));
+    skip(1);
+    return s;
+}
+
+void ByteReader::skip(uint64_t n) {
+    if (n > remaining()) {
+        pastEnd_ = true;
+        pos_ = data_.size();
+    } else {
+        pos_ += static_cast<size_t>(n);
+    }
+}
+
+void ByteWriter::fixed(std::string_view s, size_t n) {
+    if (s.size() >= n) {
+        buf_.append(s.data(), n);
+    } else {
+        buf_.append(s);
+        buf_.append(n - s.size(), '\0');
+    }
+}
+
+size_t ByteWriter::beginRecord(std::string_view t, int32_t size, int32_t header1, int32_t flags) {
+    size_t mark = buf_.size();
+    tag(t);
+    i32(size);
+    i32(header1);
+    i32(flags);
+    return mark;
+}
+
+void ByteWriter::endRecord(size_t mark) {
+    uint64_t body = buf_.size() - mark - 16;
+    uint32_t stored = static_cast<unsigned char>(buf_[mark + 4]) |
+                      (static_cast<uint32_t>(static_cast<unsigned char>(buf_[mark + 5])) << 8) |
+                      (static_cast<uint32_t>(static_cast<unsigned char>(buf_[mark + 6])) << 16) |
+                      (static_cast<uint32_t>(static_cast<unsigned char>(buf_[mark + 7])) << 24);
+    if (stored != body) {
+        patch32(mark + 4, static_cast<uint32_t>(body));
+        ++sizeRepairs_;
+    }
+}
+
+size_t ByteWriter::beginSub(std::string_view t) {
+    tag(t);
+    size_t mark = buf_.size();
+    u32(0);
+    return mark;
+}
+
+void ByteWriter::endSub(size_t mark) { patch32(mark, static_cast<uint32_t>(buf_.size() - mark - 4)); }
+
+void ByteWriter::zstringSub(std::string_view t, std::string_view s) {
+    tag(t);
+    u32(static_cast<uint32_t>(s.size() + 1));
+    raw(s);
+    u8(0);
+}
+
+void ByteWriter::textSub(std::string_view t, std::string_view s) {
+    tag(t);
+    u32(static_cast<uint32_t>(s.size()));
+    raw(s);
+}
+
+void ByteWriter::deleSub() {
+    tag("DELE");
+    u32(4);
+    u32(0);
+}
+
+} // namespace vellum

@@ -1,0 +1,138 @@
+// Little-endian reading from a file held in memory, and writing into a growing buffer.
+//
+// The reader never reads out of bounds: bytes asked for past the end of the data read as zero bytes, and the
+// reader remembers that it went past the end (the end-of-file condition of the reading loop). Strings are
+// never made longer than the bytes that are actually there, so a hostile length cannot make it allocate more
+// memory than the file holds.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+namespace vellum {
+
+class ByteReader {
+public:
+    ByteReader() = default;
+    explicit ByteReader(std::string_view data) : data_(data) {}
+
+    size_t position() const { return pos_; }
+    size_t size() const { return data_.size(); }
+    size_t remaining() const { return pos_ < data_.size() ? data_.size() - pos_ : 0; }
+    // True once a read has asked for bytes beyond the end of the data.
+    bool pastEnd() const { return pastEnd_; }
+
+    uint8_t u8() {
+        uint8_t v = 0;
+        copyOut(&v, 1);
+        return v;
+    }
+    uint16_t u16() { return static_cast<uint16_t>(u8() | (u8() << 8)); }
+    uint32_t u32() {
+        unsigned char b[4];
+        copyOut(b, 4);
+        return uint32_t(b[0]) | (uint32_t(b[1]) << 8) | (uint32_t(b[2]) << 16) | (uint32_t(b[3]) << 24);
+    }
+    int8_t i8() { return static_cast<int8_t>(u8()); }
+    int16_t i16() { return static_cast<int16_t>(u16()); }
+    int32_t i32() { return static_cast<int32_t>(u32()); }
+    uint64_t u64() {
+        uint64_t lo = u32();
+        return lo | (uint64_t(u32()) << 32);
+    }
+    float f32() {
+        uint32_t bits = u32();
+        float f;
+        std::memcpy(&f, &bits, 4);
+        return f;
+    }
+    // A record or subrecord tag: always 4 characters, zero bytes past the end.
+    std::string tag() { return fixed(4); }
+
+    // Exactly n characters when the data holds them; past the end the missing bytes are zero bytes, but at
+    // most kMaxPadding of them are materialised (the reader is past the end in any case).
+    std::string fixed(uint64_t n);
+    // Read into a caller-owned buffer of n bytes (missing bytes are zero).
+    void bytes(void* out, size_t n) { copyOut(out, n); }
+    // A zero-terminated string whose stored length (terminator included) is len: len-1 characters, then the
+    // terminator is skipped. A length of 0 reads nothing.
+    std::string zstring(int64_t len);
+    void skip(uint64_t n);
+
+    static constexpr size_t kMaxPadding = 1 << 16;
+
+private:
+    void copyOut(void* out, size_t n);
+
+    std::string_view data_;
+    size_t pos_ = 0;
+    bool pastEnd_ = false;
+};
+
+class ByteWriter {
+public:
+    std::string& buffer() { return buf_; }
+    const std::string& buffer() const { return buf_; }
+    size_t size() const { return buf_.size(); }
+    void reserve(size_t n) { buf_.reserve(n); }
+
+    void u8(uint8_t v) { buf_.push_back(static_cast<char>(v)); }
+    void u16(uint16_t v) {
+        u8(static_cast<uint8_t>(v));
+        u8(static_cast<uint8_t>(v >> 8));
+    }
+    void u32(uint32_t v) {
+        char b[4] = {char(v), char(v >> 8), char(v >> 16), char(v >> 24)};
+        buf_.append(b, 4);
+    }
+    void i8(int8_t v) { u8(static_cast<uint8_t>(v)); }
+    void i16(int16_t v) { u16(static_cast<uint16_t>(v)); }
+    void i32(int32_t v) { u32(static_cast<uint32_t>(v)); }
+    void u64(uint64_t v) {
+        u32(static_cast<uint32_t>(v));
+        u32(static_cast<uint32_t>(v >> 32));
+    }
+    void f32(float f) {
+        uint32_t bits;
+        std::memcpy(&bits, &f, 4);
+        u32(bits);
+    }
+    void raw(std::string_view s) { buf_.append(s); }
+    void raw(const void* p, size_t n) { buf_.append(static_cast<const char*>(p), n); }
+    // Exactly n characters: s cut or padded with zero bytes.
+    void fixed(std::string_view s, size_t n);
+    void tag(std::string_view t) { fixed(t, 4); }
+
+    // Records: the header is written with the stored Size. endRecord checks that the Size written describes
+    // the bytes that followed; if it does not (a store that was changed without its bookkeeping, or a damaged
+    // file), the Size is corrected so that the written file stays readable, and the repair is counted.
+    size_t beginRecord(std::string_view tag, int32_t size, int32_t header1, int32_t flags);
+    void endRecord(size_t mark);
+    uint64_t sizeRepairs() const { return sizeRepairs_; }
+
+    // Subrecords: the size field always describes the bytes that follow it. For every record read from a
+    // well-formed file this is the size that was stored.
+    size_t beginSub(std::string_view tag);
+    void endSub(size_t mark);
+    // A zero-terminated string subrecord: tag, size (characters + 1), characters, zero byte.
+    void zstringSub(std::string_view tag, std::string_view s);
+    // A subrecord holding the characters of s without a terminator.
+    void textSub(std::string_view tag, std::string_view s);
+    // The DELE subrecord of a deleted record: size 4, value 0.
+    void deleSub();
+
+private:
+    void patch32(size_t at, uint32_t v) {
+        for (int i = 0; i < 4; ++i) buf_[at + i] = static_cast<char>(v >> (8 * i));
+    }
+    std::string buf_;
+    uint64_t sizeRepairs_ = 0;
+};
+
+// A record counts as deleted when the low byte of its Flags is 20 or more.
+inline bool IsDeleted(int32_t flags) { return (static_cast<uint32_t>(flags) & 0xFFu) >= 20; }
+
+} // namespace vellum

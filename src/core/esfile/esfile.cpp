@@ -1,0 +1,330 @@
+#include "esfile/esfile.h"
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <system_error>
+#include <unordered_map>
+
+#include "esfile/safe_file.h"
+
+namespace vellum {
+
+namespace fs = std::filesystem;
+
+double TickMilliseconds() {
+    using namespace std::chrono;
+    return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
+}
+
+std::string FormatSeconds(double milliseconds) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.3f", milliseconds / 1000.0);
+    return buf;
+}
+
+std::string FileNamePart(const std::string& path) {
+    std::error_code ec;
+    fs::path p(path);
+    if (path.empty() || !fs::exists(p, ec)) return {};
+    return p.filename().string();
+}
+
+std::string UpperExtension(std::string_view fileName) {
+    std::string ext(fileName.substr(fileName.size() >= 3 ? fileName.size() - 3 : 0));
+    for (char& c : ext) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return ext;
+}
+
+int32_t FileTypeForName(std::string_view fileName) {
+    std::string ext = UpperExtension(fileName);
+    if (ext == "ESM") return kFileTypeMaster;
+    if (ext == "ESS") return kFileTypeSavedGame;
+    return kFileTypePlugin;
+}
+
+namespace {
+
+constexpr uint32_t TagId(std::string_view t) {
+    return uint32_t(uint8_t(t[0])) | (uint32_t(uint8_t(t[1])) << 8) | (uint32_t(uint8_t(t[2])) << 16) |
+           (uint32_t(uint8_t(t[3])) << 24);
+}
+
+using ReadHandler = void (*)(ByteReader&, std::string&, RecordStore&);
+
+// The tag of every record type the program reads, with the reader that fills its table.
+const std::unordered_map<uint32_t, ReadHandler>& Dispatch() {
+    static const std::unordered_map<uint32_t, ReadHandler> table = [] {
+        std::unordered_map<uint32_t, ReadHandler> t;
+#define VELLUM_PARSED(TAG)                                                                                   \
+    t[TagId(#TAG)] = [](ByteReader& r, std::string& tag, RecordStore& s) { AppendRecord(s.tbl##TAG, Read##TAG(r, tag)); };
+        VELLUM_PARSED(TES3)
+        VELLUM_PARSED(GMST)
+        VELLUM_PARSED(GLOB)
+        VELLUM_PARSED(CLAS)
+        VELLUM_PARSED(FACT)
+        VELLUM_PARSED(RACE)
+        VELLUM_PARSED(SOUN)
+        VELLUM_PARSED(SKIL)
+        VELLUM_PARSED(MGEF)
+        VELLUM_PARSED(SCPT)
+        VELLUM_PARSED(REGN)
+        VELLUM_PARSED(BSGN)
+        VELLUM_PARSED(LTEX)
+        VELLUM_PARSED(STAT)
+        VELLUM_PARSED(DOOR)
+        VELLUM_PARSED(MISC)
+        VELLUM_PARSED(WEAP)
+        VELLUM_PARSED(CONT)
+        VELLUM_PARSED(SPEL)
+        VELLUM_PARSED(ENCH)
+        VELLUM_PARSED(BODY)
+        VELLUM_PARSED(LIGH)
+        VELLUM_PARSED(ARMO)
+        VELLUM_PARSED(CLOT)
+        VELLUM_PARSED(REPA)
+        VELLUM_PARSED(ACTI)
+        VELLUM_PARSED(APPA)
+        VELLUM_PARSED(LOCK)
+        VELLUM_PARSED(PROB)
+        VELLUM_PARSED(INGR)
+        VELLUM_PARSED(BOOK)
+        VELLUM_PARSED(ALCH)
+        VELLUM_PARSED(LEVI)
+        VELLUM_PARSED(LEVC)
+        VELLUM_PARSED(SNDG)
+        VELLUM_PARSED(SSCR)
+        VELLUM_PARSED(PGRD)
+        VELLUM_PARSED(NPC_)
+        VELLUM_PARSED(CREA)
+        VELLUM_PARSED(CELL)
+#undef VELLUM_PARSED
+        t[TagId("DIAL")] = [](ByteReader& r, std::string& tag, RecordStore& s) {
+            AppendRecord(s.tblDIAL, ReadDIAL(r, tag, s));
+        };
+        t[TagId("INFO")] = [](ByteReader& r, std::string& tag, RecordStore& s) {
+            AppendRecord(s.tblINFO, ReadINFO(r, tag, s));
+        };
+        t[TagId("LAND")] = [](ByteReader& r, std::string& tag, RecordStore& s) {
+            AppendRecord(s.tblLAND, ReadOpaque(r, tag, false));
+        };
+#define VELLUM_SAVED(TAG)                                                                                    \
+    t[TagId(#TAG)] = [](ByteReader& r, std::string& tag, RecordStore& s) {                                   \
+        AppendRecord(s.tbl##TAG, ReadOpaque(r, tag, false));                                                 \
+    };
+        VELLUM_SAVED_GAME_TAGS(VELLUM_SAVED)
+#undef VELLUM_SAVED
+        return t;
+    }();
+    return table;
+}
+
+std::string UnknownRecordQuestion(size_t tagOffset, const std::string& tag) {
+    return "Unknown record encountered at address: " + std::to_string(tagOffset) +
+           ".\r\nContinue reading? Cancel is Yes To All.\r\nRecord Name: \"" + tag + "\"";
+}
+
+} // namespace
+
+double ReadESBytes(std::string_view bytes, RecordStore& store, Ui& ui, int32_t& recordCount, bool trimAfterwards) {
+    double start = TickMilliseconds();
+    double promptTime = 0;
+    recordCount = 0;
+    ClearStore(store);
+    ui.setProgress(0);
+    const auto& dispatch = Dispatch();
+    const double length = bytes.empty() ? 1.0 : static_cast<double>(bytes.size());
+    ByteReader r(bytes);
+    std::string pendingTag = r.tag();
+    while (!r.pastEnd()) {
+        ui.setProgress(static_cast<float>(static_cast<double>(r.position() + 1) / length));
+        auto it = dispatch.find(TagId(pendingTag));
+        if (it != dispatch.end()) {
+            it->second(r, pendingTag, store);
+        } else {
+            if (!store.yesToAll) {
+                double promptStart = TickMilliseconds();
+                Answer a = ui.messageBox(UnknownRecordQuestion(r.position() - 4, pendingTag), kProgramTitle,
+                                         Buttons::YesNoCancel, Icon::None, Ask::UnknownRecord);
+                if (a == Answer::No) {
+                    ClearStore(store);
+                    return 0;
+                }
+                if (a == Answer::Cancel) store.yesToAll = true;
+                promptTime = TickMilliseconds() - promptStart;
+            }
+            // Unknown records keep their bytes, so that saving writes them back whole.
+            AppendRecord(store.tblUnknown, ReadOpaque(r, pendingTag, false));
+        }
+        ++recordCount;
+    }
+    if (trimAfterwards) TrimStore(store);
+    store.yesToAll = false;
+    return TickMilliseconds() - start - promptTime;
+}
+
+double ReadESFile(const std::string& fileName, RecordStore& store, Ui& ui, int32_t& recordCount,
+                  bool trimAfterwards) {
+    double start = TickMilliseconds();
+    std::string ext = UpperExtension(fileName);
+    if (ext.substr(0, 2) != "ES") {
+        ui.messageBox("The selected file is invalid.", kProgramTitle, Buttons::OK, Icon::None, Ask::Message);
+        recordCount = 0;
+        return -1;
+    }
+    std::string bytes;
+    std::string error;
+    if (!ReadWholeFile(fileName, bytes, error)) {
+        ui.messageBox("The file \"" + fileName + "\" could not be read: " + error + ".", kProgramTitle,
+                      Buttons::OK, Icon::Critical, Ask::Error);
+        recordCount = 0;
+        return -1;
+    }
+    double loaded = TickMilliseconds() - start;
+    double t = ReadESBytes(bytes, store, ui, recordCount, trimAfterwards);
+    return t > 0 ? t + loaded : t;
+}
+
+std::string BuildESFile(const RecordStore& s, Ui& ui, int32_t recordCount, int32_t fileType,
+                        uint64_t* sizeRepairs) {
+    ByteWriter w;
+    size_t estimate = 0;
+    for (const OpaqueRecord& rec : s.tblLAND) estimate += rec.Data.size() + 16;
+    w.reserve(estimate + 1024 * 1024);
+
+    // Progress counts the records written out of all records.
+    size_t total = 1;
+#define VELLUM_SIZE_TABLE(TAG, TABLE, TYPE, LABEL) total += s.TABLE.size();
+    VELLUM_TABLES(VELLUM_SIZE_TABLE)
+#undef VELLUM_SIZE_TABLE
+    size_t done = 0;
+    auto progress = [&] { ui.setProgress(static_cast<double>(done) / static_cast<double>(total)); };
+    auto each = [&](const auto& table, auto&& writeOne, bool perRecordProgress) {
+        for (const auto& rec : table) {
+            if (perRecordProgress) progress();
+            writeOne(rec);
+            ++done;
+        }
+        progress();
+    };
+
+    for (const TES3Record& h : s.tblTES3) WriteTES3(w, h, recordCount, fileType), ++done;
+    progress();
+#define VELLUM_WRITE(TAG) each(s.tbl##TAG, [&](const auto& rec) { Write##TAG(w, rec); }, false);
+    VELLUM_WRITE(GMST)
+    VELLUM_WRITE(GLOB)
+    VELLUM_WRITE(CLAS)
+    VELLUM_WRITE(FACT)
+    VELLUM_WRITE(RACE)
+    VELLUM_WRITE(SOUN)
+    VELLUM_WRITE(SKIL)
+    VELLUM_WRITE(MGEF)
+    each(s.tblSCPT, [&](const SCPTRecord& rec) { WriteSCPT(w, rec, fileType != kFileTypeSavedGame); }, false);
+    VELLUM_WRITE(REGN)
+    VELLUM_WRITE(BSGN)
+    VELLUM_WRITE(LTEX)
+    VELLUM_WRITE(STAT)
+    VELLUM_WRITE(DOOR)
+    VELLUM_WRITE(MISC)
+    VELLUM_WRITE(WEAP)
+    VELLUM_WRITE(CONT)
+    VELLUM_WRITE(SPEL)
+    VELLUM_WRITE(ENCH)
+    VELLUM_WRITE(BODY)
+    VELLUM_WRITE(LIGH)
+    VELLUM_WRITE(ARMO)
+    VELLUM_WRITE(CLOT)
+    VELLUM_WRITE(REPA)
+    VELLUM_WRITE(ACTI)
+    VELLUM_WRITE(APPA)
+    VELLUM_WRITE(LOCK)
+    VELLUM_WRITE(PROB)
+    VELLUM_WRITE(INGR)
+    VELLUM_WRITE(BOOK)
+    VELLUM_WRITE(ALCH)
+    VELLUM_WRITE(LEVI)
+    VELLUM_WRITE(LEVC)
+    VELLUM_WRITE(SNDG)
+    VELLUM_WRITE(SSCR)
+    VELLUM_WRITE(NPC_)
+    VELLUM_WRITE(CREA)
+#undef VELLUM_WRITE
+    each(s.tblCELL, [&](const CELLRecord& rec) { WriteCELL(w, rec, ui); }, true);
+    each(s.tblLAND, [&](const OpaqueRecord& rec) { WriteOpaque(w, rec); }, true);
+    each(s.tblPGRD, [&](const PGRDRecord& rec) { WritePGRD(w, rec); }, false);
+    {
+        InfoIndex index = BuildInfoIndex(s);
+        each(s.tblDIAL, [&](const DIALRecord& rec) { WriteDIAL(w, rec, s, index); }, true);
+        done += s.tblINFO.size();
+    }
+#define VELLUM_WRITE_SAVED(TAG) each(s.tbl##TAG, [&](const OpaqueRecord& rec) { WriteOpaque(w, rec); }, false);
+    VELLUM_SAVED_GAME_TAGS(VELLUM_WRITE_SAVED)
+#undef VELLUM_WRITE_SAVED
+    each(s.tblUnknown, [&](const OpaqueRecord& rec) { WriteOpaque(w, rec); }, true);
+    if (sizeRepairs) *sizeRepairs = w.sizeRepairs();
+    return std::move(w.buffer());
+}
+
+double WriteESFile(const std::string& fileName, const RecordStore& store, Ui& ui, int32_t recordCount) {
+    if (UpperExtension(fileName) == "ESS") {
+        Answer a = ui.messageBox("Writing ESS files is not fully supported right now. Doing so is very likely to "
+                                 "produce an unusable file. Are you sure you want to continue?",
+                                 kProgramTitle, Buttons::YesNo, Icon::None, Ask::WriteSavedGame);
+        if (a != Answer::Yes) return -1;
+    }
+    double start = TickMilliseconds();
+    ui.setProgress(0);
+    std::string bytes = BuildESFile(store, ui, recordCount, FileTypeForName(fileName));
+    std::string error;
+    if (!ReplaceFileSafely(fileName, bytes, error)) {
+        ui.messageBox("The file \"" + fileName + "\" could not be written: " + error +
+                          ".\r\nNothing has been changed on disk.",
+                      kProgramTitle, Buttons::OK, Icon::Critical, Ask::Error);
+        return -2;
+    }
+    return TickMilliseconds() - start;
+}
+
+bool IsParsedRecordTag(std::string_view tag) {
+    if (tag.size() != 4 || tag == "LAND") return false;
+    const uint32_t id = TagId(tag);
+#define VELLUM_IS_SAVED(TAG)                                                                                 \
+    if (id == TagId(#TAG)) return false;
+    VELLUM_SAVED_GAME_TAGS(VELLUM_IS_SAVED)
+#undef VELLUM_IS_SAVED
+    return Dispatch().count(id) > 0;
+}
+
+bool CheckWellFormed(std::string_view bytes, std::string* why) {
+    auto fail = [&](size_t at, const std::string& what) {
+        if (why) *why = what + " at offset " + std::to_string(at);
+        return false;
+    };
+    size_t pos = 0;
+    ByteReader r(bytes);
+    while (pos < bytes.size()) {
+        if (bytes.size() - pos < 16) return fail(pos, "a record header cut short");
+        r = ByteReader(bytes.substr(pos));
+        std::string tag = r.tag();
+        uint64_t size = r.u32();
+        if (size > bytes.size() - pos - 16) return fail(pos, "record " + tag + " runs past the end of the file");
+        size_t sub = pos + 16, end = pos + 16 + static_cast<size_t>(size);
+        while (IsParsedRecordTag(tag) && sub < end) {
+            if (end - sub < 8) return fail(sub, "a subrecord header cut short in record " + tag);
+            ByteReader sr(bytes.substr(sub, 8));
+            std::string stag = sr.tag();
+            uint64_t ssize = sr.u32();
+            if (ssize > end - sub - 8)
+                return fail(sub, "subrecord " + stag + " runs past the end of record " + tag);
+            sub += 8 + static_cast<size_t>(ssize);
+        }
+        pos = end;
+    }
+    return true;
+}
+
+} // namespace vellum

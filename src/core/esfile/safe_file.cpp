@@ -1,0 +1,137 @@
+#include "esfile/safe_file.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <random>
+#include <system_error>
+
+#if defined(_WIN32)
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace vellum {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Describe(int err) { return err ? std::string(std::strerror(err)) : std::string("unknown error"); }
+
+bool HasNoWriteBits(const fs::path& p) {
+    std::error_code ec;
+    fs::perms pr = fs::status(p, ec).permissions();
+    if (ec || pr == fs::perms::unknown) return false;
+    return (pr & (fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write)) == fs::perms::none;
+}
+
+// Flushes the written bytes to the disk itself where the platform offers it.
+bool SyncToDisk(std::FILE* f) {
+#if defined(_WIN32)
+    return _commit(_fileno(f)) == 0;
+#else
+    return fsync(fileno(f)) == 0;
+#endif
+}
+
+} // namespace
+
+bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& error) {
+    std::error_code ec;
+    if (fs::is_directory(path, ec)) {
+        error = "it is a folder";
+        return false;
+    }
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) {
+        error = Describe(errno);
+        return false;
+    }
+    bytes.clear();
+    if (std::fseek(f, 0, SEEK_END) == 0) {
+        long n = std::ftell(f);
+        if (n > 0) bytes.resize(static_cast<size_t>(n));
+        std::fseek(f, 0, SEEK_SET);
+    }
+    size_t got = bytes.empty() ? 0 : std::fread(bytes.data(), 1, bytes.size(), f);
+    bytes.resize(got);
+    // A file whose size could not be told in advance (a pipe, a special file) is read to its end in pieces.
+    char chunk[65536];
+    size_t more;
+    while ((more = std::fread(chunk, 1, sizeof chunk, f)) > 0) bytes.append(chunk, more);
+    bool bad = std::ferror(f) != 0;
+    int err = errno;
+    std::fclose(f);
+    if (bad) {
+        error = Describe(err);
+        return false;
+    }
+    return true;
+}
+
+bool ReplaceFileSafely(const std::string& path, std::string_view bytes, std::string& error) {
+    std::error_code ec;
+    fs::path target(path);
+    if (path.empty()) {
+        error = "no file name was given";
+        return false;
+    }
+    if (fs::is_directory(target, ec)) {
+        error = "a folder of that name is in the way";
+        return false;
+    }
+    fs::path folder = target.parent_path();
+    if (folder.empty()) folder = ".";
+    if (!fs::is_directory(folder, ec)) {
+        error = "the folder \"" + folder.string() + "\" does not exist";
+        return false;
+    }
+    if (fs::exists(target, ec) && HasNoWriteBits(target)) {
+        error = "the file is read-only";
+        return false;
+    }
+    if (HasNoWriteBits(folder)) {
+        error = "the folder \"" + folder.string() + "\" is not writable";
+        return false;
+    }
+
+    std::random_device rd;
+    fs::path temp;
+    std::FILE* f = nullptr;
+    for (int attempt = 0; attempt < 16 && !f; ++attempt) {
+        temp = folder / (target.filename().string() + ".vellum-" + std::to_string(rd() % 1000000) + ".tmp");
+        if (fs::exists(temp, ec)) continue;
+        f = std::fopen(temp.string().c_str(), "wb");
+    }
+    if (!f) {
+        error = "a new file could not be created in \"" + folder.string() + "\": " + Describe(errno);
+        return false;
+    }
+    bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    int err = ok ? 0 : errno;
+    if (ok && std::fflush(f) != 0) ok = false, err = errno;
+    if (ok && !SyncToDisk(f)) ok = false, err = errno;
+    if (std::fclose(f) != 0 && ok) ok = false, err = errno;
+    if (!ok) {
+        fs::remove(temp, ec);
+        error = "writing failed (" + Describe(err) + ")";
+        return false;
+    }
+    if (fs::exists(target, ec)) {
+        // The new file keeps the permissions of the one it replaces.
+        fs::permissions(temp, fs::status(target, ec).permissions(), ec);
+    }
+    fs::rename(temp, target, ec);
+    if (ec) {
+        std::string why = ec.message();
+        fs::remove(temp, ec);
+        error = "the new file could not replace the old one (" + why + ")";
+        return false;
+    }
+    return true;
+}
+
+} // namespace vellum

@@ -1,0 +1,301 @@
+// Reading and writing whole files: the name check, the reading loop, unknown records, the header, raw
+// records, damaged input and safe saving.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "esfile/esfile.h"
+#include "esfile/safe_file.h"
+#include "fixture_builder.h"
+#include "test_util.h"
+
+using namespace vellum;
+using namespace fixture;
+using testutil::TempDir;
+
+namespace {
+
+// A landscape record of n + 8 data bytes.
+std::string Land(size_t n, char fill = 'x') { return Record("LAND", Sub("VHGT", std::string(n, fill))); }
+
+} // namespace
+
+TEST(ReadDriver, NameCheckLooksAtTheFirstTwoOfTheLastThreeCharacters) {
+    TempDir dir;
+    std::string bytes = File({Land(4)});
+    for (const char* name : {"PLUGIN.ESP", "a.esm", "save.ess", "x.esd", "data.es1"}) {
+        testutil::WriteFile(dir.file(name), bytes);
+        RecordStore s;
+        FakeUi ui;
+        int32_t count = -5;
+        EXPECT_GE(ReadESFile(dir.file(name), s, ui, count, false), 0) << name;
+        EXPECT_EQ(count, 2) << name;
+        EXPECT_TRUE(ui.messages.empty()) << name;
+    }
+    for (const char* name : {"notes.txt", "archive.bsa"}) {
+        testutil::WriteFile(dir.file(name), bytes);
+        RecordStore s;
+        ClearStore(s);
+        AppendRecord(s.tblLAND, OpaqueRecord{"LAND", 0, 0, 0, "keep"});
+        FakeUi ui;
+        int32_t count = 7;
+        EXPECT_EQ(ReadESFile(dir.file(name), s, ui, count, false), -1) << name;
+        EXPECT_EQ(count, 0);
+        ASSERT_EQ(ui.messages.size(), 1u);
+        EXPECT_EQ(ui.messages[0].text, "The selected file is invalid.");
+        EXPECT_EQ(ui.messages[0].title, "Vellum");
+        EXPECT_EQ(s.tblLAND.front().Data, "keep") << "a refused file leaves the store untouched";
+    }
+}
+
+TEST(ReadDriver, MissingFileIsRefusedWithAMessageAndTheStoreKept) {
+    TempDir dir;
+    RecordStore s;
+    ClearStore(s);
+    AppendRecord(s.tblLAND, OpaqueRecord{"LAND", 0, 0, 0, "keep"});
+    FakeUi ui;
+    int32_t count = 3;
+    EXPECT_EQ(ReadESFile(dir.file("gone.esp"), s, ui, count, false), -1);
+    EXPECT_EQ(count, 0);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_NE(ui.messages[0].text.find("could not be read"), std::string::npos);
+    EXPECT_EQ(s.tblLAND.front().Data, "keep");
+}
+
+TEST(ReadDriver, CountsRecordsAndKeepsTheSpareElementUntilTrimmed) {
+    std::string bytes = File({Land(3), Land(5), Land(7)});
+    RecordStore s;
+    FakeUi ui;
+    int32_t count = 0;
+    ReadESBytes(bytes, s, ui, count, false);
+    EXPECT_EQ(count, 4);
+    EXPECT_EQ(s.tblLAND.size(), 4u) << "upper bound 3 before trimming";
+    EXPECT_EQ(s.tblGLOB.size(), 1u);
+    EXPECT_EQ(s.tblLAND[2].Data.size(), 15u);
+    ReadESBytes(bytes, s, ui, count, true);
+    EXPECT_EQ(s.tblLAND.size(), 3u);
+    EXPECT_TRUE(s.tblGLOB.empty());
+    EXPECT_FALSE(ui.progress.empty());
+    EXPECT_LE(ui.progress.back(), 1.0);
+}
+
+TEST(ReadDriver, EmptyFileReadsNothing) {
+    RecordStore s;
+    FakeUi ui;
+    int32_t count = 9;
+    EXPECT_GE(ReadESBytes("", s, ui, count, false), 0);
+    EXPECT_EQ(count, 0);
+    EXPECT_EQ(s.tblTES3.size(), 1u) << "one empty element per table";
+}
+
+TEST(UnknownRecords, PromptTextAddressAndAnswers) {
+    // Header, then a FOOO record whose tag starts at byte 1000.
+    std::string header = Header(3);
+    std::string filler = Land(1000 - header.size() - 24);
+    std::string bytes = header + filler + Record("FOOO", "abc") + Record("BARR", "de");
+    ASSERT_EQ(bytes.substr(1000, 4), "FOOO");
+
+    RecordStore s;
+    FakeUi yes;
+    yes.answers = {Answer::Yes, Answer::Yes};
+    int32_t count = 0;
+    ReadESBytes(bytes, s, yes, count, true);
+    ASSERT_EQ(yes.messages.size(), 2u) << "one question per unknown record";
+    EXPECT_EQ(yes.messages[0].text,
+              "Unknown record encountered at address: 1000.\r\nContinue reading? Cancel is Yes To All.\r\n"
+              "Record Name: \"FOOO\"");
+    EXPECT_EQ(yes.messages[0].buttons, Buttons::YesNoCancel);
+    EXPECT_EQ(yes.messages[0].kind, Ask::UnknownRecord);
+    EXPECT_EQ(count, 4);
+    ASSERT_EQ(s.tblUnknown.size(), 2u);
+    EXPECT_EQ(s.tblUnknown[0].Tag, "FOOO");
+    EXPECT_EQ(s.tblUnknown[0].Data, "abc") << "unknown records keep their bytes";
+
+    FakeUi all;
+    all.answers = {Answer::Cancel};
+    ReadESBytes(bytes, s, all, count, true);
+    EXPECT_EQ(all.messages.size(), 1u) << "Cancel answers yes to all";
+    EXPECT_EQ(s.tblUnknown.size(), 2u);
+    EXPECT_FALSE(s.yesToAll) << "reset at the end of the read";
+
+    FakeUi no;
+    no.answers = {Answer::No};
+    EXPECT_EQ(ReadESBytes(bytes, s, no, count, true), 0);
+    EXPECT_EQ(count, 2) << "the records before the unknown one";
+    EXPECT_EQ(s.tblLAND.size(), 1u) << "the store is emptied (one spare element each)";
+    EXPECT_EQ(RecordCountOf(s, s.tblLAND), 0);
+}
+
+TEST(UnknownRecords, AreWrittenBackWholeAndLast) {
+    std::string unknown = Record("ZZZZ", "payload", 0, 77);
+    std::string bytes = File({unknown, Land(10)});
+    std::string out = testutil::RoundTrip(bytes);
+    EXPECT_EQ(out, File({Land(10), unknown}));
+}
+
+TEST(Header, TwoMastersSurviveAndAnnouncedCountFollowsTotal) {
+    std::vector<Master> masters = {{"Morrowind.esm", 79837557}, {"Tribunal.esm", 4565686}};
+    std::string bytes = File({Land(4), Land(8)}, 0, masters);
+    RecordStore s;
+    int32_t count = testutil::Load(bytes, s);
+    ASSERT_EQ(s.tblTES3.size(), 1u);
+    const TES3Record& h = s.tblTES3[0];
+    ASSERT_EQ(h.Masters.size(), 2u);
+    EXPECT_EQ(h.Masters[1].Name, "Tribunal.esm");
+    EXPECT_EQ(h.Masters[1].MASTLen, 13);
+    EXPECT_EQ(h.NumRecords, 2);
+    EXPECT_EQ(h.Author.substr(0, 6), "tester");
+    EXPECT_EQ(h.Author.size(), 32u);
+    EXPECT_EQ(testutil::Save(s, count), bytes);
+    // Saved as a master: file type 1; the count announced is the total given minus one.
+    std::string esm = testutil::Save(s, 500, kFileTypeMaster);
+    RecordStore back;
+    testutil::Load(esm, back);
+    EXPECT_EQ(back.tblTES3[0].FileType, 1);
+    EXPECT_EQ(back.tblTES3[0].NumRecords, 499);
+    EXPECT_EQ(FileTypeForName("x.ess"), 32);
+    EXPECT_EQ(FileTypeForName("x.ESM"), 1);
+    EXPECT_EQ(FileTypeForName("x.esd"), 0);
+}
+
+TEST(Header, SavedGamePartsAreWrittenInFixedOrderAndDeletedHeaderIsShort) {
+    std::string gmdt = Sub("GMDT", std::string(24, '\1') + Fixed("Balmora", 64) + U32(5) + Fixed("player", 32));
+    std::string scrd = Sub("SCRD", std::string(20, '\2'));
+    std::string scrs = Sub("SCRS", std::string(65536, '\3'));
+    std::string hedr = Hedr(32, 0);
+    // Read in the order SCRS, GMDT, SCRD; written back GMDT, SCRD, SCRS.
+    std::string in = Record("TES3", hedr + scrs + gmdt + scrd);
+    std::string out = testutil::RoundTrip(in, kFileTypeSavedGame);
+    EXPECT_EQ(out, Record("TES3", Hedr(32, 0) + gmdt + scrd + scrs));
+
+    std::string plain = Record("TES3", Hedr(0, 0));
+    EXPECT_EQ(testutil::RoundTrip(plain), plain) << "a plugin without saved-game parts gets none";
+
+    std::string deleted = Record("TES3", Hedr(0, 0) + ZSub("MAST", "a.esm") + Sub("DATA", std::string(8, '\0')), 32);
+    EXPECT_EQ(testutil::RoundTrip(deleted), Record("TES3", Hedr(0, 0) + Dele(), 32));
+}
+
+TEST(OpaqueRecords, LandAndSavedGameRecordsRoundTrip) {
+    std::string land = Land(92, 'q');
+    RecordStore s;
+    testutil::Load(File({land, Record("QUES", "quest-bytes", 0, 9)}), s);
+    ASSERT_EQ(s.tblLAND.size(), 1u);
+    EXPECT_EQ(s.tblLAND[0].Data.size(), 100u);
+    ByteWriter w;
+    WriteOpaque(w, s.tblLAND[0]);
+    EXPECT_EQ(w.buffer(), land);
+    EXPECT_EQ(w.buffer().size(), 116u);
+    ASSERT_EQ(s.tblQUES.size(), 1u);
+    EXPECT_EQ(s.tblQUES[0].Header1, 9);
+}
+
+TEST(OpaqueRecords, SkippingStepsOverTheData) {
+    std::string bytes = Record("ABCD", "0123456789") + "NEXT";
+    ByteReader r(bytes);
+    std::string tag = r.tag();
+    OpaqueRecord rec = ReadOpaque(r, tag, true);
+    EXPECT_TRUE(rec.Data.empty());
+    EXPECT_EQ(rec.Size, 10);
+    EXPECT_EQ(tag, "NEXT");
+}
+
+TEST(WriteDriver, TablesAreWrittenInTheFixedOrder) {
+    std::string unknown = Record("XXXX", "u");
+    std::string ques = Record("QUES", "q");
+    std::string land = Land(2);
+    std::string file = File({unknown, ques, land});
+    EXPECT_EQ(testutil::RoundTrip(file), File({land, ques, unknown}));
+}
+
+TEST(WriteDriver, SavedGameWarningAndFailedSavesLeaveFilesAlone) {
+    TempDir dir;
+    RecordStore s;
+    int32_t count = testutil::Load(File({Land(5)}), s);
+    {
+        FakeUi ui;
+        ui.answers = {Answer::No};
+        EXPECT_EQ(WriteESFile(dir.file("game.ess"), s, ui, count), -1);
+        ASSERT_EQ(ui.messages.size(), 1u);
+        EXPECT_EQ(ui.messages[0].text, "Writing ESS files is not fully supported right now. Doing so is very likely "
+                                       "to produce an unusable file. Are you sure you want to continue?");
+        EXPECT_FALSE(std::filesystem::exists(dir.file("game.ess")));
+    }
+    {
+        FakeUi ui;
+        ui.answers = {Answer::Yes};
+        EXPECT_GE(WriteESFile(dir.file("game.ess"), s, ui, count), 0);
+        RecordStore back;
+        testutil::Load(testutil::ReadFile(dir.file("game.ess")), back);
+        EXPECT_EQ(back.tblTES3[0].FileType, 32);
+    }
+    // A target in a folder that does not exist, a target that is a folder, a read-only target and a
+    // read-only folder: nothing is replaced, nothing is left behind, and the message says why.
+    std::string original = testutil::ReadFile(dir.file("game.ess"));
+    std::filesystem::create_directory(dir.file("adir.esp"));
+    std::filesystem::create_directory(dir.file("locked"));
+    testutil::WriteFile(dir.file("locked/in.esp"), original);
+    testutil::WriteFile(dir.file("ro.esp"), original);
+    std::filesystem::permissions(dir.file("ro.esp"), std::filesystem::perms::owner_read);
+    std::filesystem::permissions(dir.file("locked"),
+                                 std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    for (const std::string& target : {dir.file("missing/out.esp"), dir.file("adir.esp"), dir.file("ro.esp"),
+                                      dir.file("locked/in.esp")}) {
+        FakeUi ui;
+        EXPECT_EQ(WriteESFile(target, s, ui, count), -2) << target;
+        ASSERT_EQ(ui.messages.size(), 1u) << target;
+        EXPECT_NE(ui.messages[0].text.find("could not be written"), std::string::npos);
+    }
+    EXPECT_EQ(testutil::ReadFile(dir.file("ro.esp")), original);
+    EXPECT_EQ(testutil::ReadFile(dir.file("locked/in.esp")), original);
+    std::filesystem::permissions(dir.file("locked"), std::filesystem::perms::owner_all);
+    size_t files = 0;
+    for (auto& e : std::filesystem::recursive_directory_iterator(dir.path())) files += e.is_regular_file();
+    EXPECT_EQ(files, 3u) << "no temporary file is left behind";
+}
+
+TEST(WriteDriver, ReplacesAnExistingFileCompletely) {
+    TempDir dir;
+    testutil::WriteFile(dir.file("a.esp"), std::string(100000, 'z'));
+    RecordStore s;
+    int32_t count = testutil::Load(File({Land(5)}), s);
+    FakeUi ui;
+    ASSERT_GE(WriteESFile(dir.file("a.esp"), s, ui, count), 0);
+    EXPECT_EQ(testutil::ReadFile(dir.file("a.esp")), File({Land(5)}));
+}
+
+// Damaged input: truncated at every length, random bytes, absurd sizes. Reading never fails hard, and
+// whatever was read is written as a well-formed file that reads back to the same bytes.
+TEST(DamagedInput, TruncatedFilesReadAndSaveWellFormed) {
+    std::string bytes = File({Land(40), Record("QUES", Sub("DATA", "q")), Record("WXYZ", "unknown")});
+    for (size_t n = 0; n <= bytes.size(); ++n) {
+        std::string cut = bytes.substr(0, n);
+        std::string once = testutil::RoundTrip(cut);
+        EXPECT_EQ(testutil::RoundTrip(once), once) << "cut at " << n;
+    }
+}
+
+TEST(DamagedInput, RandomBytesAndAbsurdSizes) {
+    std::mt19937 rng(1234);
+    for (int round = 0; round < 300; ++round) {
+        std::string junk(rng() % 400, '\0');
+        for (char& c : junk) c = static_cast<char>(rng());
+        if (round % 3 == 0) junk = Header(1) + junk;
+        std::string once = testutil::RoundTrip(junk);
+        EXPECT_EQ(testutil::RoundTrip(once), once) << "round " << round;
+    }
+    // A record announcing 4 GB in a tiny file: read, no huge allocation, written back consistent.
+    std::string huge = Header(1) + RecordWithSize("LAND", 0xFFFFFFF0u, "tiny");
+    std::string once = testutil::RoundTrip(huge);
+    EXPECT_LT(once.size(), 1000u);
+    EXPECT_EQ(testutil::RoundTrip(once), once);
+}
+
+TEST(WellFormed, DetectsSizeMismatches) {
+    std::string why;
+    EXPECT_TRUE(CheckWellFormed(File({Land(3)}), &why));
+    EXPECT_FALSE(CheckWellFormed(RecordWithSize("LAND", 10, "abc"), &why));
+    EXPECT_NE(why.find("LAND"), std::string::npos);
+    EXPECT_FALSE(CheckWellFormed(Record("GLOB", SubWithSize("NAME", 50, "ab")), &why));
+    EXPECT_TRUE(CheckWellFormed(Record("LAND", "raw bytes are not looked into"), &why));
+    EXPECT_FALSE(CheckWellFormed(File({Land(3)}) + "xy", &why));
+}
