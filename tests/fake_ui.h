@@ -17,7 +17,7 @@ struct ShownMessage {
 };
 
 class FakeUi : public vellum::Ui {
-public:
+  public:
     std::deque<vellum::Answer> answers;                 // next answers to questions; empty: default
     vellum::Answer defaultAnswer = vellum::Answer::Yes; // for questions when the queue is empty
     std::deque<std::optional<std::string>> inputs;      // next answers to input boxes
@@ -40,7 +40,8 @@ public:
         answers.pop_front();
         return a;
     }
-    std::optional<std::string> inputBox(std::string_view prompt, std::string_view, std::string_view def) override {
+    std::optional<std::string> inputBox(std::string_view prompt, std::string_view,
+                                        std::string_view def) override {
         inputPrompts.emplace_back(prompt);
         if (inputs.empty()) return std::string(def);
         auto a = inputs.front();
@@ -53,8 +54,10 @@ public:
     }
     void editResult(vellum::ResultEdit& e) override {
         resultEdits.push_back(e);
-        if (onEditResult) onEditResult(e);
-        else e.fiAccept = "2";
+        if (onEditResult)
+            onEditResult(e);
+        else
+            e.fiAccept = "2";
     }
     void setProgress(double f) override { progress.push_back(f); }
     void appendLog(std::string_view line) override { log.emplace_back(line); }

@@ -12,12 +12,19 @@
 namespace fixture {
 
 // Little-endian encoders.
-inline std::string U8(uint8_t v) { return std::string(1, static_cast<char>(v)); }
-inline std::string U16(uint16_t v) { return {static_cast<char>(v), static_cast<char>(v >> 8)}; }
-inline std::string U32(uint32_t v) {
-    return {static_cast<char>(v), static_cast<char>(v >> 8), static_cast<char>(v >> 16), static_cast<char>(v >> 24)};
+inline std::string U8(uint8_t v) {
+    return std::string(1, static_cast<char>(v));
 }
-inline std::string I32(int32_t v) { return U32(static_cast<uint32_t>(v)); }
+inline std::string U16(uint16_t v) {
+    return {static_cast<char>(v), static_cast<char>(v >> 8)};
+}
+inline std::string U32(uint32_t v) {
+    return {static_cast<char>(v), static_cast<char>(v >> 8), static_cast<char>(v >> 16),
+            static_cast<char>(v >> 24)};
+}
+inline std::string I32(int32_t v) {
+    return U32(static_cast<uint32_t>(v));
+}
 inline std::string F32(float f) {
     uint32_t b;
     std::memcpy(&b, &f, 4);
@@ -29,7 +36,9 @@ inline std::string Fixed(std::string_view s, size_t n) {
     r.resize(n, '\0');
     return r;
 }
-inline std::string Z(std::string_view s) { return std::string(s) + '\0'; } // with its terminating zero
+inline std::string Z(std::string_view s) {
+    return std::string(s) + '\0';
+} // with its terminating zero
 
 // A subrecord: tag, 32-bit size of data, data.
 inline std::string Sub(std::string_view tag, std::string_view data) {
@@ -39,14 +48,21 @@ inline std::string Sub(std::string_view tag, std::string_view data) {
 inline std::string SubWithSize(std::string_view tag, uint32_t size, std::string_view data) {
     return std::string(tag) + U32(size) + std::string(data);
 }
-inline std::string ZSub(std::string_view tag, std::string_view s) { return Sub(tag, Z(s)); }
-inline std::string Dele() { return Sub("DELE", U32(0)); }
+inline std::string ZSub(std::string_view tag, std::string_view s) {
+    return Sub(tag, Z(s));
+}
+inline std::string Dele() {
+    return Sub("DELE", U32(0));
+}
 
 // A record whose Size is the bytes of its subrecords.
-inline std::string Record(std::string_view tag, std::string_view body, uint32_t flags = 0, uint32_t header1 = 0) {
-    return std::string(tag) + U32(static_cast<uint32_t>(body.size())) + U32(header1) + U32(flags) + std::string(body);
+inline std::string Record(std::string_view tag, std::string_view body, uint32_t flags = 0,
+                          uint32_t header1 = 0) {
+    return std::string(tag) + U32(static_cast<uint32_t>(body.size())) + U32(header1) + U32(flags) +
+           std::string(body);
 }
-inline std::string RecordWithSize(std::string_view tag, uint32_t size, std::string_view body, uint32_t flags = 0) {
+inline std::string RecordWithSize(std::string_view tag, uint32_t size, std::string_view body,
+                                  uint32_t flags = 0) {
     return std::string(tag) + U32(size) + U32(0) + U32(flags) + std::string(body);
 }
 
@@ -58,7 +74,8 @@ struct Master {
 // The HEDR subrecord: version 1.3, file type, author, description, announced count.
 inline std::string Hedr(uint32_t fileType, int32_t announced, std::string_view author = "tester",
                         std::string_view description = "test file") {
-    return Sub("HEDR", F32(1.3f) + U32(fileType) + Fixed(author, 32) + Fixed(description, 256) + I32(announced));
+    return Sub("HEDR",
+               F32(1.3f) + U32(fileType) + Fixed(author, 32) + Fixed(description, 256) + I32(announced));
 }
 
 // A TES3 header record.

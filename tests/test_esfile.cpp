@@ -16,7 +16,9 @@ using testutil::TempDir;
 namespace {
 
 // A landscape record of n + 8 data bytes.
-std::string Land(size_t n, char fill = 'x') { return Record("LAND", Sub("VHGT", std::string(n, fill))); }
+std::string Land(size_t n, char fill = 'x') {
+    return Record("LAND", Sub("VHGT", std::string(n, fill)));
+}
 
 } // namespace
 
@@ -159,7 +161,8 @@ TEST(Header, TwoMastersSurviveAndAnnouncedCountFollowsTotal) {
 }
 
 TEST(Header, SavedGamePartsAreWrittenInFixedOrderAndDeletedHeaderIsShort) {
-    std::string gmdt = Sub("GMDT", std::string(24, '\1') + Fixed("Balmora", 64) + U32(5) + Fixed("player", 32));
+    std::string gmdt =
+        Sub("GMDT", std::string(24, '\1') + Fixed("Balmora", 64) + U32(5) + Fixed("player", 32));
     std::string scrd = Sub("SCRD", std::string(20, '\2'));
     std::string scrs = Sub("SCRS", std::string(65536, '\3'));
     std::string hedr = Hedr(32, 0);
@@ -171,7 +174,8 @@ TEST(Header, SavedGamePartsAreWrittenInFixedOrderAndDeletedHeaderIsShort) {
     std::string plain = Record("TES3", Hedr(0, 0));
     EXPECT_EQ(testutil::RoundTrip(plain), plain) << "a plugin without saved-game parts gets none";
 
-    std::string deleted = Record("TES3", Hedr(0, 0) + ZSub("MAST", "a.esm") + Sub("DATA", std::string(8, '\0')), 32);
+    std::string deleted =
+        Record("TES3", Hedr(0, 0) + ZSub("MAST", "a.esm") + Sub("DATA", std::string(8, '\0')), 32);
     EXPECT_EQ(testutil::RoundTrip(deleted), Record("TES3", Hedr(0, 0) + Dele(), 32));
 }
 
@@ -216,8 +220,9 @@ TEST(WriteDriver, SavedGameWarningAndFailedSavesLeaveFilesAlone) {
         ui.answers = {Answer::No};
         EXPECT_EQ(WriteESFile(dir.file("game.ess"), s, ui, count), -1);
         ASSERT_EQ(ui.messages.size(), 1u);
-        EXPECT_EQ(ui.messages[0].text, "Writing ESS files is not fully supported right now. Doing so is very likely "
-                                       "to produce an unusable file. Are you sure you want to continue?");
+        EXPECT_EQ(ui.messages[0].text,
+                  "Writing ESS files is not fully supported right now. Doing so is very likely "
+                  "to produce an unusable file. Are you sure you want to continue?");
         EXPECT_FALSE(std::filesystem::exists(dir.file("game.ess")));
     }
     {
@@ -238,8 +243,8 @@ TEST(WriteDriver, SavedGameWarningAndFailedSavesLeaveFilesAlone) {
     std::filesystem::permissions(dir.file("ro.esp"), std::filesystem::perms::owner_read);
     std::filesystem::permissions(dir.file("locked"),
                                  std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
-    for (const std::string& target : {dir.file("missing/out.esp"), dir.file("adir.esp"), dir.file("ro.esp"),
-                                      dir.file("locked/in.esp")}) {
+    for (const std::string& target :
+         {dir.file("missing/out.esp"), dir.file("adir.esp"), dir.file("ro.esp"), dir.file("locked/in.esp")}) {
         FakeUi ui;
         EXPECT_EQ(WriteESFile(target, s, ui, count), -2) << target;
         ASSERT_EQ(ui.messages.size(), 1u) << target;

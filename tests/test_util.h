@@ -17,10 +17,11 @@ namespace testutil {
 
 // A fresh folder removed at the end of the test.
 class TempDir {
-public:
+  public:
     TempDir() {
         std::random_device rd;
-        path_ = std::filesystem::temp_directory_path() / ("vellum-test-" + std::to_string(rd()) + std::to_string(rd()));
+        path_ = std::filesystem::temp_directory_path() /
+                ("vellum-test-" + std::to_string(rd()) + std::to_string(rd()));
         std::filesystem::create_directories(path_);
     }
     ~TempDir() {
@@ -31,7 +32,7 @@ public:
     std::string file(const std::string& name) const { return (path_ / name).string(); }
     const std::filesystem::path& path() const { return path_; }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
@@ -47,7 +48,9 @@ inline std::string ReadFile(const std::string& path) {
     return ss.str();
 }
 
-inline std::string SharedFixture(const std::string& name) { return std::string(VELLUM_SHARED_FIXTURES) + "/" + name; }
+inline std::string SharedFixture(const std::string& name) {
+    return std::string(VELLUM_SHARED_FIXTURES) + "/" + name;
+}
 
 // Reads bytes into a trimmed store; returns the record count.
 inline int32_t Load(const std::string& bytes, vellum::RecordStore& store) {

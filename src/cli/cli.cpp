@@ -9,9 +9,12 @@ Answer CliUi::messageBox(std::string_view text, std::string_view, Buttons button
     messages.emplace_back(text);
     auto it = answers.find(kind);
     Answer a;
-    if (buttons == Buttons::OK) a = Answer::OK;
-    else if (it != answers.end()) a = it->second;
-    else a = Answer::No;
+    if (buttons == Buttons::OK)
+        a = Answer::OK;
+    else if (it != answers.end())
+        a = it->second;
+    else
+        a = Answer::No;
     if (buttons == Buttons::OK || kind == Ask::Error) {
         std::string shown(text);
         std::replace(shown.begin(), shown.end(), '\r', ' ');
@@ -20,7 +23,8 @@ Answer CliUi::messageBox(std::string_view text, std::string_view, Buttons button
     return a;
 }
 
-std::optional<std::string> CliUi::inputBox(std::string_view prompt, std::string_view, std::string_view defaultText) {
+std::optional<std::string> CliUi::inputBox(std::string_view prompt, std::string_view,
+                                           std::string_view defaultText) {
     if (input) return input(prompt, defaultText);
     return std::string(defaultText);
 }
@@ -30,8 +34,10 @@ void CliUi::editResponse(ResponseEdit& edit) {
 }
 
 void CliUi::editResult(ResultEdit& edit) {
-    if (resultEditor) resultEditor(edit);
-    else edit.fiAccept = "2";
+    if (resultEditor)
+        resultEditor(edit);
+    else
+        edit.fiAccept = "2";
 }
 
 void CliUi::appendLog(std::string_view line) {
@@ -44,9 +50,12 @@ std::optional<std::string> Args::value(const std::string& name) const {
     return it->second.back();
 }
 
-std::optional<std::string> ParseArgs(const std::vector<std::string>& words, const std::vector<std::string>& known,
+std::optional<std::string> ParseArgs(const std::vector<std::string>& words,
+                                     const std::vector<std::string>& known,
                                      const std::vector<std::string>& valueOptions, Args& args) {
-    auto isKnown = [&](const std::string& n) { return std::find(known.begin(), known.end(), n) != known.end(); };
+    auto isKnown = [&](const std::string& n) {
+        return std::find(known.begin(), known.end(), n) != known.end();
+    };
     auto takesValue = [&](const std::string& n) {
         return std::find(valueOptions.begin(), valueOptions.end(), n) != valueOptions.end();
     };
@@ -80,14 +89,20 @@ std::vector<Command>& Commands() {
     return commands;
 }
 
-RegisterCommand::RegisterCommand(Command c) { Commands().push_back(std::move(c)); }
+RegisterCommand::RegisterCommand(Command c) {
+    Commands().push_back(std::move(c));
+}
 
 std::optional<std::string> ApplyReadAnswers(const Args& args, CliUi& ui) {
     std::string unknown = args.value("--unknown").value_or("all");
-    if (unknown == "yes") ui.answers[Ask::UnknownRecord] = Answer::Yes;
-    else if (unknown == "no") ui.answers[Ask::UnknownRecord] = Answer::No;
-    else if (unknown == "all") ui.answers[Ask::UnknownRecord] = Answer::Cancel;
-    else return "--unknown takes yes, no or all, not \"" + unknown + "\"";
+    if (unknown == "yes")
+        ui.answers[Ask::UnknownRecord] = Answer::Yes;
+    else if (unknown == "no")
+        ui.answers[Ask::UnknownRecord] = Answer::No;
+    else if (unknown == "all")
+        ui.answers[Ask::UnknownRecord] = Answer::Cancel;
+    else
+        return "--unknown takes yes, no or all, not \"" + unknown + "\"";
     ui.answers[Ask::WriteSavedGame] = args.has("--allow-ess") ? Answer::Yes : Answer::No;
     return std::nullopt;
 }
@@ -96,7 +111,8 @@ namespace {
 
 void ProgramHelp(std::ostream& out) {
     std::vector<Command> sorted = Commands();
-    out << "vellum-cli: read, check and edit Morrowind data files (.esp, .esm, .ess, .esd) from a terminal.\n\n"
+    out << "vellum-cli: read, check and edit Morrowind data files (.esp, .esm, .ess, .esd) from a "
+           "terminal.\n\n"
            "Usage: vellum-cli COMMAND [ARGUMENTS] [OPTIONS]\n       vellum-cli COMMAND --help\n\nCommands:\n";
     for (const Command& c : sorted) {
         out << "  " << c.name << std::string(c.name.size() < 18 ? 18 - c.name.size() : 1, ' ') << c.summary

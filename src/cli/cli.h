@@ -15,7 +15,7 @@ namespace vellum::cli {
 
 // Answers every question from settings given on the command line; never reads standard input.
 class CliUi : public Ui {
-public:
+  public:
     CliUi(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
 
     // The answer given to a kind of question; questions without a setting get No (Yes/No) or OK.
@@ -37,7 +37,7 @@ public:
 
     std::vector<std::string> messages; // every message box text shown, in order
 
-private:
+  private:
     std::ostream& out_;
     std::ostream& err_;
 };
@@ -52,7 +52,8 @@ struct Args {
 
 // Splits argv into positional words and options. valueOptions take the next word when written without "=".
 // Returns an error text for an option not in known.
-std::optional<std::string> ParseArgs(const std::vector<std::string>& words, const std::vector<std::string>& known,
+std::optional<std::string> ParseArgs(const std::vector<std::string>& words,
+                                     const std::vector<std::string>& known,
                                      const std::vector<std::string>& valueOptions, Args& args);
 
 struct Command {

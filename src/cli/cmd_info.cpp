@@ -35,15 +35,16 @@ int RunInfo(const std::vector<std::string>& words, std::ostream& out, std::ostre
     return 0;
 }
 
-RegisterCommand reg{{"info", "read a data file and print its log lines and record counts",
-                     "Usage: vellum-cli info FILE [--unknown=yes|no|all]\n\n"
-                     "Reads FILE as the window's Open does, prints the log lines the window would show and one\n"
-                     "count per record type, then the number of unknown records and the total.\n\n"
-                     "  --unknown=yes|no|all  answer to the question about records of unknown type: yes reads\n"
-                     "                        the record, no stops reading (the store is emptied), all reads\n"
-                     "                        every unknown record without asking again (default)\n\n"
-                     "Exit status: 0 when the file was read, 1 when it was refused, 2 on wrong arguments.\n",
-                     RunInfo}};
+RegisterCommand reg{
+    {"info", "read a data file and print its log lines and record counts",
+     "Usage: vellum-cli info FILE [--unknown=yes|no|all]\n\n"
+     "Reads FILE as the window's Open does, prints the log lines the window would show and one\n"
+     "count per record type, then the number of unknown records and the total.\n\n"
+     "  --unknown=yes|no|all  answer to the question about records of unknown type: yes reads\n"
+     "                        the record, no stops reading (the store is emptied), all reads\n"
+     "                        every unknown record without asking again (default)\n\n"
+     "Exit status: 0 when the file was read, 1 when it was refused, 2 on wrong arguments.\n",
+     RunInfo}};
 
 } // namespace
 } // namespace vellum::cli

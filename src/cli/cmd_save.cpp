@@ -33,15 +33,16 @@ int RunSave(const std::vector<std::string>& words, std::ostream& out, std::ostre
     return ms <= -0.5 ? 1 : 0;
 }
 
-RegisterCommand reg{{"save", "read a data file and write it back, possibly as another type",
-                     "Usage: vellum-cli save IN OUT [--unknown=yes|no|all] [--allow-ess]\n\n"
-                     "Reads IN and writes every record to OUT. The file type written into the header follows\n"
-                     "OUT's extension (.esm master, .ess saved game, anything else plugin). OUT is written\n"
-                     "beside its final place first, so a failed save leaves an existing OUT untouched.\n\n"
-                     "  --unknown=yes|no|all  answer to the question about records of unknown type (default all)\n"
-                     "  --allow-ess           answer Yes to the warning about writing saved games (default No)\n\n"
-                     "Exit status: 0 when OUT was written, 1 otherwise, 2 on wrong arguments.\n",
-                     RunSave}};
+RegisterCommand reg{
+    {"save", "read a data file and write it back, possibly as another type",
+     "Usage: vellum-cli save IN OUT [--unknown=yes|no|all] [--allow-ess]\n\n"
+     "Reads IN and writes every record to OUT. The file type written into the header follows\n"
+     "OUT's extension (.esm master, .ess saved game, anything else plugin). OUT is written\n"
+     "beside its final place first, so a failed save leaves an existing OUT untouched.\n\n"
+     "  --unknown=yes|no|all  answer to the question about records of unknown type (default all)\n"
+     "  --allow-ess           answer Yes to the warning about writing saved games (default No)\n\n"
+     "Exit status: 0 when OUT was written, 1 otherwise, 2 on wrong arguments.\n",
+     RunSave}};
 
 } // namespace
 } // namespace vellum::cli

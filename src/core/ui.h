@@ -35,7 +35,7 @@ struct ResultEdit { // the result editor's public variables
 };
 
 class Ui {
-public:
+  public:
     virtual ~Ui() = default;
     virtual Answer messageBox(std::string_view text, std::string_view title, Buttons buttons,
                               Icon icon = Icon::None, Ask kind = Ask::Message) = 0;

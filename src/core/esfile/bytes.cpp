@@ -79,7 +79,9 @@ size_t ByteWriter::beginSub(std::string_view t) {
     return mark;
 }
 
-void ByteWriter::endSub(size_t mark) { patch32(mark, static_cast<uint32_t>(buf_.size() - mark - 4)); }
+void ByteWriter::endSub(size_t mark) {
+    patch32(mark, static_cast<uint32_t>(buf_.size() - mark - 4));
+}
 
 void ByteWriter::zstringSub(std::string_view t, std::string_view s) {
     tag(t);

@@ -15,7 +15,7 @@
 namespace vellum {
 
 class ByteReader {
-public:
+  public:
     ByteReader() = default;
     explicit ByteReader(std::string_view data) : data_(data) {}
 
@@ -64,7 +64,7 @@ public:
 
     static constexpr size_t kMaxPadding = 1 << 16;
 
-private:
+  private:
     void copyOut(void* out, size_t n);
 
     std::string_view data_;
@@ -73,7 +73,7 @@ private:
 };
 
 class ByteWriter {
-public:
+  public:
     std::string& buffer() { return buf_; }
     const std::string& buffer() const { return buf_; }
     size_t size() const { return buf_.size(); }
@@ -124,7 +124,7 @@ public:
     // The DELE subrecord of a deleted record: size 4, value 0.
     void deleSub();
 
-private:
+  private:
     void patch32(size_t at, uint32_t v) {
         for (int i = 0; i < 4; ++i) buf_[at + i] = static_cast<char>(v >> (8 * i));
     }
@@ -133,6 +133,8 @@ private:
 };
 
 // A record counts as deleted when the low byte of its Flags is 20 or more.
-inline bool IsDeleted(int32_t flags) { return (static_cast<uint32_t>(flags) & 0xFFu) >= 20; }
+inline bool IsDeleted(int32_t flags) {
+    return (static_cast<uint32_t>(flags) & 0xFFu) >= 20;
+}
 
 } // namespace vellum

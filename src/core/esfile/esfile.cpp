@@ -61,7 +61,9 @@ const std::unordered_map<uint32_t, ReadHandler>& Dispatch() {
     static const std::unordered_map<uint32_t, ReadHandler> table = [] {
         std::unordered_map<uint32_t, ReadHandler> t;
 #define VELLUM_PARSED(TAG)                                                                                   \
-    t[TagId(#TAG)] = [](ByteReader& r, std::string& tag, RecordStore& s) { AppendRecord(s.tbl##TAG, Read##TAG(r, tag)); };
+    t[TagId(#TAG)] = [](ByteReader& r, std::string& tag, RecordStore& s) {                                   \
+        AppendRecord(s.tbl##TAG, Read##TAG(r, tag));                                                         \
+    };
         VELLUM_PARSED(TES3)
         VELLUM_PARSED(GMST)
         VELLUM_PARSED(GLOB)
@@ -130,7 +132,8 @@ std::string UnknownRecordQuestion(size_t tagOffset, const std::string& tag) {
 
 } // namespace
 
-double ReadESBytes(std::string_view bytes, RecordStore& store, Ui& ui, int32_t& recordCount, bool trimAfterwards) {
+double ReadESBytes(std::string_view bytes, RecordStore& store, Ui& ui, int32_t& recordCount,
+                   bool trimAfterwards) {
     double start = TickMilliseconds();
     double promptTime = 0;
     recordCount = 0;
@@ -214,7 +217,9 @@ std::string BuildESFile(const RecordStore& s, Ui& ui, int32_t recordCount, int32
 
     for (const TES3Record& h : s.tblTES3) WriteTES3(w, h, recordCount, fileType), ++done;
     progress();
-#define VELLUM_WRITE(TAG) each(s.tbl##TAG, [&](const auto& rec) { Write##TAG(w, rec); }, false);
+#define VELLUM_WRITE(TAG)                                                                                    \
+    each(                                                                                                    \
+        s.tbl##TAG, [&](const auto& rec) { Write##TAG(w, rec); }, false);
     VELLUM_WRITE(GMST)
     VELLUM_WRITE(GLOB)
     VELLUM_WRITE(CLAS)
@@ -223,7 +228,8 @@ std::string BuildESFile(const RecordStore& s, Ui& ui, int32_t recordCount, int32
     VELLUM_WRITE(SOUN)
     VELLUM_WRITE(SKIL)
     VELLUM_WRITE(MGEF)
-    each(s.tblSCPT, [&](const SCPTRecord& rec) { WriteSCPT(w, rec, fileType != kFileTypeSavedGame); }, false);
+    each(
+        s.tblSCPT, [&](const SCPTRecord& rec) { WriteSCPT(w, rec, fileType != kFileTypeSavedGame); }, false);
     VELLUM_WRITE(REGN)
     VELLUM_WRITE(BSGN)
     VELLUM_WRITE(LTEX)
@@ -253,27 +259,35 @@ std::string BuildESFile(const RecordStore& s, Ui& ui, int32_t recordCount, int32
     VELLUM_WRITE(NPC_)
     VELLUM_WRITE(CREA)
 #undef VELLUM_WRITE
-    each(s.tblCELL, [&](const CELLRecord& rec) { WriteCELL(w, rec, ui); }, true);
-    each(s.tblLAND, [&](const OpaqueRecord& rec) { WriteOpaque(w, rec); }, true);
-    each(s.tblPGRD, [&](const PGRDRecord& rec) { WritePGRD(w, rec); }, false);
+    each(
+        s.tblCELL, [&](const CELLRecord& rec) { WriteCELL(w, rec, ui); }, true);
+    each(
+        s.tblLAND, [&](const OpaqueRecord& rec) { WriteOpaque(w, rec); }, true);
+    each(
+        s.tblPGRD, [&](const PGRDRecord& rec) { WritePGRD(w, rec); }, false);
     {
         InfoIndex index = BuildInfoIndex(s);
-        each(s.tblDIAL, [&](const DIALRecord& rec) { WriteDIAL(w, rec, s, index); }, true);
+        each(
+            s.tblDIAL, [&](const DIALRecord& rec) { WriteDIAL(w, rec, s, index); }, true);
         done += s.tblINFO.size();
     }
-#define VELLUM_WRITE_SAVED(TAG) each(s.tbl##TAG, [&](const OpaqueRecord& rec) { WriteOpaque(w, rec); }, false);
+#define VELLUM_WRITE_SAVED(TAG)                                                                              \
+    each(                                                                                                    \
+        s.tbl##TAG, [&](const OpaqueRecord& rec) { WriteOpaque(w, rec); }, false);
     VELLUM_SAVED_GAME_TAGS(VELLUM_WRITE_SAVED)
 #undef VELLUM_WRITE_SAVED
-    each(s.tblUnknown, [&](const OpaqueRecord& rec) { WriteOpaque(w, rec); }, true);
+    each(
+        s.tblUnknown, [&](const OpaqueRecord& rec) { WriteOpaque(w, rec); }, true);
     if (sizeRepairs) *sizeRepairs = w.sizeRepairs();
     return std::move(w.buffer());
 }
 
 double WriteESFile(const std::string& fileName, const RecordStore& store, Ui& ui, int32_t recordCount) {
     if (UpperExtension(fileName) == "ESS") {
-        Answer a = ui.messageBox("Writing ESS files is not fully supported right now. Doing so is very likely to "
-                                 "produce an unusable file. Are you sure you want to continue?",
-                                 kProgramTitle, Buttons::YesNo, Icon::None, Ask::WriteSavedGame);
+        Answer a =
+            ui.messageBox("Writing ESS files is not fully supported right now. Doing so is very likely to "
+                          "produce an unusable file. Are you sure you want to continue?",
+                          kProgramTitle, Buttons::YesNo, Icon::None, Ask::WriteSavedGame);
         if (a != Answer::Yes) return -1;
     }
     double start = TickMilliseconds();
@@ -311,7 +325,8 @@ bool CheckWellFormed(std::string_view bytes, std::string* why) {
         r = ByteReader(bytes.substr(pos));
         std::string tag = r.tag();
         uint64_t size = r.u32();
-        if (size > bytes.size() - pos - 16) return fail(pos, "record " + tag + " runs past the end of the file");
+        if (size > bytes.size() - pos - 16)
+            return fail(pos, "record " + tag + " runs past the end of the file");
         size_t sub = pos + 16, end = pos + 16 + static_cast<size_t>(size);
         while (IsParsedRecordTag(tag) && sub < end) {
             if (end - sub < 8) return fail(sub, "a subrecord header cut short in record " + tag);

@@ -17,7 +17,8 @@ namespace vellum {
 double ReadESFile(const std::string& fileName, RecordStore& store, Ui& ui, int32_t& recordCount,
                   bool trimAfterwards);
 // The same on bytes already in memory (no name check).
-double ReadESBytes(std::string_view bytes, RecordStore& store, Ui& ui, int32_t& recordCount, bool trimAfterwards);
+double ReadESBytes(std::string_view bytes, RecordStore& store, Ui& ui, int32_t& recordCount,
+                   bool trimAfterwards);
 
 // The file type written into the header for a target name: "ESM" gives 1, "ESS" 32, anything else 0.
 int32_t FileTypeForName(std::string_view fileName);

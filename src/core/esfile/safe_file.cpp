@@ -19,13 +19,16 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string Describe(int err) { return err ? std::string(std::strerror(err)) : std::string("unknown error"); }
+std::string Describe(int err) {
+    return err ? std::string(std::strerror(err)) : std::string("unknown error");
+}
 
 bool HasNoWriteBits(const fs::path& p) {
     std::error_code ec;
     fs::perms pr = fs::status(p, ec).permissions();
     if (ec || pr == fs::perms::unknown) return false;
-    return (pr & (fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write)) == fs::perms::none;
+    return (pr & (fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write)) ==
+           fs::perms::none;
 }
 
 // Flushes the written bytes to the disk itself where the platform offers it.

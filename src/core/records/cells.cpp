@@ -8,6 +8,8 @@ CELLRecord ReadCELL(ByteReader& r, std::string& pendingTag) {
     return rec;
 }
 
-void WriteCELL(ByteWriter& w, const CELLRecord& rec, Ui& /*ui*/) { WriteOpaque(w, rec); }
+void WriteCELL(ByteWriter& w, const CELLRecord& rec, Ui& /*ui*/) {
+    WriteOpaque(w, rec);
+}
 
 } // namespace vellum

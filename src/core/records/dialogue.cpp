@@ -33,6 +33,8 @@ void WriteDIAL(ByteWriter& w, const DIALRecord& rec, const RecordStore& store, c
     for (size_t i : it->second) WriteINFO(w, store.tblINFO[i]);
 }
 
-void WriteINFO(ByteWriter& w, const INFORecord& rec) { WriteOpaque(w, rec); }
+void WriteINFO(ByteWriter& w, const INFORecord& rec) {
+    WriteOpaque(w, rec);
+}
 
 } // namespace vellum

@@ -19,4 +19,6 @@
         static_cast<OpaqueRecord&>(rec) = ReadOpaque(r, pendingTag, false);                                  \
         return rec;                                                                                          \
     }                                                                                                        \
-    void Write##TAG(ByteWriter& w, const TAG##Record& rec) { WriteOpaque(w, rec); }
+    void Write##TAG(ByteWriter& w, const TAG##Record& rec) {                                                 \
+        WriteOpaque(w, rec);                                                                                 \
+    }

@@ -8,7 +8,9 @@ SCPTRecord ReadSCPT(ByteReader& r, std::string& pendingTag) {
     return rec;
 }
 
-void WriteSCPT(ByteWriter& w, const SCPTRecord& rec, bool /*alwaysWriteText*/) { WriteOpaque(w, rec); }
+void WriteSCPT(ByteWriter& w, const SCPTRecord& rec, bool /*alwaysWriteText*/) {
+    WriteOpaque(w, rec);
+}
 
 VELLUM_OPAQUE_RECORD_IMPL(SSCR)
 

@@ -7,7 +7,9 @@
 
 namespace vellum {
 
-std::string QuotedName(const std::string& path) { return "\"" + FileNamePart(path) + "\""; }
+std::string QuotedName(const std::string& path) {
+    return "\"" + FileNamePart(path) + "\"";
+}
 
 OpenOutcome OpenDataFile(const std::string& path, RecordStore& store, Ui& ui) {
     OpenOutcome out;

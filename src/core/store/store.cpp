@@ -32,7 +32,8 @@ std::vector<TableCount> TableCounts(const RecordStore& s) {
                       LABEL, RecordCountOf(s, s.TABLE)});
     VELLUM_TABLES(VELLUM_COUNT_TABLE)
 #undef VELLUM_COUNT_TABLE
-    std::sort(counts.begin(), counts.end(), [](const TableCount& a, const TableCount& b) { return a.label < b.label; });
+    std::sort(counts.begin(), counts.end(),
+              [](const TableCount& a, const TableCount& b) { return a.label < b.label; });
     return counts;
 }
 

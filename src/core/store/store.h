@@ -96,8 +96,8 @@ struct RecordStore {
     VELLUM_TABLES(VELLUM_DECLARE_TABLE)
 #undef VELLUM_DECLARE_TABLE
 
-    std::string currentTopic;   // the topic read or written last
-    bool yesToAll = false;      // the unknown-record prompt was answered "Yes To All" during this read
+    std::string currentTopic;    // the topic read or written last
+    bool yesToAll = false;       // the unknown-record prompt was answered "Yes To All" during this read
     std::string dataFilesFolder; // the game's Data Files folder, empty when unknown
 
     // True between ClearStore and TrimStore, while every table holds one spare element at its end.
