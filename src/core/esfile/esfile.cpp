@@ -54,16 +54,22 @@ constexpr uint32_t TagId(std::string_view t) {
            (uint32_t(uint8_t(t[3])) << 24);
 }
 
-using ReadHandler = void (*)(ByteReader&, std::string&, RecordStore&);
+// The reader that fills a tag's table, and the reservation of room in that table.
+struct ReadHandler {
+    void (*read)(ByteReader&, std::string&, RecordStore&);
+    void (*reserve)(RecordStore&, size_t);
+};
 
 // The tag of every record type the program reads, with the reader that fills its table.
 const std::unordered_map<uint32_t, ReadHandler>& Dispatch() {
     static const std::unordered_map<uint32_t, ReadHandler> table = [] {
         std::unordered_map<uint32_t, ReadHandler> t;
+#define VELLUM_RESERVE(TABLE) [](RecordStore& s, size_t n) { s.TABLE.reserve(n + 1); }
 #define VELLUM_PARSED(TAG)                                                                                   \
-    t[TagId(#TAG)] = [](ByteReader& r, std::string& tag, RecordStore& s) {                                   \
-        AppendRecord(s.tbl##TAG, Read##TAG(r, tag));                                                         \
-    };
+    t[TagId(#TAG)] = {[](ByteReader& r, std::string& tag, RecordStore& s) {                                  \
+                          AppendRecord(s.tbl##TAG, Read##TAG(r, tag));                                       \
+                      },                                                                                     \
+                      VELLUM_RESERVE(tbl##TAG)};
         VELLUM_PARSED(TES3)
         VELLUM_PARSED(GMST)
         VELLUM_PARSED(GLOB)
@@ -105,24 +111,50 @@ const std::unordered_map<uint32_t, ReadHandler>& Dispatch() {
         VELLUM_PARSED(CREA)
         VELLUM_PARSED(CELL)
 #undef VELLUM_PARSED
-        t[TagId("DIAL")] = [](ByteReader& r, std::string& tag, RecordStore& s) {
-            AppendRecord(s.tblDIAL, ReadDIAL(r, tag, s));
-        };
-        t[TagId("INFO")] = [](ByteReader& r, std::string& tag, RecordStore& s) {
-            AppendRecord(s.tblINFO, ReadINFO(r, tag, s));
-        };
-        t[TagId("LAND")] = [](ByteReader& r, std::string& tag, RecordStore& s) {
-            AppendRecord(s.tblLAND, ReadOpaque(r, tag, false));
-        };
+        t[TagId("DIAL")] = {[](ByteReader& r, std::string& tag, RecordStore& s) {
+                                AppendRecord(s.tblDIAL, ReadDIAL(r, tag, s));
+                            },
+                            VELLUM_RESERVE(tblDIAL)};
+        t[TagId("INFO")] = {[](ByteReader& r, std::string& tag, RecordStore& s) {
+                                AppendRecord(s.tblINFO, ReadINFO(r, tag, s));
+                            },
+                            VELLUM_RESERVE(tblINFO)};
+        t[TagId("LAND")] = {[](ByteReader& r, std::string& tag, RecordStore& s) {
+                                AppendRecord(s.tblLAND, ReadOpaque(r, tag, false));
+                            },
+                            VELLUM_RESERVE(tblLAND)};
 #define VELLUM_SAVED(TAG)                                                                                    \
-    t[TagId(#TAG)] = [](ByteReader& r, std::string& tag, RecordStore& s) {                                   \
-        AppendRecord(s.tbl##TAG, ReadOpaque(r, tag, false));                                                 \
-    };
+    t[TagId(#TAG)] = {[](ByteReader& r, std::string& tag, RecordStore& s) {                                  \
+                          AppendRecord(s.tbl##TAG, ReadOpaque(r, tag, false));                               \
+                      },                                                                                     \
+                      VELLUM_RESERVE(tbl##TAG)};
         VELLUM_SAVED_GAME_TAGS(VELLUM_SAVED)
 #undef VELLUM_SAVED
+#undef VELLUM_RESERVE
         return t;
     }();
     return table;
+}
+
+// Makes room in every table for the records the file holds, counted by stepping from record header to
+// record header, so that the tables grow once instead of doubling as they fill. Only an estimate: the
+// readers themselves find each record's end.
+void ReserveTables(std::string_view bytes, RecordStore& store) {
+    std::unordered_map<uint32_t, size_t> counts;
+    size_t pos = 0;
+    while (bytes.size() - pos >= 16) {
+        ByteReader header(bytes.substr(pos, 16));
+        uint32_t tag = header.u32();
+        uint64_t size = header.u32();
+        ++counts[tag];
+        if (size > bytes.size() - pos - 16) break;
+        pos += 16 + static_cast<size_t>(size);
+    }
+    const auto& dispatch = Dispatch();
+    for (const auto& [tag, n] : counts) {
+        auto it = dispatch.find(tag);
+        if (it != dispatch.end() && n > 1) it->second.reserve(store, n);
+    }
 }
 
 std::string UnknownRecordQuestion(size_t tagOffset, const std::string& tag) {
@@ -138,6 +170,7 @@ double ReadESBytes(std::string_view bytes, RecordStore& store, Ui& ui, int32_t& 
     double promptTime = 0;
     recordCount = 0;
     ClearStore(store);
+    ReserveTables(bytes, store);
     ui.setProgress(0);
     const auto& dispatch = Dispatch();
     const double length = bytes.empty() ? 1.0 : static_cast<double>(bytes.size());
@@ -147,7 +180,7 @@ double ReadESBytes(std::string_view bytes, RecordStore& store, Ui& ui, int32_t& 
         ui.setProgress(static_cast<float>(static_cast<double>(r.position() + 1) / length));
         auto it = dispatch.find(TagId(pendingTag));
         if (it != dispatch.end()) {
-            it->second(r, pendingTag, store);
+            it->second.read(r, pendingTag, store);
         } else {
             if (!store.yesToAll) {
                 double promptStart = TickMilliseconds();

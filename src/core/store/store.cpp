@@ -16,8 +16,7 @@ void ClearStore(RecordStore& s) {
 
 void TrimStore(RecordStore& s) {
 #define VELLUM_TRIM_TABLE(TAG, TABLE, TYPE, LABEL)                                                           \
-    if (!s.TABLE.empty()) s.TABLE.pop_back();                                                                \
-    s.TABLE.shrink_to_fit();
+    if (!s.TABLE.empty()) s.TABLE.pop_back();
     VELLUM_TABLES(VELLUM_TRIM_TABLE)
 #undef VELLUM_TRIM_TABLE
     s.currentTopic.clear();
