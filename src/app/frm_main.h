@@ -1,0 +1,123 @@
+// The main window: menus, tool buttons, the record-count panel, the log panel and the progress bar.
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "morrowindize/options.h"
+#include "store/store.h"
+#include "window_ui.h"
+
+class QAction;
+class QCheckBox;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+
+namespace vellum::app {
+
+// What a file dialog is asked for; the answer is the chosen full path, empty when cancelled.
+struct FileDialogRequest {
+    bool save = false;
+    QString title;
+    QString filter;      // "Description|*.EXT;*.EXT|Description|*.*" as the tools give it
+    int filterIndex = 1; // 1-based entry of filter preselected
+    QString folder;      // initial folder
+    QString defaultSuffix;
+};
+using FileDialogFunction = std::function<QString(const FileDialogRequest&)>;
+
+class FrmMain : public QMainWindow {
+    Q_OBJECT
+  public:
+    explicit FrmMain(QWidget* parent = nullptr, const std::string& dataFilesFolder = {});
+    ~FrmMain() override;
+
+    // The window's handlers, callable directly (the tests and the command line of the program use them).
+    void mnuOpen_Click();
+    void mnuSave_Click();
+    void mnuSaveAs_Click();
+    void mnuClose_Click();
+    void mnuExit_Click();
+    void mnuAbout_Click();
+    void cmdExport_Click();
+    void cmdImport_Click();
+    void cmdLoops_Click();
+    void cmdTopics_Click();
+    void cmdSpellCheck_Click();
+    void cmdOptions_Click();
+    void cmdList_Click();
+
+    // Opens path as Open does after its dialog.
+    void openPath(const QString& path);
+    // The keyboard shortcuts; returns true when the key was a shortcut that ran.
+    bool handleShortcut(int key, Qt::KeyboardModifiers modifiers);
+
+    // Appends one log line (without line end) and trims the panel to the newest six lines.
+    void appendLog(const std::string& line);
+    QString logText() const { return logText_; }
+    void setProgressFraction(double fraction);
+
+    // Replaces the file dialogs and the question dialogs (tests script them).
+    void setFileDialog(FileDialogFunction f) { fileDialog_ = std::move(f); }
+    void setDialogs(Ui* dialogs) { ui_.setDialogs(dialogs); }
+
+    RecordStore& store() { return store_; }
+    // The clean-up options: kept for as long as the program runs.
+    MorrowindizeOptions& options() { return options_; }
+    const std::string& currentFile() const { return currentFile_; }
+    int32_t totalCount() const { return total_; }
+    QString openFolder() const { return openFolder_; }
+
+    // The file-loaded controls, switched together.
+    void setFileLoaded(bool loaded);
+
+  signals:
+    // The record store was emptied or filled anew (the modeless topic dialog follows it).
+    void storeReplaced();
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void buildMenus();
+    void buildPanels();
+    void resetCounts();
+    void updateCounts(int32_t total);
+    QString askFile(FileDialogRequest request);
+    void saveTo(const std::string& path, bool saveAs);
+
+    RecordStore store_;
+    MorrowindizeOptions options_;
+    std::string currentFile_;
+    // The file whose records the store holds; differs from currentFile_ after a refused read.
+    std::string storeSource_;
+    int32_t total_ = 0;
+    QString logText_;
+    QString openFolder_;
+    int saveAsFilterIndex_ = 1;
+    FileDialogFunction fileDialog_;
+    std::unique_ptr<QtDialogs> qtDialogs_;
+    WindowUi ui_;
+    QWidget* topicsDialog_ = nullptr;
+
+  public:
+    // Controls, named as the program names them.
+    QAction *mnuOpen, *mnuSave, *mnuSaveAs, *mnuClose, *mnuExit;
+    QAction *mnuExport, *mnuImport, *mnuList, *mnuLoops, *mnuTopics, *mnuClean, *mnuOptions, *mnuAbout;
+    QPushButton *cmdExport, *cmdImport, *cmdLoops, *cmdTopics, *cmdSpellCheck, *cmdOptions, *cmdList;
+    QRadioButton *optPure, *optHTML, *optPHP;
+    QCheckBox* chkClones;
+    std::array<QLabel*, kCountLabels> lblCount{};
+    std::array<QLabel*, kCountLabels> lblRecName{};
+    QLabel* lblSaves;
+    QLabel* lblLog;
+    QProgressBar* pb;
+};
+
+} // namespace vellum::app

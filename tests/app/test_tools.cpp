@@ -1,0 +1,191 @@
+// Each tool through the main window, with scripted answers to its dialogs.
+#include <QCheckBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include "fake_ui.h"
+#include "frm_main.h"
+#include "frm_options.h"
+#include "frm_topics.h"
+#include <QLineEdit>
+#include <QListWidget>
+#include <QRadioButton>
+
+using namespace vellum;
+using namespace vellum::app;
+
+namespace {
+QString Fixture() {
+    return QString(VELLUM_SHARED_FIXTURES) + "/all_types.esp";
+}
+QString Sample() {
+    return QString(VELLUM_SOURCE_DIR) + "/examples/Sample.esp";
+}
+QString LastLog(const FrmMain& w) {
+    return w.logText().split("\r\n", Qt::SkipEmptyParts).back();
+}
+} // namespace
+
+class ToolTests : public QObject {
+    Q_OBJECT
+  private slots:
+    void exportThenImportLeavesTheStoreAsItWas() {
+        QTemporaryDir dir;
+        FrmMain w(nullptr, "/x");
+        FakeUi dialogs;
+        dialogs.answers = {Answer::No}; // no, keep the line breaks
+        w.setDialogs(&dialogs);
+        w.openPath(Fixture());
+        RecordStore before = w.store();
+        QString text = dir.filePath("dialogue.txt");
+        w.setFileDialog([&](const FileDialogRequest&) { return text; });
+        w.cmdExport_Click();
+        QCOMPARE(LastLog(w), QString("-Exported 7 responses from \"all_types.esp\" successfully."));
+        QVERIFY(QFile::exists(text));
+        w.cmdImport_Click();
+        QCOMPARE(dialogs.messages.back().text, std::string("Do you want to remove line breaks?"));
+        QVERIFY(w.store().tblINFO == before.tblINFO);
+        QVERIFY(w.store().tblDIAL == before.tblDIAL);
+    }
+
+    void exportWithoutResponsesReportsTheError() {
+        QTemporaryDir dir;
+        FrmMain w(nullptr, "/x");
+        FakeUi dialogs;
+        w.setDialogs(&dialogs);
+        w.openPath(Fixture());
+        w.store().tblINFO.clear();
+        w.setFileDialog([&](const FileDialogRequest&) { return dir.filePath("none.txt"); });
+        w.cmdExport_Click();
+        QCOMPARE(dialogs.messages.back().text, std::string("The operation encountered an error."));
+        QCOMPARE(LastLog(w), QString("-An error occured during dialogue exporting."));
+    }
+
+    void morrowindizeRunsWithTheWindowsOptions() {
+        FrmMain w(nullptr, "/x");
+        FakeUi dialogs;
+        w.setDialogs(&dialogs);
+        w.openPath(Fixture());
+        QVERIFY(!w.store().tblINFO.empty());
+        w.store().tblINFO[0].NAME = "the tribunal temple said  ,hello";
+        w.options().isTemple = true;
+        w.cmdSpellCheck_Click();
+        QStringList log = w.logText().split("\r\n", Qt::SkipEmptyParts);
+        QVERIFY2(log[log.size() - 2].startsWith("-Morrowindizing 7 responses from \"all_types.esp\""),
+                 qPrintable(log[log.size() - 2]));
+        QVERIFY2(LastLog(w).endsWith(" have been Morrowindized successfully."), qPrintable(LastLog(w)));
+        QVERIFY(w.store().tblINFO[0].NAME.find("Tribunal Temple") != std::string::npos);
+    }
+
+    void loopCheckShowsTheResultEditorAndReports() {
+        FrmMain w(nullptr, "/x");
+        FakeUi dialogs;
+        int shown = 0;
+        dialogs.onEditResult = [&](ResultEdit& e) {
+            ++shown;
+            e.fiAccept = "2";
+        };
+        w.setDialogs(&dialogs);
+        w.openPath(Sample());
+        QTest::keyClick(&w, Qt::Key_D, Qt::ControlModifier);
+        QVERIFY(shown > 0);
+        QCOMPARE(LastLog(w), QString("-Loop check successful."));
+        QCOMPARE(w.pb->value(), 0);
+    }
+
+    void topicsDialogRenamesAndFollowsTheStore() {
+        FrmMain w(nullptr, "/x");
+        FakeUi dialogs;
+        w.setDialogs(&dialogs);
+        w.openPath(Fixture());
+        w.cmdTopics_Click();
+        auto* f = w.findChild<FrmTopics*>();
+        QVERIFY(f != nullptr);
+        QVERIFY(f->isVisible() && !f->isModal());
+        QVERIFY(f->lstTopics->count() > 0);
+        std::string old = f->lstTopics->item(0)->text().toStdString();
+        f->lstTopics->setCurrentRow(0);
+        f->txtTopic->setText("");
+        f->validateTopic();
+        QCOMPARE(f->lstTopics->item(0)->text().toStdString(), old); // an empty name changes nothing
+        f->txtTopic->setText("Renamed Topic");
+        f->validateTopic();
+        f->cmdApply->click();
+        bool found = false;
+        for (const DIALRecord& d : w.store().tblDIAL) found = found || d.NAME == "Renamed Topic";
+        QVERIFY(found);
+        // Opening another file while the dialog is open refills it with that file's topics.
+        w.openPath(Sample());
+        QCOMPARE(static_cast<size_t>(f->lstTopics->count()), ListTopicRows(w.store()).size());
+        w.cmdTopics_Click(); // a second click shows the same dialog
+        QCOMPARE(w.findChildren<FrmTopics*>().size(), qsizetype(1));
+        f->cmdCancel->click();
+    }
+
+    void npcListWritesTheChosenMarkup() {
+        QTemporaryDir dir;
+        FrmMain w(nullptr, "/x");
+        FakeUi dialogs;
+        dialogs.inputs = {std::string("Vellum Town")};
+        w.setDialogs(&dialogs);
+        w.openPath(Sample());
+        w.optHTML->setChecked(true);
+        QString filter;
+        w.setFileDialog([&](const FileDialogRequest& r) {
+            filter = r.filter;
+            return dir.filePath("town.html");
+        });
+        QTest::keyClick(&w, Qt::Key_L, Qt::ControlModifier);
+        QVERIFY(filter.startsWith("HTML files (*.htm, *.html)|"));
+        QCOMPARE(dialogs.inputPrompts.size(), size_t(1));
+        QVERIFY(QFile::exists(dir.filePath("town.html")));
+        QStringList log = w.logText().split("\r\n", Qt::SkipEmptyParts);
+        QVERIFY2(log[log.size() - 2].startsWith(
+                     "-Generating NPC List for cell \"*Vellum Town*\" from \"Sample.esp\"..."),
+                 qPrintable(log[log.size() - 2]));
+    }
+
+    void optionsDialogLoadsAcceptsAndCancels() {
+        MorrowindizeOptions o;
+        {
+            FrmOptions f(nullptr, o);
+            QCOMPARE(f.windowTitle(), QString("Vellum - Options"));
+            QVERIFY(f.box("chkEng")->isChecked());
+            QVERIFY(!f.box("chkCap")->isChecked());
+            QVERIFY(!f.box("chkEllipsis")->isEnabled());
+            f.box("chkCap")->setChecked(true);
+            QVERIFY(f.box("chkEllipsis")->isEnabled());
+            f.box("chkEllipsis")->setChecked(true);
+            f.box("chkSlang")->setChecked(true);
+            f.cmdOptCancel->click();
+        }
+        QVERIFY(!o.isSentences && !o.isSlang);
+        {
+            FrmOptions f(nullptr, o);
+            f.box("chkCap")->setChecked(true);
+            f.box("chkEllipsis")->setChecked(true);
+            f.box("chkEng")->setChecked(false);
+            f.cmdOptOk->click();
+        }
+        QVERIFY(o.isSentences && o.isEllipsis && !o.isMainEnglish);
+        {
+            FrmOptions f(nullptr, o);
+            QVERIFY(f.box("chkEllipsis")->isChecked() && f.box("chkEllipsis")->isEnabled());
+            f.box("chkCap")->setChecked(false);
+            QVERIFY(!f.box("chkEllipsis")->isChecked());
+            QVERIFY(!f.box("chkEllipsis")->isEnabled());
+            f.cmdOptOk->click();
+        }
+        QVERIFY(!o.isSentences && !o.isEllipsis);
+    }
+};
+
+int RunToolTests(int argc, char** argv) {
+    ToolTests t;
+    return QTest::qExec(&t, argc, argv);
+}
+
+#include "test_tools.moc"

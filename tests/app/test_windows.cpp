@@ -1,0 +1,332 @@
+// The desktop program under the offscreen platform: the main window's state, Open, Close, Save, the log, the
+// keyboard shortcuts, the editing dialogs, text conversion and the game folder lookup.
+#include <QCheckBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+#include <filesystem>
+#include <fstream>
+
+#include "fake_ui.h"
+#include "frm_about.h"
+#include "frm_info.h"
+#include "frm_info2.h"
+#include "frm_main.h"
+#include "game_folder.h"
+#include "win1252.h"
+
+using namespace vellum;
+using namespace vellum::app;
+
+namespace {
+
+QString Fixture() {
+    return QString(VELLUM_SHARED_FIXTURES) + "/all_types.esp";
+}
+
+void WriteBytes(const QString& path, const std::string& bytes) {
+    std::ofstream(path.toStdString(), std::ios::binary)
+        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string ReadBytes(const QString& path) {
+    std::ifstream in(path.toStdString(), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+QStringList LogLines(const FrmMain& w) {
+    return w.logText().split("\r\n", Qt::SkipEmptyParts);
+}
+
+} // namespace
+
+class WindowTests : public QObject {
+    Q_OBJECT
+  private slots:
+    void startUpState() {
+        FrmMain w(nullptr, "");
+        QCOMPARE(w.windowTitle(), QString("Vellum"));
+        QCOMPARE(LogLines(w), QStringList{"-WARNING: Morrowind installation coould not be detected."});
+        for (QWidget* c : std::initializer_list<QWidget*>{w.cmdExport, w.cmdImport, w.cmdLoops, w.cmdTopics,
+                                                          w.cmdSpellCheck, w.cmdOptions, w.cmdList})
+            QVERIFY2(!c->isEnabled(), qPrintable(c->objectName()));
+        QVERIFY(!w.mnuSave->isEnabled());
+        QVERIFY(!w.mnuClose->isEnabled());
+        QVERIFY(w.mnuOpen->isEnabled());
+        QVERIFY(w.mnuExit->isEnabled());
+        QVERIFY(w.mnuAbout->isEnabled());
+        QVERIFY(w.optPure->isChecked());
+        QVERIFY(w.optHTML->isEnabled() && w.chkClones->isEnabled());
+        QCOMPARE(w.cmdExport->text(), QString("Ex&port "));
+        QCOMPARE(w.cmdSpellCheck->text(), QString("&Morrowindize  "));
+        QCOMPARE(w.cmdExport->toolTip(),
+                 QString("Export all dialogue responses to a text-file for easy editing."));
+        QCOMPARE(w.chkClones->toolTip(), QString("Checking this will allow exporitng of Clone NPCs, such as "
+                                                 "guards, \"cattle\", and the like."));
+        QCOMPARE(w.mnuSaveAs->text(), QString("&Save as"));
+        QCOMPARE(w.mnuOptions->text(), QString("Morrowindization O&ptions"));
+        QCOMPARE(w.lblRecName[0]->text(), QString("ACTI:"));
+        QCOMPARE(w.lblRecName[43]->text(), QString("Unknown:"));
+        QCOMPARE(w.lblRecName[44]->text(), QString("Total:"));
+        QCOMPARE(w.lblRecName[56]->text(), QString("STLN:"));
+        QCOMPARE(w.lblSaves->text(), QString("Savegames Specific"));
+        for (QLabel* l : w.lblCount) QCOMPARE(l->text(), QString("0"));
+
+        FrmMain found(nullptr, "/games/Morrowind/Data Files");
+        QVERIFY(found.logText().isEmpty());
+        QCOMPARE(found.openFolder(), QString("/games/Morrowind/Data Files"));
+    }
+
+    void openCountsAndClose() {
+        FrmMain w(nullptr, "/x");
+        QString asked;
+        w.setFileDialog([&](const FileDialogRequest& r) {
+            asked = r.filter;
+            return Fixture();
+        });
+        w.mnuOpen_Click();
+        QVERIFY(asked.startsWith("Elder Scrolls Data File (*.ESP, *.ESM, *.ESS, *.ESD)|"));
+        QStringList log = LogLines(w);
+        QCOMPARE(log.size(), 2);
+        QCOMPARE(log[0], QString("-Reading \"all_types.esp\"..."));
+        QVERIFY2(log[1].startsWith("-Read 80 records from \"all_types.esp\" successfully in "),
+                 qPrintable(log[1]));
+        QVERIFY(!log[1].contains("File should contain"));
+        QCOMPARE(w.lblCount[44]->text(), QString("80"));
+        QCOMPARE(w.lblCount[28]->text(), QString("2")); // NPC_
+        QCOMPARE(w.lblCount[18]->text(), QString("7")); // INFO
+        QVERIFY(w.cmdExport->isEnabled() && w.mnuSave->isEnabled() && w.cmdLoops->isEnabled());
+        QVERIFY(w.store().tblGMST.size() == 3u);
+        QCOMPARE(w.openFolder(), QFileInfo(Fixture()).absolutePath());
+
+        w.mnuClose_Click();
+        QCOMPARE(LogLines(w).back(), QString("-Closed \"all_types.esp\" successfully."));
+        QCOMPARE(w.lblCount[44]->text(), QString("0"));
+        QVERIFY(!w.cmdExport->isEnabled() && !w.mnuSave->isEnabled());
+        QVERIFY(w.currentFile().empty());
+        QCOMPARE(w.store().tblGLOB.size(), size_t(1)); // one empty element per table after Close
+    }
+
+    void cancelledOpenChangesNothing() {
+        FrmMain w(nullptr, "/x");
+        w.setFileDialog([](const FileDialogRequest&) { return QString("  "); });
+        w.mnuOpen_Click();
+        QVERIFY(w.logText().isEmpty());
+        QVERIFY(!w.mnuSave->isEnabled());
+    }
+
+    void logKeepsSixNewestLines() {
+        FrmMain w(nullptr, "/x");
+        for (int i = 1; i <= 6; ++i) w.appendLog("-line " + std::to_string(i));
+        QCOMPARE(LogLines(w).size(), 6);
+        w.appendLog("-line 7");
+        QStringList log = LogLines(w);
+        QCOMPARE(log.size(), 6);
+        QCOMPARE(log.front(), QString("-line 2"));
+        QCOMPARE(log.back(), QString("-line 7"));
+        QVERIFY(w.logText().endsWith("\r\n"));
+    }
+
+    void shortcutsFollowTheEnabledControls() {
+        QTemporaryDir dir;
+        FrmMain w(nullptr, "/x");
+        FakeUi dialogs;
+        w.setDialogs(&dialogs);
+        int asked = 0;
+        bool lastSave = false;
+        QString target = dir.filePath("copy.esp");
+        w.setFileDialog([&](const FileDialogRequest& r) {
+            ++asked;
+            lastSave = r.save;
+            return r.save ? target : Fixture();
+        });
+        // Without a file, Ctrl+S does nothing; a letter without Ctrl does nothing.
+        QVERIFY(w.handleShortcut(Qt::Key_S, Qt::ControlModifier));
+        QCOMPARE(asked, 0);
+        QVERIFY(!w.handleShortcut(Qt::Key_O, Qt::NoModifier));
+        QCOMPARE(asked, 0);
+        QTest::keyClick(&w, Qt::Key_O, Qt::ControlModifier);
+        QCOMPARE(asked, 1);
+        QVERIFY(w.mnuSave->isEnabled());
+        // Ctrl+Shift+S saves under a new name.
+        QTest::keyClick(&w, Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(asked, 2);
+        QVERIFY(lastSave);
+        QVERIFY(QFile::exists(target));
+        QCOMPARE(QString::fromStdString(w.currentFile()), target);
+        // Ctrl+Alt+S saves in place, without a dialog.
+        std::filesystem::remove(target.toStdString());
+        QTest::keyClick(&w, Qt::Key_S, Qt::ControlModifier | Qt::AltModifier);
+        QCOMPARE(asked, 2);
+        QVERIFY(QFile::exists(target));
+        QVERIFY(LogLines(w).back().startsWith("-Finished writing \"copy.esp\" in "));
+        QVERIFY(LogLines(w).back().endsWith(" seconds. 80 records have been written."));
+        // Ctrl+C closes.
+        QTest::keyClick(&w, Qt::Key_C, Qt::ControlModifier);
+        QVERIFY(!w.mnuSave->isEnabled());
+        QCOMPARE(w.pb->value(), 0);
+    }
+
+    void aboutWorksWithoutAFile() {
+        FrmMain w(nullptr, "/x");
+        QString shown;
+        QTimer::singleShot(0, [&shown] {
+            if (QWidget* m = QApplication::activeModalWidget()) {
+                shown = m->windowTitle();
+                auto* about = qobject_cast<FrmAbout*>(m);
+                if (about) shown += "|" + about->lblVersion->text() + "|" + about->lblDescription->text();
+                m->close();
+            }
+        });
+        QVERIFY(w.handleShortcut(Qt::Key_A, Qt::ControlModifier));
+        QCOMPARE(shown,
+                 QString("About Vellum|Version 1.3.168|Parser and few-purpose editor for Elder Scrolls 3: "
+                         "Morrowind data, such as ESP, ESM, ESS, and ESD files."));
+    }
+
+    void saveAfterARefusedReadNeverOverwritesTheRefusedFile() {
+        QTemporaryDir dir;
+        QString refused = dir.filePath("notes.txt");
+        WriteBytes(refused, "my notes");
+        FrmMain w(nullptr, "/x");
+        FakeUi dialogs;
+        w.setDialogs(&dialogs);
+        w.openPath(Fixture());
+        w.openPath(refused);
+        QCOMPARE(LogLines(w).back(), QString("-Failed reading \"notes.txt\"."));
+        QCOMPARE(dialogs.messages.back().text, std::string("The selected file is invalid."));
+        QVERIFY(w.cmdExport->isEnabled()); // the earlier file's records stay loaded
+        // Save asks where to save instead of writing over the refused file.
+        int asked = 0;
+        bool save = false;
+        w.setFileDialog([&](const FileDialogRequest& r) {
+            ++asked;
+            save = r.save;
+            return QString();
+        });
+        w.mnuSave_Click();
+        QCOMPARE(asked, 1);
+        QVERIFY(save);
+        QCOMPARE(ReadBytes(refused), std::string("my notes"));
+    }
+
+    void saveAsPreselectsTheFilterAndDecliningSavedGameWritesNothing() {
+        QTemporaryDir dir;
+        FrmMain w(nullptr, "/x");
+        FakeUi dialogs;
+        dialogs.answers = {Answer::No};
+        w.setDialogs(&dialogs);
+        w.openPath(Fixture());
+        int index = 0;
+        QString ext, filter;
+        w.setFileDialog([&](const FileDialogRequest& r) {
+            index = r.filterIndex;
+            ext = r.defaultSuffix;
+            filter = r.filter;
+            return dir.filePath("game.ess");
+        });
+        w.mnuSaveAs_Click();
+        QCOMPARE(index, 1);
+        QCOMPARE(ext, QString("ESP"));
+        QVERIFY(filter.startsWith("Elder Scrolls Plugin File (*.ESP)|*.ESP|"));
+        QCOMPARE(LogLines(w).back(), QString("-Nothing has been written."));
+        QCOMPARE(ReadBytes(dir.filePath("game.ess")), std::string()); // the chosen file exists, empty
+        w.mnuSaveAs_Click();
+        QCOMPARE(index, 3); // the current file is now a saved game
+    }
+
+    void responseEditorContract() {
+        FrmINFO f(nullptr);
+        f.Actor = "fargoth the elder";
+        f.Topic = "latest rumors";
+        f.Response = QString(512, 'a');
+        f.fillFromVariables();
+        QCOMPARE(f.lblActor->text(), QString("Actor: Fargoth The Elder"));
+        QCOMPARE(f.lblTopic->text(), QString("Topic: latest rumors"));
+        QCOMPARE(f.lblLength->text(), QString("Length: 512"));
+        QVERIFY(f.cmdAccept->isEnabled());
+        f.txtINFO->setPlainText(QString(513, 'a'));
+        QCOMPARE(f.lblLength->text(), QString("Length: 513"));
+        QVERIFY(!f.cmdAccept->isEnabled());
+        f.cmdCancel->click();
+        QCOMPARE(f.Response, QString(512, 'a')); // Cancel keeps the caller's text
+        f.Actor = "Journal Entry";
+        f.fillFromVariables();
+        QCOMPARE(f.lblActor->text(), QString("Journal Entry"));
+        f.txtINFO->setPlainText("short\nline");
+        f.cmdAccept->click();
+        QCOMPARE(f.Response, QString("short\r\nline"));
+    }
+
+    void resultEditorContract() {
+        FrmINFO2 f(nullptr);
+        f.Actor = "fargoth";
+        f.Topic = "ash";
+        f.Response = "Hello";
+        f.Result = "Choice \"Yes\" 1";
+        f.Choice = 1;
+        f.fillFromVariables();
+        QCOMPARE(f.lblChoice->text(), QString("Choice: 1"));
+        QCOMPARE(f.lblActor->text(), QString("Actor: Fargoth"));
+        f.txtINFO->setPlainText("typed");
+        f.fillFromVariables();
+        QCOMPARE(f.txtINFO->toPlainText(), QString("Hello")); // a repaint puts the variables back
+        f.txtResult->setPlainText("Goodbye");
+        f.cmdAccept->click();
+        QCOMPARE(f.fiAccept, QString("0"));
+        QCOMPARE(f.Result, QString("Goodbye"));
+        f.txtINFO->setPlainText("not kept");
+        f.cmdSkip->click();
+        QCOMPARE(f.fiAccept, QString("2"));
+        QCOMPARE(f.Response, QString("Hello"));
+        f.cmdCancel->click();
+        QCOMPARE(f.fiAccept, QString("1"));
+    }
+
+    void windows1252Conversion() {
+        std::string all;
+        for (int b = 1; b < 256; ++b) all.push_back(static_cast<char>(b));
+        QString shown = FromCp1252(all);
+        QCOMPARE(shown.at(0x93 - 1), QChar(0x201C));
+        QCOMPARE(shown.at(0x85 - 1), QChar(0x2026));
+        QCOMPARE(shown.at(0x97 - 1), QChar(0x2014));
+        QCOMPARE(ToCp1252(shown), all);
+        QCOMPARE(ToCp1252(QString::fromUtf8("\xe2\x82\xac \xe4\xb8\xad")), std::string("\x80 ?"));
+    }
+
+    void gameFolderLookup() {
+        QTemporaryDir dir;
+        std::filesystem::path prefix = dir.filePath("wine").toStdString();
+        std::filesystem::create_directories(prefix / "drive_c");
+        std::ofstream(prefix / "system.reg")
+            << "WINE REGISTRY Version 2\n\n[Software\\\\Wow6432Node\\\\Bethesda Softworks\\\\Morrowind] 1\n"
+               "#time=1\n\"Installed Path\"=\"C:\\\\Games\\\\Morrowind\"\n";
+        GameFolderSources s;
+        s.useRegistry = false;
+        s.winePrefix = prefix.string();
+        QCOMPARE(
+            QString::fromStdString(FindDataFilesFolder(s)),
+            QString::fromStdString((prefix / "drive_c" / "Games" / "Morrowind" / "Data Files").string()));
+
+        std::filesystem::path cfg = dir.filePath("openmw.cfg").toStdString();
+        std::ofstream(cfg)
+            << "# comment\nfallback=x\ndata=\"/home/me/Morrowind/Data Files\"\ndata=\"/other\"\n";
+        s.winePrefix = dir.filePath("no-such-prefix").toStdString();
+        s.openmwConfig = cfg.string();
+        QCOMPARE(QString::fromStdString(FindDataFilesFolder(s)), QString("/home/me/Morrowind/Data Files"));
+        s.openmwConfig = dir.filePath("missing.cfg").toStdString();
+        QVERIFY(FindDataFilesFolder(s).empty());
+    }
+};
+
+int RunWindowTests(int argc, char** argv) {
+    WindowTests t;
+    return QTest::qExec(&t, argc, argv);
+}
+
+#include "test_windows.moc"

@@ -1,0 +1,572 @@
+// Loop detection: the wildcard matcher, choice conditions and choice lines, and the check itself with the
+// result editor's answers, the bookkeeping of accepted edits, its log lines, progress and error report.
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <new>
+#include <random>
+#include <stdexcept>
+
+#include "dialogue/loops.h"
+#include "fixture_builder.h"
+#include "test_util.h"
+
+#ifdef VELLUM_HAVE_GENERATOR
+#include "generator/generator.h"
+#endif
+
+using namespace vellum;
+using namespace fixture;
+
+namespace {
+
+// ---- building files ----
+
+struct Cond {
+    char type = '1';
+    std::string function = "50";
+    char comparison = '0';
+    int32_t value = 1;
+    bool isFloat = false;
+    std::string name;
+};
+
+Cond Choice(int32_t n, char comparison = '0') {
+    Cond c;
+    c.value = n;
+    c.comparison = comparison;
+    return c;
+}
+
+std::string Dial(std::string_view name) {
+    return Record("DIAL", ZSub("NAME", name) + Sub("DATA", U8(0)));
+}
+
+// A response in the writer's order of subrecords.
+std::string Info(std::string_view id, std::string_view text, std::string_view result,
+                 const std::vector<Cond>& conds = {}, std::string_view actor = "fargoth",
+                 uint32_t flags = 0) {
+    std::string body = ZSub("INAM", id) + ZSub("PNAM", "") + Sub("DATA", I32(0) + I32(0) + U32(0));
+    if (!actor.empty()) body += ZSub("ONAM", actor);
+    if (!text.empty()) body += Sub("NAME", text);
+    for (size_t k = 0; k < conds.size(); ++k) {
+        const Cond& c = conds[k];
+        body += Sub("SCVR",
+                    std::string(1, static_cast<char>('0' + k)) + c.type + c.function + c.comparison + c.name);
+        body += c.isFloat ? Sub("FLTV", F32(static_cast<float>(c.value))) : Sub("INTV", I32(c.value));
+    }
+    if (!result.empty()) body += Sub("BNAM", result);
+    return Record("INFO", body, flags);
+}
+
+struct Loaded {
+    testutil::TempDir dir;
+    std::string path;
+    RecordStore store;
+    int32_t count = 0;
+    explicit Loaded(const std::string& bytes) {
+        path = dir.file("Loops.esp");
+        testutil::WriteFile(path, bytes);
+        count = testutil::Load(bytes, store);
+    }
+    LoopCheckOutcome check(FakeUi& ui) { return CheckLoops(store, ui, path); }
+    // Saves and reads back; every length and Size must have been kept in step.
+    RecordStore reread() const {
+        uint64_t repairs = 99;
+        const std::string bytes = testutil::Save(store, count, 0, &repairs);
+        EXPECT_EQ(repairs, 0u);
+        RecordStore back;
+        testutil::Load(bytes, back);
+        return back;
+    }
+};
+
+// One response with the given conditions and result; returns the choice numbers the editor was shown with.
+std::vector<int32_t> Shown(std::string_view result, const std::vector<Cond>& conds) {
+    Loaded f(File({Dial("T"), Info("r", "Text.", result, conds)}));
+    FakeUi ui;
+    EXPECT_EQ(f.check(ui).end, LoopCheckEnd::Completed);
+    std::vector<int32_t> choices;
+    for (const ResultEdit& e : ui.resultEdits) choices.push_back(e.Choice);
+    return choices;
+}
+
+// A plain backtracking matcher to compare the linear one with.
+bool Reference(std::string_view t, std::string_view p) {
+    if (p.empty()) return t.empty();
+    if (p[0] == '*') {
+        for (size_t i = 0; i <= t.size(); ++i)
+            if (Reference(t.substr(i), p.substr(1))) return true;
+        return false;
+    }
+    return !t.empty() &&
+           std::tolower(static_cast<unsigned char>(t[0])) == std::tolower(static_cast<unsigned char>(p[0])) &&
+           Reference(t.substr(1), p.substr(1));
+}
+
+} // namespace
+
+// ---- the wildcard matcher ----
+
+TEST(LoopWildcards, StarIsTheOnlySpecialCharacterAndCaseIsIgnored) {
+    EXPECT_TRUE(WildcardMatch("", ""));
+    EXPECT_TRUE(WildcardMatch("", "*"));
+    EXPECT_TRUE(WildcardMatch("", "**"));
+    EXPECT_FALSE(WildcardMatch("a", ""));
+    EXPECT_TRUE(WildcardMatch("Anything at all", "*"));
+    EXPECT_TRUE(WildcardMatch("ABC", "abc"));
+    EXPECT_TRUE(WildcardMatch("\xC9T\xC9", "\xE9t\xE9")) << "accented capitals match their small forms";
+    EXPECT_FALSE(WildcardMatch("abc", "ab"));
+    EXPECT_FALSE(WildcardMatch("ab", "abc"));
+    EXPECT_TRUE(WildcardMatch("a?c", "a?c"));
+    EXPECT_FALSE(WildcardMatch("abc", "a?c")) << "? is an ordinary character";
+    EXPECT_FALSE(WildcardMatch("abc", "a[b]c")) << "so are brackets";
+    EXPECT_TRUE(WildcardMatch("a[b]c", "A[B]C"));
+    EXPECT_TRUE(WildcardMatch("a#1", "a#1"));
+    EXPECT_FALSE(WildcardMatch("a1", "a#"));
+    EXPECT_TRUE(WildcardMatch("abcbc", "a*bc"));
+    EXPECT_TRUE(WildcardMatch("abc", "a*b*c"));
+    EXPECT_FALSE(WildcardMatch("acb", "a*b*c"));
+    EXPECT_TRUE(WildcardMatch("aXbYbZc", "*b*c"));
+    EXPECT_FALSE(WildcardMatch("ab", "a*b*b")) << "head and tail may not share characters";
+    EXPECT_TRUE(WildcardMatch("abb", "a*b*b"));
+    EXPECT_TRUE(WildcardMatch("aaa", "a*a"));
+    EXPECT_FALSE(WildcardMatch("a", "a*a"));
+}
+
+TEST(LoopWildcards, AgreesWithABacktrackingMatcherOnRandomInputs) {
+    std::mt19937 rng(20240611);
+    const std::string alphabet = "abAB*\" 1";
+    auto word = [&](size_t maxLen, bool stars) {
+        std::string s;
+        const size_t n = rng() % (maxLen + 1);
+        for (size_t i = 0; i < n; ++i) {
+            char c = alphabet[rng() % alphabet.size()];
+            if (!stars && c == '*') c = 'a';
+            s += c;
+        }
+        return s;
+    };
+    for (int round = 0; round < 30000; ++round) {
+        const std::string p = word(8, true), t = word(12, round % 2 == 0);
+        ASSERT_EQ(WildcardMatch(t, p), Reference(t, p)) << "text \"" << t << "\" pattern \"" << p << "\"";
+    }
+}
+
+TEST(LoopWildcards, TimeGrowsWithTheLengthsOnly) {
+    // Inputs that make a backtracking matcher take time in proportion to a power of the length.
+    const std::string text(200000, 'a');
+    std::string manyStars;
+    for (int i = 0; i < 2000; ++i) manyStars += "*a";
+    manyStars += "*b";
+    const std::string longRun = "*" + std::string(5000, 'a') + "b*";
+    auto t0 = std::chrono::steady_clock::now();
+    EXPECT_FALSE(WildcardMatch(text, manyStars));
+    EXPECT_FALSE(WildcardMatch(text, longRun));
+    EXPECT_TRUE(WildcardMatch(text + "b", manyStars));
+    EXPECT_TRUE(WildcardMatch(text + "b", longRun));
+    const std::string line = "Choice \"" + std::string(100000, '"') + " 1";
+    EXPECT_FALSE(OffersChoice(line, 2));
+    EXPECT_TRUE(OffersChoice(line, 1));
+    const double ms =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+    EXPECT_LT(ms, 500) << "a bounded number of looks per character";
+}
+
+// ---- choice conditions, choice lines and offers ----
+
+TEST(LoopChoices, WhichConditionsAreChoiceConditions) {
+    SCVRData c;
+    c.SCVRLen = 5;
+    c.CondType = "1";
+    c.CondFunction = "50";
+    c.CondComparison = "0";
+    EXPECT_TRUE(IsChoiceCondition(c));
+    for (const char* cmp : {"2", "3", "4", "5", "x"}) {
+        c.CondComparison = cmp;
+        EXPECT_TRUE(IsChoiceCondition(c)) << cmp;
+    }
+    c.CondComparison = "1";
+    EXPECT_FALSE(IsChoiceCondition(c)) << "comparison 1 is never a choice condition";
+    c.CondComparison = "0";
+    c.CondFunction = "51";
+    EXPECT_FALSE(IsChoiceCondition(c));
+    c.CondFunction = "50";
+    c.CondType = "2";
+    EXPECT_FALSE(IsChoiceCondition(c));
+    c.CondType = "1";
+    c.SCVRLen = 0;
+    EXPECT_FALSE(IsChoiceCondition(c)) << "an empty slot";
+    EXPECT_FALSE(IsChoiceCondition(SCVRData{}));
+}
+
+TEST(LoopChoices, ChoiceLinesInFourSteps) {
+    using Lines = std::vector<std::string>;
+    // Two blanks become one in one pass: three become two, four become two, five become three.
+    EXPECT_EQ(ChoiceLines("a  b   c    d     e"), (Lines{"a b  c  d   e"}));
+    // Commas go after the blanks: a comma between two blanks leaves two blanks.
+    EXPECT_EQ(ChoiceLines("Choice, \"Yes\", 1"), (Lines{"Choice \"Yes\" 1"}));
+    EXPECT_EQ(ChoiceLines("a , b"), (Lines{"a  b"}));
+    // Split at CR LF only; a lone LF or CR stays in its line.
+    EXPECT_EQ(ChoiceLines("one\r\ntwo\nthree\rfour\r\n"), (Lines{"one", "two\nthree\rfour", ""}));
+    // A comment is cut and the rest trimmed of blanks; lines without ";" keep their blanks.
+    EXPECT_EQ(ChoiceLines("  x ; note; more\r\n  y  \r\n;all comment"), (Lines{"x", " y ", ""}));
+    EXPECT_EQ(ChoiceLines("\t x\t;"), (Lines{"\t x\t"})) << "only blanks are trimmed";
+    // A comma between CR and LF makes a line break of them.
+    EXPECT_EQ(ChoiceLines("a\r,\nb"), (Lines{"a", "b"}));
+}
+
+TEST(LoopChoices, ALineOffersAChoiceByEitherPattern) {
+    const std::string both = "Choice \"Yes\" 1 \"No\" 2";
+    EXPECT_TRUE(OffersChoice(both, 2)) << "the line ends with the number";
+    EXPECT_TRUE(OffersChoice(both, 1)) << "the number is followed by a blank and more";
+    EXPECT_FALSE(OffersChoice(both, 3));
+    EXPECT_FALSE(OffersChoice("Choice \"Yes\" 12", 1));
+    EXPECT_FALSE(OffersChoice("Choice \"Yes\" 21", 1));
+    EXPECT_FALSE(OffersChoice("Choice \"Yes\" 12 \"No\" 21", 1));
+    EXPECT_TRUE(OffersChoice("Choice \"Yes\" 12 \"No\" 21", 12));
+    EXPECT_TRUE(OffersChoice("if ( x ) CHOICE \"a\" 3 endif", 3));
+    EXPECT_TRUE(OffersChoice("choice \"Back\" -1", -1));
+    EXPECT_FALSE(OffersChoice("choice \"Back\" -1", 1));
+    EXPECT_TRUE(OffersChoice("Choice \"\" 0", 0));
+    EXPECT_FALSE(OffersChoice("Choice  \"Yes\" 1", 1)) << "one blank before the quote";
+    EXPECT_FALSE(OffersChoice("Choice \"Yes\"  1", 1)) << "one blank before the number";
+    EXPECT_FALSE(OffersChoice("Choice \"Yes\" 1x", 1));
+    EXPECT_TRUE(OffersChoice("Choice \"Yes\" 1 ", 1));
+    EXPECT_FALSE(OffersChoice("Choices \"Yes\" 1", 1)) << "Choice, one blank, a quote";
+    EXPECT_FALSE(OffersChoice("MessageBox \"Choice \"x\" 5\"", 5));
+    EXPECT_TRUE(OffersChoice("MessageBox \"x\" Choice \"x\" 5", 5));
+}
+
+// ---- the check: which responses are shown ----
+
+TEST(LoopCheck, WhichLinesAndConditionsAreShown) {
+    const std::string both = "Choice \"Yes\" 1 \"No\" 2";
+    EXPECT_EQ(Shown(both, {Choice(2)}), (std::vector<int32_t>{2}));
+    EXPECT_EQ(Shown(both, {Choice(1)}), (std::vector<int32_t>{1}));
+    EXPECT_TRUE(Shown("Choice \"Again\" 12", {Choice(1)}).empty());
+    EXPECT_TRUE(Shown("Choice \"Again\" 21", {Choice(1)}).empty());
+    EXPECT_EQ(Shown("choice \"again\" 1", {Choice(1)}).size(), 1u) << "lower-case choice";
+    EXPECT_EQ(Shown("Choice, \"Again\", 1, \"Stop\", 2", {Choice(1)}).size(), 1u) << "commas";
+    EXPECT_EQ(Shown("Choice \"Again\"  1", {Choice(1)}).size(), 1u) << "two blanks become one";
+    EXPECT_TRUE(Shown("Choice \"Again\"   1", {Choice(1)}).empty()) << "three blanks become two";
+    EXPECT_EQ(Shown("  Choice \"Again\" 1   ; back to the start", {Choice(1)}).size(), 1u) << "a comment";
+    EXPECT_TRUE(Shown("Choice \"Again\" 1 ;x", {Choice(1)}).size() == 1u);
+    EXPECT_TRUE(Shown(";Choice \"Again\" 1", {Choice(1)}).empty()) << "a line that is all comment";
+    EXPECT_TRUE(Shown(both, {Choice(1, '1'), Choice(2, '1')}).empty()) << "comparison 1 is never used";
+    for (char cmp : {'0', '2', '3', '4', '5'}) EXPECT_EQ(Shown(both, {Choice(2, cmp)}).size(), 1u) << cmp;
+    // Only the choice function of a function condition counts.
+    Cond other = Choice(1);
+    other.function = "51";
+    EXPECT_TRUE(Shown(both, {other}).empty());
+    other = Choice(1);
+    other.type = '2';
+    other.name = "choice";
+    EXPECT_TRUE(Shown(both, {other}).empty());
+    // An operand stored as a float leaves the choice number 0.
+    Cond f = Choice(2);
+    f.isFloat = true;
+    EXPECT_TRUE(Shown(both, {f}).empty());
+    EXPECT_EQ(Shown("Choice \"Nothing\" 0", {f}), (std::vector<int32_t>{0}));
+    // Two choice conditions, each with its own number, in slot order; other conditions in between.
+    Cond journal;
+    journal.type = '4';
+    journal.function = "JX";
+    journal.name = "quest";
+    EXPECT_EQ(Shown(both, {Choice(2), journal, Choice(1)}), (std::vector<int32_t>{2, 1}));
+    // A condition numbered 1 and a result with two lines that offer 1: shown twice.
+    EXPECT_EQ(Shown("Choice \"A\" 1\r\nGoodbye\r\nchoice \"B\" 1 \"C\" 3", {Choice(1)}),
+              (std::vector<int32_t>{1, 1}));
+}
+
+TEST(LoopCheck, TheEditorIsGivenTheResponseAndTheDeletedOnesAreExaminedToo) {
+    Loaded f(File({Dial("Background"), Info("a", "No loop.", "Choice \"x\" 3", {Choice(1)}),
+                   Info("b", "Loop here.", "Choice \"x\" 1\r\nGoodbye", {Choice(1)}, "hrisskar flat-foot"),
+                   Dial("Other"), Info("c", "Gone.", "Choice \"x\" 2", {Choice(2)}, "fargoth", 0x20)}));
+    ASSERT_EQ(f.store.tblINFO.size(), 3u);
+    FakeUi ui;
+    LoopCheckOutcome r = f.check(ui);
+    EXPECT_EQ(r.end, LoopCheckEnd::Completed);
+    EXPECT_EQ(r.shown, 2u);
+    ASSERT_EQ(ui.resultEdits.size(), 2u);
+    const ResultEdit& e = ui.resultEdits[0];
+    EXPECT_EQ(e.Actor, "hrisskar flat-foot");
+    EXPECT_EQ(e.Topic, "Background");
+    EXPECT_EQ(e.Response, "Loop here.");
+    EXPECT_EQ(e.Result, "Choice \"x\" 1\r\nGoodbye");
+    EXPECT_EQ(e.Choice, 1);
+    EXPECT_EQ(e.fiAccept, "2") << "no answer yet: closing the editor counts as Skip";
+    EXPECT_EQ(ui.resultEdits[1].Topic, "Other") << "a deleted response is examined";
+    // FindLoops lists the same showings.
+    std::vector<LoopFinding> found = FindLoops(f.store);
+    ASSERT_EQ(found.size(), 2u);
+    EXPECT_EQ(found[0].info, 1u);
+    EXPECT_EQ(found[0].slot, 0);
+    EXPECT_EQ(found[0].choice, 1);
+    EXPECT_EQ(found[0].line, "Choice \"x\" 1");
+    EXPECT_EQ(found[1].info, 2u);
+}
+
+// ---- the check: answers and bookkeeping ----
+
+TEST(LoopCheck, SkipOkUnchangedAndOkWithLongerTexts) {
+    const std::string bytes = File(
+        {Dial("T"), Info("r", "Would you like to hear it again?", "Choice \"Yes\" 1 \"No\" 2", {Choice(1)})});
+    {
+        Loaded f(bytes);
+        const RecordStore before = f.store;
+        FakeUi ui; // Skip
+        EXPECT_EQ(f.check(ui).shown, 1u);
+        EXPECT_EQ(f.store.tblINFO, before.tblINFO);
+    }
+    {
+        Loaded f(bytes);
+        const RecordStore before = f.store;
+        FakeUi ui;
+        ui.onEditResult = [](ResultEdit& e) { e.fiAccept = "0"; };
+        LoopCheckOutcome r = f.check(ui);
+        EXPECT_EQ(r.accepted, 1u);
+        EXPECT_EQ(f.store.tblINFO, before.tblINFO) << "OK with unchanged texts changes nothing";
+    }
+    {
+        Loaded f(bytes);
+        const INFORecord before = f.store.tblINFO[0];
+        FakeUi ui;
+        ui.onEditResult = [](ResultEdit& e) {
+            e.Response += " Say so.  ";
+            e.Result = "Choice \"Yes\" 3 \"No\" 2";
+            e.fiAccept = "0";
+        };
+        f.check(ui);
+        const INFORecord& rec = f.store.tblINFO[0];
+        EXPECT_EQ(rec.NAME, before.NAME + " Say so.  ");
+        EXPECT_EQ(rec.NAMELen, before.NAMELen + 10);
+        EXPECT_EQ(rec.Size, before.Size + 10);
+        EXPECT_EQ(rec.BNAM, "Choice \"Yes\" 3 \"No\" 2");
+        EXPECT_EQ(rec.BNAMLen, before.BNAMLen);
+        EXPECT_EQ(f.reread().tblINFO[0].NAME, rec.NAME);
+    }
+    {
+        // Emptying the result drops its subrecord; giving text to an empty response adds one.
+        Loaded f(File({Dial("T"), Info("r", "", "Choice \"Yes\" 1", {Choice(1)})}));
+        const INFORecord before = f.store.tblINFO[0];
+        FakeUi ui;
+        ui.onEditResult = [](ResultEdit& e) {
+            e.Response = "Hello.";
+            e.Result.clear();
+            e.fiAccept = "0";
+        };
+        f.check(ui);
+        const INFORecord& rec = f.store.tblINFO[0];
+        EXPECT_EQ(rec.NAMELen, 6);
+        EXPECT_EQ(rec.BNAMLen, 0);
+        EXPECT_EQ(rec.Size, before.Size + 6 + 8 - (before.BNAMLen + 8));
+        RecordStore back = f.reread();
+        EXPECT_EQ(back.tblINFO[0].NAME, "Hello.");
+        EXPECT_EQ(back.tblINFO[0].BNAMLen, 0);
+    }
+}
+
+TEST(LoopCheck, TheAnswerIsReadAsANumber) {
+    struct Case {
+        std::string fiAccept;
+        LoopCheckEnd end;
+        size_t accepted;
+    };
+    for (const Case& c : {Case{"0", LoopCheckEnd::Completed, 1}, Case{"1", LoopCheckEnd::Cancelled, 0},
+                          Case{"2", LoopCheckEnd::Completed, 0}, Case{" 1", LoopCheckEnd::Cancelled, 0},
+                          Case{"1 ", LoopCheckEnd::Cancelled, 0}, Case{"7", LoopCheckEnd::Completed, 0},
+                          Case{"-1", LoopCheckEnd::Completed, 0}, Case{"", LoopCheckEnd::Completed, 1},
+                          Case{"x", LoopCheckEnd::Completed, 1}, Case{"01", LoopCheckEnd::Cancelled, 0}}) {
+        Loaded f(File({Dial("T"), Info("r", "Text.", "Choice \"A\" 1", {Choice(1)})}));
+        FakeUi ui;
+        ui.onEditResult = [&](ResultEdit& e) {
+            e.Response = "Edited.";
+            e.fiAccept = c.fiAccept;
+        };
+        LoopCheckOutcome r = f.check(ui);
+        EXPECT_EQ(r.end, c.end) << "\"" << c.fiAccept << "\"";
+        EXPECT_EQ(r.accepted, c.accepted) << "\"" << c.fiAccept << "\"";
+        EXPECT_EQ(f.store.tblINFO[0].NAME, c.accepted ? "Edited." : "Text.");
+    }
+    EXPECT_EQ(ResultEditorAnswer("99999999999999"), INT32_MAX);
+}
+
+TEST(LoopCheck, EditsTakeEffectForTheNextSlotButNotTheRestOfThePass) {
+    // Two lines offer 1 under slot 0; slot 1 offers 2. The first showing rewrites the result so that no line
+    // offers 1 or 2 any more: the second line of the same pass is still shown, with the accepted texts, and
+    // slot 1 examines the new result and finds nothing.
+    Loaded f(File(
+        {Dial("T"), Info("r", "Text.", "Choice \"A\" 1\r\nChoice \"B\" 1 \"C\" 2", {Choice(1), Choice(2)})}));
+    FakeUi ui;
+    ui.onEditResult = [](ResultEdit& e) {
+        e.Response = "Changed text.";
+        e.Result = "Goodbye";
+        e.fiAccept = "0";
+    };
+    LoopCheckOutcome r = f.check(ui);
+    EXPECT_EQ(r.end, LoopCheckEnd::Completed);
+    ASSERT_EQ(ui.resultEdits.size(), 2u);
+    EXPECT_EQ(ui.resultEdits[0].Response, "Text.");
+    EXPECT_EQ(ui.resultEdits[1].Response, "Changed text.") << "the second showing has the accepted texts";
+    EXPECT_EQ(ui.resultEdits[1].Result, "Goodbye");
+    EXPECT_EQ(ui.resultEdits[1].Choice, 1);
+    EXPECT_EQ(f.store.tblINFO[0].BNAM, "Goodbye");
+    f.reread();
+
+    // With Skip the result stays, and slot 1 finds its line.
+    Loaded g(File(
+        {Dial("T"), Info("r", "Text.", "Choice \"A\" 1\r\nChoice \"B\" 1 \"C\" 2", {Choice(1), Choice(2)})}));
+    FakeUi skip;
+    g.check(skip);
+    ASSERT_EQ(skip.resultEdits.size(), 3u);
+    EXPECT_EQ(skip.resultEdits[2].Choice, 2);
+}
+
+// ---- the check: log, progress, cancel and errors ----
+
+TEST(LoopCheck, LogLinesAndProgress) {
+    Loaded f(File({Dial("T"), Info("a", "x", "Choice \"A\" 1", {Choice(1)}), Info("b", "y", ""),
+                   Info("c", "z", "Goodbye")}));
+    FakeUi ui;
+    EXPECT_EQ(f.check(ui).end, LoopCheckEnd::Completed);
+    EXPECT_EQ(ui.log, (std::vector<std::string>{"-Checking 3 responses from \"Loops.esp\" for loops...",
+                                                "-Loop check successful."}));
+    EXPECT_EQ(ui.progress, (std::vector<double>{0.0, 0.5, 1.0, 0.0}));
+    EXPECT_TRUE(ui.messages.empty());
+
+    // One response: the progress shows it done.
+    Loaded one(File({Dial("T"), Info("a", "x", "")}));
+    FakeUi oneUi;
+    one.check(oneUi);
+    EXPECT_EQ(oneUi.progress, (std::vector<double>{1.0, 0.0}));
+    EXPECT_EQ(oneUi.log.front(), "-Checking 1 responses from \"Loops.esp\" for loops...");
+}
+
+TEST(LoopCheck, CancelStopsTheCheckAndLeavesTheProgress) {
+    Loaded f(
+        File({Dial("T"), Info("a", "x", "Choice \"A\" 1", {Choice(1)}),
+              Info("b", "y", "Choice \"A\" 1", {Choice(1)}), Info("c", "z", "Choice \"A\" 1", {Choice(1)})}));
+    FakeUi ui;
+    int shown = 0;
+    ui.onEditResult = [&](ResultEdit& e) {
+        if (++shown == 1) {
+            e.Response = "kept";
+            e.fiAccept = "0";
+        } else {
+            e.fiAccept = "1";
+        }
+    };
+    LoopCheckOutcome r = f.check(ui);
+    EXPECT_EQ(r.end, LoopCheckEnd::Cancelled);
+    EXPECT_EQ(r.shown, 2u);
+    EXPECT_EQ(ui.log, (std::vector<std::string>{"-Checking 3 responses from \"Loops.esp\" for loops...",
+                                                "-Loop check cancelled."}));
+    EXPECT_EQ(ui.progress, (std::vector<double>{0.0, 0.5})) << "the progress bar keeps its value";
+    EXPECT_EQ(f.store.tblINFO[0].NAME, "kept") << "edits before Cancel stay";
+    EXPECT_EQ(f.store.tblINFO[1].NAME, "y");
+    f.reread();
+}
+
+TEST(LoopCheck, AFileWithoutResponsesLogsOneLine) {
+    Loaded f(File({Dial("Lonely")}));
+    ASSERT_TRUE(f.store.tblINFO.empty());
+    FakeUi ui;
+    EXPECT_EQ(f.check(ui).end, LoopCheckEnd::NoResponses);
+    EXPECT_EQ(ui.log, (std::vector<std::string>{"-\"Loops.esp\" contains no dialogue responses."}));
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(ui.progress, (std::vector<double>{0.0}));
+    RecordStore empty;
+    FakeUi emptyUi;
+    EXPECT_EQ(CheckLoops(empty, emptyUi, f.path).end, LoopCheckEnd::NoResponses);
+    EXPECT_EQ(emptyUi.log, ui.log);
+    EXPECT_TRUE(FindLoops(empty).empty());
+}
+
+TEST(LoopCheck, AnErrorIsReportedWithItsNumberAndDescription) {
+    Loaded f(File({Dial("T"), Info("a", "x", "Choice \"A\" 1", {Choice(1)}),
+                   Info("b", "y", "Choice \"A\" 1", {Choice(1)}), Info("c", "z", "")}));
+    FakeUi ui;
+    int shown = 0;
+    ui.onEditResult = [&](ResultEdit& e) {
+        if (++shown == 2) throw std::bad_alloc();
+        e.Response = "kept";
+        e.fiAccept = "0";
+    };
+    LoopCheckOutcome r = f.check(ui);
+    EXPECT_EQ(r.end, LoopCheckEnd::Failed);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, "Vellum has encountered an error number #7: Out of memory.");
+    EXPECT_EQ(ui.messages[0].title, "Vellum");
+    EXPECT_EQ(ui.messages[0].buttons, Buttons::OK);
+    EXPECT_EQ(ui.log.back(), "-An error occured during loop detection.");
+    EXPECT_EQ(ui.log.size(), 2u);
+    EXPECT_EQ(ui.progress.back(), 0.0);
+    EXPECT_EQ(f.store.tblINFO[0].NAME, "kept");
+
+    FakeUi other;
+    other.onEditResult = [](ResultEdit&) { throw std::runtime_error("broken"); };
+    CheckLoops(f.store, other, f.path);
+    ASSERT_EQ(other.messages.size(), 1u);
+    EXPECT_EQ(other.messages[0].text,
+              "Vellum has encountered an error number #5: Invalid procedure call or argument.");
+    EXPECT_EQ(LoopCheckErrorMessage(RunError::SubscriptOutOfRange),
+              "Vellum has encountered an error number #9: Subscript out of range.");
+}
+
+// ---- generated files ----
+
+TEST(LoopCheck, GeneratedFilesShowExactlyTheirLoopResponses) {
+#ifdef VELLUM_HAVE_GENERATOR
+    gen::GenStats stats;
+    const std::string bytes = gen::GeneratePlugin(gen::SmallPreset(4000), &stats);
+    ASSERT_GT(stats.loopResponses, 3);
+    RecordStore store;
+    testutil::Load(bytes, store);
+    const std::vector<LoopFinding> found = FindLoops(store);
+    EXPECT_EQ(static_cast<int64_t>(found.size()), stats.loopResponses);
+    FakeUi ui;
+    const RecordStore before = store;
+    LoopCheckOutcome r = CheckLoops(store, ui, "gen.esp");
+    EXPECT_EQ(r.end, LoopCheckEnd::Completed);
+    ASSERT_EQ(ui.resultEdits.size(), found.size());
+    for (size_t k = 0; k < found.size(); ++k) {
+        const INFORecord& rec = store.tblINFO[found[k].info];
+        EXPECT_EQ(ui.resultEdits[k].Result, rec.BNAM);
+        EXPECT_EQ(ui.resultEdits[k].Choice, found[k].choice);
+        EXPECT_TRUE(OffersChoice(found[k].line, found[k].choice));
+    }
+    EXPECT_EQ(store.tblINFO, before.tblINFO) << "skipping changes nothing";
+#else
+    GTEST_SKIP() << "built without the generator";
+#endif
+}
+
+TEST(LoopCheck, ThirtyThousandResponsesTakeWellUnderASecond) {
+    std::vector<std::string> records;
+    for (int t = 0; t < 300; ++t) {
+        records.push_back(Dial("Topic " + std::to_string(t)));
+        for (int i = 0; i < 100; ++i) {
+            const int n = i % 3 + 1;
+            std::string result = "SetDisposition 10\r\nChoice \"Go on\" " + std::to_string(n % 3 + 1) +
+                                 " \"Stop\" " + std::to_string((n + 1) % 3 + 1) +
+                                 " ; the question again\r\nGoodbye";
+            records.push_back(Info(std::to_string(t * 100 + i), "A line of dialogue, nothing more.", result,
+                                   i % 2 ? std::vector<Cond>{Choice(n)} : std::vector<Cond>{}));
+        }
+    }
+    Loaded f(File(records));
+    ASSERT_EQ(f.store.tblINFO.size(), 30000u);
+    FakeUi ui;
+    auto t0 = std::chrono::steady_clock::now();
+    LoopCheckOutcome r = f.check(ui);
+    const double ms =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+    std::cout << "[ timing   ] loop check of 30000 responses " << ms << " ms\n";
+    EXPECT_EQ(r.end, LoopCheckEnd::Completed);
+    EXPECT_EQ(r.shown, 0u);
+    EXPECT_LT(ms, 3000) << "generous: the machine may be busy";
+}

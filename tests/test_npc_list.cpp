@@ -1,0 +1,409 @@
+// The NPC list export: which cells and NPCs are listed, clones, headings, factions and ranks, the three
+// markups piece by piece, counts, log lines, progress and failures.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <random>
+
+#include "dialogue/text_util.h"
+#include "fixture_builder.h"
+#include "npclist/npc_list.h"
+#include "test_util.h"
+
+using namespace vellum;
+using namespace fixture;
+using testutil::TempDir;
+
+namespace {
+
+// An NPC with the fields the list shows; the rank goes to byte 4 of a short NPDT or byte 46 of a long one.
+std::string Npc(std::string_view id, std::string_view name, std::string_view race = "Dark Elf",
+                std::string_view cls = "Commoner", std::string_view faction = "", bool female = false,
+                int rank = 0, bool longNpdt = false) {
+    std::string body = ZSub("NAME", id) + ZSub("FNAM", name) + ZSub("RNAM", race) + ZSub("CNAM", cls);
+    if (!faction.empty()) body += ZSub("ANAM", faction);
+    std::string npdt(longNpdt ? 52 : 12, '\x05'); // filler that is no rank of the tests
+    npdt[longNpdt ? 46 : 4] = static_cast<char>(rank);
+    body += Sub("NPDT", npdt) + Sub("FLAG", U32(female ? 0x19 : 0x18));
+    return Record("NPC_", body);
+}
+
+std::string Crea(std::string_view id, std::string_view name) {
+    return Record("CREA", ZSub("NAME", id) + ZSub("FNAM", name) + Sub("NPDT", std::string(96, '\0')) +
+                              Sub("FLAG", U32(0)));
+}
+
+std::string Ref(uint32_t index, std::string_view id) {
+    return Sub("FRMR", U32(index)) + ZSub("NAME", id) + Sub("DATA", std::string(24, '\0'));
+}
+
+// A cell with the given references; a region puts its grid position in the heading.
+std::string Cell(std::string_view name, const std::vector<std::string>& ids, std::string_view region = "",
+                 int32_t x = 0, int32_t y = 0) {
+    std::string body = ZSub("NAME", name) + Sub("DATA", I32(region.empty() ? 1 : 0) + I32(x) + I32(y));
+    if (!region.empty()) body += ZSub("RGNN", region);
+    uint32_t i = 1;
+    for (const std::string& id : ids) body += Ref(i++, id);
+    return Record("CELL", body);
+}
+
+// A faction with the given rank names (each a 32-byte slot as stored).
+std::string Faction(std::string_view id, const std::vector<std::string>& ranks) {
+    std::string body = ZSub("NAME", id) + ZSub("FNAM", id);
+    for (const std::string& r : ranks) body += Sub("RNAM", Fixed(r, 32));
+    body += Sub("FADT", std::string(240, '\0'));
+    return Record("FACT", body);
+}
+
+// The names of a plain-text list, in order: each NPC block is seven lines and an empty one, the name first.
+std::vector<std::string> ListedNames(const std::string& text) {
+    std::vector<std::string> out;
+    const std::string marker = "\r\n***To be asigned***\r\n\r\n";
+    size_t end = 0;
+    for (size_t p = text.find(marker); p != std::string::npos; p = text.find(marker, end)) {
+        size_t start = p;
+        for (int line = 0; line < 6; ++line) start = text.rfind("\r\n", start - 1);
+        start = start == std::string::npos ? 0 : start + 2;
+        out.push_back(text.substr(start, text.find("\r\n", start) - start));
+        end = p + marker.size();
+    }
+    return out;
+}
+
+const std::string kPhpHeader = "COLOR CODE:\r\n"
+                               "[color=white]White - Name[/color]\r\n"
+                               "[color=red]Red - Gender[/color]\r\n"
+                               "[color=orange]Orange - Race[/color]\r\n"
+                               "[color=yellow]Yellow - Class[/color]\r\n"
+                               "[color=green]Green - Faction[/color]\r\n"
+                               "[color=blue]Blue - Description[/color]\r\n"
+                               "[color=purple]Purple - Writer[/color]\r\n"
+                               "[color=gray]Gray - DONE[/color]\r\n"
+                               "\r\n\r\n";
+
+std::string HtmlHeader(const std::string& cellText) {
+    return "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\"\r\n"
+           "\"http://www.w3.org/TR/html4/loose.dtd\">"
+           "<html>\r\n\r\n<head>"
+           "<meta http-equiv=\"Content-Language\" content=\"en-us\">\r\n"
+           "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1252\">\r\n"
+           "<title>NPCs List for " +
+           cellText +
+           " by Vellum</title>\r\n</head>\r\n\r\n"
+           "<body bgcolor=\"#000000\" text=\"#00FFFF\">\r\n\r\n"
+           "<p align=\"center\">NPCs List for " +
+           cellText + " by <a href=\"" + std::string(kDownloadPageAddress) +
+           "\">Vellum</a></p>\r\n<br>\r\n"
+           "Color code:<br>\r\n<br>\r\n"
+           "<font color=\"#FFFFFF\">White - Name</font><br>\r\n"
+           "<font color=\"#FF0000\">Red - Gender</font><br>\r\n"
+           "<font color=\"#FF9933\">Orange - Race</font><br>\r\n"
+           "<font color=\"#FFFF00\">Yellow - Class</font><br>\r\n"
+           "<font color=\"#00FF00\">Green - Faction</font><br>\r\n"
+           "<font color=\"#0066FF\">Blue - Description</font><br>\r\n"
+           "<font color=\"#800080\">Purple - Writer</font><br>\r\n"
+           "<font color=\"#808080\">Gray - DONE</font><br>\r\n"
+           "<br>\r\n<br>\r\n<br>";
+}
+
+struct Loaded {
+    TempDir dir;
+    RecordStore store;
+    std::string path = dir.file("Town.esp");
+    explicit Loaded(const std::string& bytes) {
+        testutil::WriteFile(path, bytes);
+        testutil::Load(bytes, store);
+    }
+    // Runs the export to a file; returns its bytes.
+    std::string list(const NpcListOptions& o, FakeUi& ui, NpcListResult expected = NpcListResult::Listed) {
+        std::string out = dir.file("list.out");
+        EXPECT_EQ(ExportNpcList(out, o, store, ui, path), expected);
+        return testutil::ReadFile(out);
+    }
+    // The names listed by the plain-text export, in order.
+    std::vector<std::string> names(NpcListOptions o) {
+        FakeUi ui;
+        int32_t count = 0;
+        o.markup = NpcListMarkup::PureText;
+        std::vector<std::string> out = ListedNames(BuildNpcList(o, store, ui, count));
+        EXPECT_EQ(static_cast<size_t>(count), out.size());
+        return out;
+    }
+};
+
+NpcListOptions Opts(std::string text, NpcListMarkup m = NpcListMarkup::PureText, bool clones = false) {
+    return {std::move(text), m, clones};
+}
+
+std::string Block(std::string_view name, std::string_view gender, std::string_view race, std::string_view cls,
+                  std::string_view faction) {
+    return std::string(name) + "\r\n" + std::string(gender) + "\r\n" + std::string(race) + "\r\n" +
+           std::string(cls) + "\r\n" + std::string(faction) +
+           "\r\n***Description***\r\n***To be asigned***\r\n\r\n";
+}
+
+} // namespace
+
+TEST(NpcList, PlainTextListsTheNpcsOfMatchingCellsUnderTheirHeadings) {
+    Loaded f(File({Npc("ralen", "Ralen Hlaalo", "Dark Elf", "Noble", "", true),
+                   Npc("tarvus", "Tarvus", "Imperial", "Trader"), Crea("rat", "Rat"),
+                   Cell("Balmora, Guild", {"ralen", "rat", "chair_01", "TARVUS"}),
+                   Cell("Balmora", {"tarvus"}, "West Gash", -3, -2)}));
+    FakeUi ui;
+    std::string text = f.list(Opts("Balmora"), ui);
+    EXPECT_EQ(text, "Balmora, Guild:\r\n\r\n" + Block("Ralen Hlaalo", "F", "Dark Elf", "Noble", "None") +
+                        Block("Tarvus", "M", "Imperial", "Trader", "None") + "\r\n\r\n\r\n" +
+                        "Balmora (-3, -2):\r\n\r\n" + Block("Tarvus", "M", "Imperial", "Trader", "None") +
+                        "\r\n\r\n\r\nTotal NPCs: 3");
+    EXPECT_EQ(ui.log, (std::vector<std::string>{
+                          "-Generating NPC List for cell \"*Balmora*\" from \"Town.esp\"...",
+                          "-Listed 3 NPCs in \"list.out\" successfully.",
+                      }));
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(ui.progress, (std::vector<double>{0.0, 1.0, 0.0}));
+}
+
+TEST(NpcList, CellNamesMatchWithTheirCapitals) {
+    Loaded f(File({Npc("a", "Aldam"), Npc("b", "Beron"), Npc("c", "Cilra"), Cell("Caldera, Mine", {"a"}),
+                   Cell("caldera house", {"b"}), Cell("Old Caldera", {"c"}), Cell("Vivec", {"a"})}));
+    EXPECT_EQ(f.names(Opts("Cal")), (std::vector<std::string>{"Aldam", "Cilra"}));
+    EXPECT_EQ(f.names(Opts("cal")), (std::vector<std::string>{"Beron"}));
+    EXPECT_EQ(f.names(Opts("CAL")), (std::vector<std::string>{}));
+    EXPECT_EQ(f.names(Opts("a")), (std::vector<std::string>{"Aldam", "Beron", "Cilra"}));
+}
+
+TEST(NpcList, HeadingsShowTheGridOnlyForCellsWithARegion) {
+    CELLRecord c;
+    c.NAME = "Seyda Neen";
+    c.GridX = -3;
+    c.GridY = -2;
+    EXPECT_EQ(CellHeading(c), "Seyda Neen:");
+    c.RGNNLen = 16;
+    EXPECT_EQ(CellHeading(c), "Seyda Neen (-3, -2):");
+    c.GridX = 12;
+    c.GridY = 0;
+    EXPECT_EQ(CellHeading(c), "Seyda Neen (12, 0):");
+    c.NAME.clear();
+    EXPECT_EQ(CellHeading(c), " (12, 0):");
+}
+
+TEST(NpcList, EveryReferenceAndEveryRecordOfAnIdIsListed) {
+    // Placed twice in one cell: listed and counted twice. An ID with two NPC records (the second in other
+    // capitals): both records at each reference, in table order.
+    Loaded f(File({Npc("twin", "Twin One"), Npc("solo", "Solo"), Npc("TWIN", "Twin Two"),
+                   Cell("Hall", {"solo", "Twin", "solo", "nothing"})}));
+    EXPECT_EQ(f.names(Opts("Hall")), (std::vector<std::string>{"Solo", "Twin One", "Twin Two", "Solo"}));
+    FakeUi ui;
+    EXPECT_NE(f.list(Opts("Hall"), ui).find("Total NPCs: 4"), std::string::npos);
+    EXPECT_EQ(ui.log.back(), "-Listed 4 NPCs in \"list.out\" successfully.");
+}
+
+TEST(NpcList, ClonesAreLeftOutUnlessAskedFor) {
+    Loaded f(File({Npc("g", "Hlaalu Guard"), Npc("c1", "Cattle"), Npc("c2", "Cattle Herder"),
+                   Npc("o1", "ORDINATOR"), Npc("o2", "Ordinator Captain"), Npc("s", "Telvanni Sharpshooter"),
+                   Npc("p", "player"), Npc("n", "Nerevar"),
+                   Cell("Yard", {"g", "c1", "c2", "o1", "o2", "s", "p", "n"})}));
+    EXPECT_EQ(f.names(Opts("Yard")),
+              (std::vector<std::string>{"Cattle Herder", "Ordinator Captain", "Nerevar"}));
+    EXPECT_EQ(f.names(Opts("Yard", NpcListMarkup::PureText, true)),
+              (std::vector<std::string>{"Hlaalu Guard", "Cattle", "Cattle Herder", "ORDINATOR",
+                                        "Ordinator Captain", "Telvanni Sharpshooter", "player", "Nerevar"}));
+}
+
+TEST(NpcList, CloneNamesFollowTheTable) {
+    for (const char* clone : {"guard",           "GUARD",          "Guardian",        "Redoran Guard",
+                              "Ordinator",       "dead ordinator", "Imperial Archer", "Dreamer",
+                              "Dead Dreamer",    "Dreamer Worker", "Adventurer",      "Lost Adventurers",
+                              "Player",          "Vampire",        "PlayerSaveGame",  "Egg Miner",
+                              "Dead Egg Miner",  "Dead Body",      "sharpshooter",    "Cattle",
+                              "Buoyant Armiger", "Worshipper"})
+        EXPECT_TRUE(IsCloneName(clone)) << clone;
+    for (const char* named : {"", "Gaurd", "Ordinators", "Imperial Archers", "Dreamers", "Vampire Lord",
+                              "Egg Miner Boss", "Dead", "Cattle Herder", "Worshippers", "Armiger"})
+        EXPECT_FALSE(IsCloneName(named)) << named;
+}
+
+TEST(NpcList, FactionsShowTheRankNameOfEveryRecordOfTheFaction) {
+    const std::vector<std::string> ranks{"Hireling",   "Retainer",          "Oathman",       "Lawman",
+                                         "Kinsman",    "House Cousin",      "House Brother", "House Father",
+                                         "Councilman", std::string(32, 'G')};
+    Loaded f(File({Faction("Hlaalu", ranks), Faction("Temple", {"Layman", std::string("Novice\0junk", 11)}),
+                   Faction("TEMPLE", {"Initiate", "Acolyte"}), Npc("n1", "No Faction"),
+                   Npc("n2", "One Letter", "Dark Elf", "Commoner", "X"),
+                   Npc("n3", "Undefined", "Dark Elf", "Commoner", "Twin Lamps", false, 3),
+                   Npc("n4", "Short Form", "Dark Elf", "Commoner", "hlaalu", false, 2),
+                   Npc("n5", "Long Form", "Dark Elf", "Commoner", "Hlaalu", false, 8, true),
+                   Npc("n6", "Twice", "Dark Elf", "Commoner", "Temple", false, 1),
+                   Npc("n7", "Top Rank", "Dark Elf", "Commoner", "Hlaalu", false, 9, true),
+                   Npc("n8", "Past Ten", "Dark Elf", "Commoner", "Hlaalu", false, 10),
+                   Npc("n9", "Unnamed Slot", "Dark Elf", "Commoner", "Temple", false, 5),
+                   Cell("Hall", {"n1", "n2", "n3", "n4", "n5", "n6", "n7", "n8", "n9"})}));
+    const std::vector<FACTRecord>& facts = f.store.tblFACT;
+    auto faction = [&](size_t npc) { return FactionText(f.store.tblNPC_.at(npc), facts); };
+    EXPECT_EQ(faction(0), "None");
+    EXPECT_EQ(faction(1), "None") << "a faction ID of one character";
+    EXPECT_EQ(faction(2), "Twin Lamps, ") << "a faction the file does not define";
+    EXPECT_EQ(faction(3), "hlaalu, Oathman") << "the short NPDT's byte 4, the ID as the NPC stores it";
+    EXPECT_EQ(faction(4), "Hlaalu, Councilman") << "the long NPDT's byte 46";
+    EXPECT_EQ(faction(5), "Temple, NoviceAcolyte") << "both records, the rank name cut at its zero";
+    EXPECT_EQ(faction(6), "Hlaalu, " + std::string(32, 'G'))
+        << "a rank name without a zero: all 32 characters";
+    EXPECT_EQ(faction(7), "Hlaalu, ") << "no rank above 9";
+    EXPECT_EQ(faction(8), "Temple, ") << "unnamed slots give nothing";
+    EXPECT_EQ(FactionText(f.store.tblNPC_.at(3), {}), "hlaalu, ") << "no faction table at all";
+
+    FakeUi ui;
+    std::string text = f.list(Opts("Hall"), ui);
+    EXPECT_NE(text.find(Block("Twice", "M", "Dark Elf", "Commoner", "Temple, NoviceAcolyte")),
+              std::string::npos);
+    EXPECT_NE(text.find("Total NPCs: 9"), std::string::npos);
+}
+
+TEST(NpcList, PhpBBMarkup) {
+    Loaded f(File({Npc("ralen", "Ralen", "Dark Elf", "Noble", "", true), Cell("Ald-ruhn", {"ralen"})}));
+    FakeUi ui;
+    EXPECT_EQ(f.list(Opts("Ald", NpcListMarkup::PhpBB), ui),
+              kPhpHeader + "Ald-ruhn:\r\n\r\n[list]\r\n"
+                           "[*][color=white]Ralen[/color]\r\n"
+                           "[color=red]F[/color]\r\n"
+                           "[color=orange]Dark Elf[/color]\r\n"
+                           "[color=yellow]Noble[/color]\r\n"
+                           "[color=green]None[/color]\r\n"
+                           "[color=blue]***Description***[/color]\r\n"
+                           "[color=purple]***To be asigned***[/color]\r\n"
+                           "\r\n"
+                           "[/list]\r\n\r\n\r\n"
+                           "Total NPCs: 1");
+}
+
+TEST(NpcList, HtmlMarkup) {
+    Loaded f(File({Npc("ralen", "Ralen", "Dark Elf", "Noble", "", true), Cell("Ald-ruhn", {"ralen"})}));
+    FakeUi ui;
+    EXPECT_EQ(f.list(Opts("Ald", NpcListMarkup::Html), ui),
+              HtmlHeader("Ald") + "Ald-ruhn:\r\n<br>\r\n<br>\r\n<ul>\r\n"
+                                  "<li><font color=\"#FFFFFF\">Ralen</font><br>\r\n"
+                                  "<font color=\"#FF0000\">F</font><br>\r\n"
+                                  "<font color=\"#FF9933\">Dark Elf</font><br>\r\n"
+                                  "<font color=\"#FFFF00\">Noble</font><br>\r\n"
+                                  "<font color=\"#00FF00\">None</font><br>\r\n"
+                                  "<font color=\"#0066FF\">***Description***</font><br>\r\n"
+                                  "<font color=\"#800080\">***To be asigned***</font><br>\r\n"
+                                  "<br>\r\n</li>\r\n"
+                                  "</ul>\r\n\r\n\r\n"
+                                  "Total NPCs: 1\r\n</body>\r\n</html>");
+    EXPECT_EQ(kDownloadPageAddress.substr(0, 8), "https://");
+}
+
+TEST(NpcList, WhenNothingIsListedTheFileHoldsHeaderAndZeroCount) {
+    Loaded f(File({Npc("g", "Guard"), Npc("n", "Nerevar"), Crea("rat", "Rat"), Cell("Fort", {"g", "rat"}),
+                   Cell("Empty Fort", {}), Cell("Pantry", {"n"})}));
+    FakeUi ui;
+    EXPECT_EQ(f.list(Opts("Fort"), ui, NpcListResult::NoneListed), "Total NPCs: 0");
+    EXPECT_EQ(ui.log.back(), "-No NPCs found in given cell in \"Town.esp\"");
+    FakeUi php;
+    EXPECT_EQ(f.list(Opts("Fort", NpcListMarkup::PhpBB), php, NpcListResult::NoneListed),
+              kPhpHeader + "Total NPCs: 0");
+    FakeUi html;
+    EXPECT_EQ(f.list(Opts("Fort", NpcListMarkup::Html), html, NpcListResult::NoneListed),
+              HtmlHeader("Fort") + "Total NPCs: 0\r\n</body>\r\n</html>");
+}
+
+TEST(NpcList, ProgressRunsOverTheCells) {
+    Loaded one(File({Npc("n", "Nerevar"), Cell("Only", {"n"})}));
+    FakeUi ui;
+    one.list(Opts("Only"), ui);
+    EXPECT_EQ(ui.progress, (std::vector<double>{0.0, 0.0})) << "a single cell sets 0, then the end sets 0";
+    Loaded three(File({Npc("n", "Nerevar"), Cell("A", {"n"}), Cell("B", {"n"}), Cell("C", {"n"})}));
+    FakeUi ui3;
+    three.list(Opts("B"), ui3);
+    EXPECT_EQ(ui3.progress, (std::vector<double>{0.0, 0.5, 1.0, 0.0}));
+}
+
+TEST(NpcList, CountChecksAndTheCellQuestion) {
+    FakeUi ui;
+    EXPECT_FALSE(CheckNpcListCounts(0, 5, ui));
+    EXPECT_FALSE(CheckNpcListCounts(3, -1, ui));
+    EXPECT_FALSE(CheckNpcListCounts(0, 0, ui));
+    EXPECT_TRUE(CheckNpcListCounts(1, 1, ui));
+    ASSERT_EQ(ui.messages.size(), 3u);
+    EXPECT_EQ(ui.messages[0].text, "No cells found in current file.");
+    EXPECT_EQ(ui.messages[1].text, "No NPCs found in current file.");
+    EXPECT_EQ(ui.messages[2].text, "No cells found in current file.") << "cells are checked first";
+    EXPECT_EQ(ui.messages[0].buttons, Buttons::OK);
+
+    ui.inputs = {"Bal", "", std::nullopt};
+    EXPECT_EQ(AskNpcListCellText(ui), std::optional<std::string>("Bal"));
+    EXPECT_EQ(AskNpcListCellText(ui), std::nullopt);
+    EXPECT_EQ(AskNpcListCellText(ui), std::nullopt);
+    EXPECT_EQ(ui.inputPrompts.at(0), "Enter any part of cell name:\r\n\r\nNOTE: Case sensitive");
+
+    EXPECT_EQ(NpcListFileFilter(NpcListMarkup::Html),
+              "HTML files (*.htm, *.html)|*.htm;*.html|All Files (*.*)| *.*");
+    EXPECT_EQ(NpcListFileFilter(NpcListMarkup::PhpBB), "Text Files (*.txt)|*.txt|All Files (*.*)| *.*");
+    EXPECT_EQ(NpcListFileFilter(NpcListMarkup::PureText), NpcListFileFilter(NpcListMarkup::PhpBB));
+}
+
+TEST(NpcList, AListThatCannotBeWrittenIsReportedWithItsErrorNumber) {
+    Loaded f(File({Npc("n", "Nerevar"), Cell("Hall", {"n"})}));
+    FakeUi ui;
+    std::string out = f.dir.file("no-such-folder/list.txt");
+    EXPECT_EQ(ExportNpcList(out, Opts("Hall"), f.store, ui, f.path), NpcListResult::WriteFailed);
+    EXPECT_FALSE(std::filesystem::exists(out));
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, "Vellum has encountered an error number #75: Path/File access error.");
+    EXPECT_EQ(ui.log, (std::vector<std::string>{
+                          "-Generating NPC List for cell \"*Hall*\" from \"Town.esp\"...",
+                          "-An error occured during NPC listing. The list may be incomplete."}));
+    EXPECT_EQ(ui.progress.back(), 0.0);
+
+    // A read-only file is left as it was.
+    std::string locked = f.dir.file("locked.txt");
+    testutil::WriteFile(locked, "keep me");
+    std::filesystem::permissions(locked, std::filesystem::perms::owner_read);
+    FakeUi ro;
+    EXPECT_EQ(ExportNpcList(locked, Opts("Hall"), f.store, ro, f.path), NpcListResult::WriteFailed);
+    EXPECT_EQ(testutil::ReadFile(locked), "keep me");
+    ASSERT_EQ(ro.messages.size(), 1u);
+    EXPECT_EQ(ro.messages[0].text, "Vellum has encountered an error number #70: Permission denied.");
+}
+
+// The index must list exactly what comparing every NPC record with every reference lists, in that order.
+TEST(NpcList, IndexedLookUpListsWhatAFullScanLists) {
+    std::mt19937 rng(7);
+    const std::vector<std::string> ids{"bob",     "BOB",      "Bob",      "ann", "ann_2",
+                                       "Guard_1", "\xC9LISE", "\xE9lise", "x"};
+    RecordStore store;
+    for (int i = 0; i < 40; ++i) {
+        NPC_Record n;
+        n.NAME = ids[rng() % ids.size()];
+        n.FNAM = "npc" + std::to_string(i) + (i % 7 == 0 ? " guard" : "");
+        store.tblNPC_.push_back(n);
+    }
+    for (int c = 0; c < 12; ++c) {
+        CELLRecord cell;
+        cell.NAME = (c % 3 ? "Town " : "Wild ") + std::to_string(c);
+        for (int r = 0; r < 15; ++r) {
+            FRMRData ref;
+            ref.NAME = rng() % 4 == 0 ? "rock" : ids[rng() % ids.size()];
+            cell.References.push_back(ref);
+        }
+        store.tblCELL.push_back(cell);
+    }
+    for (bool clones : {false, true}) {
+        std::vector<std::string> scan;
+        for (const CELLRecord& cell : store.tblCELL) {
+            if (cell.NAME.find("Town") == std::string::npos) continue;
+            for (const FRMRData& ref : cell.References)
+                for (const NPC_Record& n : store.tblNPC_)
+                    if (EqualsIgnoreCase(n.NAME, ref.NAME) && (clones || !IsCloneName(n.FNAM)))
+                        scan.push_back(n.FNAM);
+        }
+        FakeUi ui;
+        int32_t count = 0;
+        std::string text = BuildNpcList(Opts("Town", NpcListMarkup::PureText, clones), store, ui, count);
+        EXPECT_GT(scan.size(), 20u);
+        EXPECT_EQ(static_cast<size_t>(count), scan.size());
+        EXPECT_EQ(ListedNames(text), scan);
+    }
+}

@@ -1,0 +1,459 @@
+// Topic renaming: the four replacement passes, the rows of the topic list, Apply with its bookkeeping, the
+// 512-character question and the response editor, refusal of rows that no longer fit the store, progress,
+// and the responses written under the new name after a save.
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "dialogue/rename_topics.h"
+#include "fixture_builder.h"
+#include "test_util.h"
+
+using namespace vellum;
+using namespace fixture;
+
+namespace {
+
+std::string Dial(std::string_view name, uint8_t type = 0) {
+    return Record("DIAL", ZSub("NAME", name) + Sub("DATA", U8(type)));
+}
+
+std::string Info(std::string_view id, std::string_view text, std::string_view result = "",
+                 std::string_view actor = "fargoth", uint32_t flags = 0, int32_t infoType = 0) {
+    std::string body = ZSub("INAM", id) + ZSub("PNAM", "") + Sub("DATA", I32(infoType) + I32(0) + U32(0));
+    if (!actor.empty()) body += ZSub("ONAM", actor);
+    if (!text.empty()) body += Sub("NAME", text);
+    if (!result.empty()) body += Sub("BNAM", result);
+    return Record("INFO", body, flags);
+}
+
+struct Loaded {
+    RecordStore store;
+    int32_t count = 0;
+    explicit Loaded(const std::string& bytes) { count = testutil::Load(bytes, store); }
+    // Renames by the rows' texts: pairs of topic index in tblDIAL and new name.
+    RenameOutcome apply(const std::vector<std::pair<size_t, std::string>>& renames, FakeUi& ui,
+                        RenameOptions options = {}) {
+        std::vector<TopicRow> rows = ListTopicRows(store);
+        for (const auto& [index, name] : renames)
+            for (TopicRow& row : rows)
+                if (row.index == index) row.text = name;
+        return ApplyTopicRenames(store, rows, options, ui);
+    }
+    // Saves, checks that no length or Size needed repair, and reads the result back.
+    RecordStore reread(std::string* bytes = nullptr) const {
+        uint64_t repairs = 99;
+        const std::string out = testutil::Save(store, count, 0, &repairs);
+        EXPECT_EQ(repairs, 0u) << "every change kept its lengths and Size in step";
+        if (bytes) *bytes = out;
+        RecordStore back;
+        testutil::Load(out, back);
+        return back;
+    }
+};
+
+std::string Renamed(std::string text, std::string_view from, std::string_view to) {
+    ReplaceTopicName(text, from, to);
+    return text;
+}
+
+} // namespace
+
+// ---- the replacement passes ----
+
+TEST(RenameTopicPasses, AsIsLowerUpperAndProperCase) {
+    EXPECT_EQ(Renamed("Ash, ash, ASH and Ashlander; aSh stays.", "Ash", "Dust"),
+              "Dust, dust, DUST and Dustlander; aSh stays.");
+    EXPECT_EQ(
+        Renamed("latest rumors, LATEST RUMORS, Latest Rumors, Latest rumors", "latest rumors", "new gossip"),
+        "new gossip, NEW GOSSIP, New Gossip, Latest rumors")
+        << "only the first letter in upper case is none of the four forms";
+    // When the new name in lower case holds the old one, passes 1 and 2 both replace it.
+    EXPECT_EQ(Renamed("Any rumors? rumors!", "rumors", "latest rumors"),
+              "Any latest latest rumors? latest latest rumors!");
+    // A change of letter case alone.
+    EXPECT_EQ(Renamed("vivec, Vivec, VIVEC", "vivec", "Vivec"), "Vivec, Vivec, VIVEC");
+    // Proper case: words part at blanks, tabs, line breaks and zeros, not at apostrophes or hyphens.
+    EXPECT_EQ(Renamed("Fargoth's Ring and fargoth's ring", "fargoth's ring", "the ring"),
+              "The Ring and the ring");
+    EXPECT_EQ(Renamed("Red\tMountain", "red\tmountain", "ghost\tgate"), "Ghost\tGate");
+    EXPECT_EQ(Renamed("Cliff-Racer, Cliff-racer", "cliff-racer", "kagouti"), "Cliff-Racer, Kagouti");
+    EXPECT_EQ(Renamed("\xC9LAN \xE9lan \xC9lan", "\xE9lan", "\xC9\x63u"), "\xC9\x43U \xC9\x63u \xC9\x63u")
+        << "accented letters have both cases";
+    // Occurrences do not overlap and inserted text is not searched again.
+    EXPECT_EQ(Renamed("aaaa", "aa", "a"), "a");
+    std::string unchanged = "Nothing to see.";
+    EXPECT_FALSE(ReplaceTopicName(unchanged, "Ash", "Dust"));
+    EXPECT_TRUE(ReplaceTopicName(unchanged, "see", "do"));
+}
+
+// ---- the rows ----
+
+TEST(RenameTopicRows, OnlyTopicsProperInTableOrder) {
+    Loaded f(File({Dial("Greeting 0", 2), Dial("Ash"), Dial("Hello", 1), Dial("rumors"), Dial("Quest", 4),
+                   Dial("Admire", 3), Dial("latest rumors")}));
+    std::vector<TopicRow> rows = ListTopicRows(f.store);
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0].index, 1u);
+    EXPECT_EQ(rows[0].name, "Ash");
+    EXPECT_EQ(rows[0].text, "Ash");
+    EXPECT_EQ(rows[1].index, 3u);
+    EXPECT_EQ(rows[2].index, 6u);
+    EXPECT_EQ(rows[2].name, "latest rumors");
+    EXPECT_TRUE(ListTopicRows(RecordStore{}).empty());
+}
+
+// ---- Apply ----
+
+TEST(RenameTopicApply, RenamesTopicResponsesTextsAndResultsWithTheirSizes) {
+    Loaded f(File({Dial("Ash"), Info("a1", "Ash storms come from the Ashlands.", "Journal \"ash_quest\" 10"),
+                   Info("a2", "", "AddTopic \"Ash\""), Dial("Other"),
+                   Info("o1", "ASH everywhere: ash, Ash, ASH, ash, Ash!", "", "hrisskar"),
+                   Info("o2", "Gone ash.", "ash", "fargoth", 0x20), Info("o3", "No mention.")}));
+    const RecordStore before = f.store;
+    FakeUi ui;
+    RenameOutcome r = f.apply({{0, "Dust"}}, ui);
+    EXPECT_EQ(r.status, RenameStatus::Applied);
+    EXPECT_EQ(r.topicsRenamed, 1u);
+    EXPECT_EQ(r.responsesMoved, 2u);
+    EXPECT_EQ(r.textsChanged, 3u);
+    EXPECT_EQ(r.resultsChanged, 3u);
+    EXPECT_TRUE(ui.messages.empty());
+
+    const DIALRecord& d = f.store.tblDIAL[0];
+    EXPECT_EQ(d.NAME, "Dust");
+    EXPECT_EQ(d.NAMELen, before.tblDIAL[0].NAMELen + 1);
+    EXPECT_EQ(d.Size, before.tblDIAL[0].Size + 1);
+    EXPECT_EQ(f.store.tblDIAL[1], before.tblDIAL[1]);
+
+    const auto& infos = f.store.tblINFO;
+    EXPECT_EQ(infos[0].Topic, "Dust");
+    EXPECT_EQ(infos[1].Topic, "Dust");
+    EXPECT_EQ(infos[2].Topic, "Other");
+    EXPECT_EQ(infos[0].NAME, "Dust storms come from the Dustlands.");
+    EXPECT_EQ(infos[0].NAMELen, before.tblINFO[0].NAMELen + 2);
+    EXPECT_EQ(infos[0].BNAM, "Journal \"dust_quest\" 10");
+    EXPECT_EQ(infos[0].Size, before.tblINFO[0].Size + 2 + 1);
+    EXPECT_EQ(infos[1].BNAM, "AddTopic \"Dust\"");
+    // A response of another topic whose text grows by 6 characters.
+    EXPECT_EQ(infos[2].NAME, "DUST everywhere: dust, Dust, DUST, dust, Dust!");
+    EXPECT_EQ(infos[2].NAMELen, before.tblINFO[2].NAMELen + 6);
+    EXPECT_EQ(infos[2].Size, before.tblINFO[2].Size + 6);
+    // A deleted response: its text is written, its result is not, and Size follows only the text.
+    EXPECT_EQ(infos[3].NAME, "Gone dust.");
+    EXPECT_EQ(infos[3].BNAM, "dust");
+    EXPECT_EQ(infos[3].BNAMLen, 4);
+    EXPECT_EQ(infos[3].Size, before.tblINFO[3].Size + 1);
+    EXPECT_EQ(infos[4], before.tblINFO[4]);
+
+    // After a save the responses stand under the topic's new name, right after it, in their order.
+    std::string bytes;
+    RecordStore back = f.reread(&bytes);
+    ASSERT_EQ(back.tblINFO.size(), 5u);
+    EXPECT_EQ(back.tblDIAL[0].NAME, "Dust");
+    EXPECT_EQ(back.tblINFO[0].INAM, "a1");
+    EXPECT_EQ(back.tblINFO[0].Topic, "Dust");
+    EXPECT_EQ(back.tblINFO[1].INAM, "a2");
+    EXPECT_EQ(back.tblINFO[1].Topic, "Dust");
+    EXPECT_EQ(back.tblINFO[2].Topic, "Other");
+    EXPECT_LT(bytes.find("Dust\0", 0, 5), bytes.find("a1\0", 0, 3));
+}
+
+TEST(RenameTopicApply, AResponseWhoseTopicIsNotRenamedIsLostAtTheNextSave) {
+    // The reason the Topic of every response follows: a topic renamed by hand alone loses its responses.
+    Loaded f(File({Dial("Ash"), Info("a1", "x"), Info("a2", "y")}));
+    SetTopicName(f.store.tblDIAL[0], "Dust");
+    EXPECT_TRUE(f.reread().tblINFO.empty());
+    Loaded g(File({Dial("Ash"), Info("a1", "x"), Info("a2", "y")}));
+    FakeUi ui;
+    g.apply({{0, "Dust"}}, ui);
+    EXPECT_EQ(g.reread().tblINFO.size(), 2u);
+}
+
+TEST(RenameTopicApply, OptionsChooseTextsAndResults) {
+    const std::string bytes = File({Dial("Ash"), Info("a1", "Ash here.", "ash there")});
+    for (bool responses : {false, true}) {
+        for (bool results : {false, true}) {
+            Loaded f(bytes);
+            FakeUi ui;
+            f.apply({{0, "Dust"}}, ui, RenameOptions{responses, results});
+            const INFORecord& rec = f.store.tblINFO[0];
+            EXPECT_EQ(rec.Topic, "Dust") << "responses always move with their topic";
+            EXPECT_EQ(rec.NAME, responses ? "Dust here." : "Ash here.");
+            EXPECT_EQ(rec.BNAM, results ? "dust there" : "ash there");
+            f.reread();
+        }
+    }
+}
+
+TEST(RenameTopicApply, CaseOnlyRenamesAndSeveralWordNames) {
+    Loaded f(File({Dial("vivec"), Info("v1", "vivec and Vivec and VIVEC", "AddTopic \"vivec\"")}));
+    const RecordStore before = f.store;
+    FakeUi ui;
+    f.apply({{0, "Vivec"}}, ui);
+    EXPECT_EQ(f.store.tblDIAL[0].NAME, "Vivec");
+    EXPECT_EQ(f.store.tblDIAL[0].NAMELen, before.tblDIAL[0].NAMELen);
+    EXPECT_EQ(f.store.tblDIAL[0].Size, before.tblDIAL[0].Size);
+    const INFORecord& rec = f.store.tblINFO[0];
+    EXPECT_EQ(rec.Topic, "Vivec");
+    EXPECT_EQ(rec.NAME, "Vivec and Vivec and VIVEC");
+    EXPECT_EQ(rec.BNAM, "AddTopic \"Vivec\"");
+    EXPECT_EQ(rec.Size, before.tblINFO[0].Size);
+    EXPECT_EQ(f.reread().tblINFO[0].Topic, "Vivec");
+
+    Loaded g(File({Dial("rumors"), Info("r1", "Heard any rumors? Rumors, RUMORS.")}));
+    const int32_t size = g.store.tblINFO[0].Size;
+    const int32_t dialSize = g.store.tblDIAL[0].Size;
+    g.apply({{0, "latest rumors"}}, ui);
+    EXPECT_EQ(g.store.tblINFO[0].NAME, "Heard any latest latest rumors? Latest Rumors, LATEST RUMORS.");
+    EXPECT_EQ(g.store.tblINFO[0].Size, size + 14 + 7 + 7);
+    EXPECT_EQ(g.store.tblDIAL[0].NAME, "latest rumors");
+    EXPECT_EQ(g.store.tblDIAL[0].Size, dialSize + 7);
+    g.reread();
+}
+
+TEST(RenameTopicApply, SeveralRowsInTableOrderEachOverTheWholeFile) {
+    // red becomes blue, then blue becomes green: a text saying red ends up saying green, because the second
+    // rename runs over what the first left.
+    Loaded f(File({Dial("red"), Info("r", "red", "", "a"), Dial("Greeting", 2),
+                   Info("g", "Blue and red.", "", "b"), Dial("blue"), Info("b", "blue", "", "c")}));
+    const RecordStore before = f.store;
+    FakeUi ui;
+    RenameOutcome r = f.apply({{0, "blue"}, {2, "green"}}, ui);
+    EXPECT_EQ(r.topicsRenamed, 2u);
+    EXPECT_EQ(f.store.tblDIAL[0].NAME, "blue");
+    EXPECT_EQ(f.store.tblDIAL[2].NAME, "green");
+    EXPECT_EQ(f.store.tblDIAL[2].NAMELen, before.tblDIAL[2].NAMELen + 1);
+    EXPECT_EQ(f.store.tblINFO[1].NAME, "Green and green.");
+    EXPECT_EQ(f.store.tblINFO[0].NAME, "green");
+    EXPECT_EQ(f.store.tblINFO[0].Topic, "green") << "moved twice";
+    EXPECT_EQ(f.store.tblINFO[2].Topic, "green");
+    EXPECT_EQ(f.store.tblDIAL[1].NAME, "Greeting") << "greetings are not offered";
+
+    // Two independent renames; the topic's NAMELen and Size grow with its name.
+    Loaded g(File({Dial("Ash"), Info("a", "Ash"), Dial("Vos"), Info("v", "Vos")}));
+    const RecordStore gBefore = g.store;
+    g.apply({{0, "Dust"}, {1, "Molag Mar"}}, ui);
+    EXPECT_EQ(g.store.tblDIAL[1].NAMELen, gBefore.tblDIAL[1].NAMELen + 6);
+    EXPECT_EQ(g.store.tblDIAL[1].Size, gBefore.tblDIAL[1].Size + 6);
+    EXPECT_EQ(g.store.tblINFO[0].NAME, "Dust");
+    EXPECT_EQ(g.store.tblINFO[1].NAME, "Molag Mar");
+    RecordStore back = g.reread();
+    EXPECT_EQ(back.tblINFO[1].Topic, "Molag Mar");
+
+    // Nothing prevents a name another topic already has.
+    Loaded h(File({Dial("one"), Info("a", "x"), Dial("two"), Info("b", "y")}));
+    h.apply({{0, "two"}}, ui);
+    EXPECT_EQ(h.store.tblDIAL[0].NAME, "two");
+    EXPECT_EQ(h.store.tblDIAL[1].NAME, "two");
+    EXPECT_EQ(h.store.tblINFO[0].Topic, "two");
+}
+
+TEST(RenameTopicApply, AppliedRowsTakeTheirNewNamesAndASecondApplyChangesNothing) {
+    Loaded f(File({Dial("Ash"), Info("a", "Ash")}));
+    std::vector<TopicRow> rows = ListTopicRows(f.store);
+    rows[0].text = "Dust";
+    FakeUi ui;
+    EXPECT_EQ(ApplyTopicRenames(f.store, rows, {}, ui).status, RenameStatus::Applied);
+    EXPECT_EQ(rows[0].name, "Dust");
+    const RecordStore after = f.store;
+    RenameOutcome again = ApplyTopicRenames(f.store, rows, {}, ui);
+    EXPECT_EQ(again.status, RenameStatus::Applied);
+    EXPECT_EQ(again.topicsRenamed, 0u);
+    EXPECT_EQ(f.store.tblDIAL, after.tblDIAL);
+    EXPECT_EQ(f.store.tblINFO, after.tblINFO);
+    // The same rows go on working for the next rename.
+    rows[0].text = "Ash";
+    EXPECT_EQ(ApplyTopicRenames(f.store, rows, {}, ui).topicsRenamed, 1u);
+    EXPECT_EQ(f.store.tblINFO[0].NAME, "Ash");
+}
+
+TEST(RenameTopicApply, RowsThatNoLongerFitTheStoreAreRefused) {
+    const std::vector<std::string> records = {Dial("Ash"), Info("a", "Ash"), Dial("Hi", 2), Dial("Vos"),
+                                              Info("v", "Vos")};
+    const std::string bytes = File(records);
+    auto refused = [](Loaded& f, std::vector<TopicRow> rows, RenameStatus status) {
+        const RecordStore before = f.store;
+        FakeUi ui;
+        RenameOutcome r = ApplyTopicRenames(f.store, rows, {}, ui);
+        EXPECT_EQ(r.status, status);
+        EXPECT_EQ(f.store.tblDIAL, before.tblDIAL) << "nothing changed";
+        EXPECT_EQ(f.store.tblINFO, before.tblINFO);
+        EXPECT_TRUE(ui.progress.empty());
+    };
+    Loaded f(bytes);
+    std::vector<TopicRow> rows = ListTopicRows(f.store);
+    rows[0].text = "Dust";
+    {
+        // The topic was renamed meanwhile (say by an import).
+        Loaded g(bytes);
+        SetTopicName(g.store.tblDIAL[0], "Ashes");
+        refused(g, rows, RenameStatus::StaleRows);
+    }
+    {
+        // Another file with other topics was opened.
+        Loaded g(File({Dial("Vos"), Dial("Ash")}));
+        refused(g, rows, RenameStatus::StaleRows);
+    }
+    {
+        // A topic fewer, a topic more, the store closed.
+        Loaded g(File({Dial("Ash"), Info("a", "Ash")}));
+        refused(g, rows, RenameStatus::StaleRows);
+        std::vector<std::string> more = records;
+        more.push_back(Dial("Extra"));
+        Loaded h(File(more));
+        refused(h, rows, RenameStatus::StaleRows);
+        RecordStore closed;
+        FakeUi ui;
+        EXPECT_EQ(ApplyTopicRenames(closed, rows, {}, ui).status, RenameStatus::StaleRows);
+    }
+    {
+        // The same names at other places.
+        std::vector<TopicRow> moved = rows;
+        moved[1].index = 1;
+        refused(f, moved, RenameStatus::StaleRows);
+        // A topic's type changed, so it is no longer offered.
+        Loaded g(bytes);
+        g.store.tblDIAL.at(2).DialType = 1;
+        refused(g, rows, RenameStatus::StaleRows);
+    }
+    {
+        // A topic cannot be given an empty name.
+        std::vector<TopicRow> empty = ListTopicRows(f.store);
+        empty[0].text = "Dust";
+        empty[1].text.clear();
+        refused(f, empty, RenameStatus::EmptyName);
+    }
+    // The same rows apply to the store they were listed from.
+    FakeUi ui;
+    EXPECT_EQ(ApplyTopicRenames(f.store, rows, {}, ui).status, RenameStatus::Applied);
+    EXPECT_EQ(f.store.tblINFO[0].NAME, "Dust");
+}
+
+TEST(RenameTopicApply, ProgressOverTheTopicTable) {
+    Loaded f(File({Dial("a"), Dial("Greeting", 2), Dial("b")}));
+    FakeUi ui;
+    f.apply({{2, "c"}}, ui);
+    EXPECT_EQ(ui.progress, (std::vector<double>{0.0, 0.5, 1.0, 0.0}));
+    Loaded one(File({Dial("a")}));
+    FakeUi oneUi;
+    one.apply({}, oneUi);
+    EXPECT_EQ(oneUi.progress, (std::vector<double>{1.0, 0.0}));
+    RecordStore none;
+    std::vector<TopicRow> rows;
+    FakeUi noneUi;
+    EXPECT_EQ(ApplyTopicRenames(none, rows, {}, noneUi).status, RenameStatus::Applied);
+    EXPECT_EQ(noneUi.progress, (std::vector<double>{0.0}));
+}
+
+// ---- the 512-character rule ----
+
+TEST(RenameTopicApply, OverLongResponsesWithEachAnswer) {
+    // Each text grows past 512 characters when ash becomes dusts.
+    const std::string text = "ash " + std::string(508, '.');
+    const std::string bytes =
+        File({Dial("ash"), Info("r1", text, "", "fargoth"), Info("r2", text, "", "hrisskar"),
+              Dial("Journal", 4), Info("r3", text, text, "", 0, 4)});
+    const std::string question =
+        "The response \"r1\" is longer than 512 characters. Do you want to edit it by hand? "
+        "Otherwise it will be trimmed to fit.\r\n\r\nCancel is \"No to all\"";
+    {
+        // No cuts this one; Cancel cuts it and every later one without asking. Results are never cut.
+        Loaded f(bytes);
+        FakeUi ui;
+        ui.answers = {Answer::No, Answer::Cancel};
+        RenameOutcome r = f.apply({{0, "dusts"}}, ui);
+        ASSERT_EQ(ui.messages.size(), 2u);
+        EXPECT_EQ(ui.messages[0].text, question);
+        EXPECT_EQ(ui.messages[0].title, "Vellum Warning");
+        EXPECT_EQ(ui.messages[0].buttons, Buttons::YesNoCancel);
+        EXPECT_EQ(ui.messages[0].icon, Icon::Information);
+        EXPECT_EQ(ui.messages[0].kind, Ask::TextTooLong);
+        EXPECT_NE(ui.messages[1].text.find("\"r2\""), std::string::npos);
+        for (const INFORecord& rec : f.store.tblINFO) {
+            EXPECT_EQ(rec.NAME.size(), 512u) << rec.INAM;
+            EXPECT_EQ(rec.NAMELen, 512);
+            EXPECT_EQ(rec.NAME.substr(0, 6), "dusts ");
+        }
+        EXPECT_EQ(f.store.tblINFO[2].BNAM.size(), text.size() + 2) << "results are never cut";
+        EXPECT_EQ(r.overLong, (std::vector<std::string>{"r1", "r2", "r3"}));
+        EXPECT_TRUE(ui.responseEdits.empty());
+        f.reread();
+
+        // No to all lasts for one Apply.
+        FakeUi next;
+        next.answers = {Answer::No};
+        SetResponseText(f.store.tblINFO[0], "dusts " + std::string(508, '.'));
+        std::vector<TopicRow> rows = ListTopicRows(f.store);
+        rows[0].text = "DUSTS";
+        ApplyTopicRenames(f.store, rows, {}, next);
+        EXPECT_EQ(next.messages.size(), 1u);
+    }
+    {
+        // Yes opens the response editor with the speaker's ID (also for a journal entry) and the new topic
+        // name. What it returns is kept; a text still too long is cut to 512; an emptied text drops its
+        // subrecord.
+        Loaded f(bytes);
+        const RecordStore before = f.store;
+        FakeUi ui;
+        ui.defaultAnswer = Answer::Yes;
+        int call = 0;
+        ui.onEditResponse = [&](ResponseEdit& e) {
+            ++call;
+            if (call == 1) e.Response = "Short now.";
+            if (call == 2) e.Response += "more"; // Cancel in the editor: still too long
+            if (call == 3) e.Response.clear();
+        };
+        f.apply({{0, "dusts"}}, ui);
+        ASSERT_EQ(ui.responseEdits.size(), 3u);
+        EXPECT_EQ(ui.responseEdits[0].Actor, "fargoth");
+        EXPECT_EQ(ui.responseEdits[0].Topic, "dusts");
+        EXPECT_EQ(ui.responseEdits[0].Response, "dusts " + std::string(508, '.'));
+        EXPECT_EQ(ui.responseEdits[2].Actor, "");
+        EXPECT_EQ(ui.responseEdits[2].Topic, "Journal");
+        EXPECT_EQ(f.store.tblINFO[0].NAME, "Short now.");
+        EXPECT_EQ(f.store.tblINFO[0].Size, before.tblINFO[0].Size + 10 - 512);
+        EXPECT_EQ(f.store.tblINFO[1].NAME, "dusts " + std::string(506, '.')) << "cut to 512 after editing";
+        EXPECT_EQ(f.store.tblINFO[2].NAMELen, 0);
+        EXPECT_EQ(f.store.tblINFO[2].Size, before.tblINFO[2].Size - 512 - 8 + 2);
+        RecordStore back = f.reread();
+        EXPECT_EQ(back.tblINFO[2].NAME, "");
+    }
+    {
+        // A text that was already too long is offered even when the rename does not touch it.
+        Loaded f(File({Dial("Vos"), Info("v", "x"), Dial("Other"), Info("o", std::string(600, 'o'))}));
+        FakeUi ui;
+        ui.answers = {Answer::No};
+        f.apply({{0, "Molag Mar"}}, ui);
+        EXPECT_EQ(ui.messages.size(), 1u);
+        EXPECT_EQ(f.store.tblINFO[1].NAME.size(), 512u);
+        f.reread();
+    }
+}
+
+// ---- scale ----
+
+TEST(RenameTopicApply, RenamingInThirtyThousandResponsesTakesWellUnderASecond) {
+    std::vector<std::string> records;
+    for (int t = 0; t < 300; ++t) {
+        records.push_back(Dial("Topic " + std::to_string(t)));
+        for (int i = 0; i < 100; ++i)
+            records.push_back(
+                Info(std::to_string(t * 100 + i),
+                     "Have you heard of the Ash storms near Ald'ruhn? The ashlanders know more about "
+                     "ash than anyone, and their stories of Red Mountain are long.",
+                     "AddTopic \"Topic 7\"\r\nJournal \"ash_quest\" 10"));
+    }
+    Loaded f(File(records));
+    ASSERT_EQ(f.store.tblINFO.size(), 30000u);
+    FakeUi ui;
+    auto t0 = std::chrono::steady_clock::now();
+    RenameOutcome r = f.apply({{7, "Topic Seven"}}, ui);
+    const double ms =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+    std::cout << "[ timing   ] renaming one topic in 30000 responses " << ms << " ms\n";
+    EXPECT_EQ(r.responsesMoved, 100u);
+    EXPECT_EQ(r.resultsChanged, 30000u);
+    EXPECT_EQ(f.store.tblINFO[12345].BNAM, "AddTopic \"Topic Seven\"\r\nJournal \"ash_quest\" 10");
+    EXPECT_LT(ms, 3000) << "generous: the machine may be busy";
+}
