@@ -113,6 +113,22 @@ class ByteWriter {
     void endRecord(size_t mark);
     uint64_t sizeRepairs() const { return sizeRepairs_; }
 
+    // Between records, hands the bytes written so far to sink once they reach threshold bytes, so that a
+    // large file is written out piece by piece instead of being held whole. A failing sink stops the passing
+    // on (the bytes are then kept) and is remembered in sinkFailed().
+    template <class Sink> void flushTo(Sink&& sink, size_t threshold) {
+        if (buf_.size() < threshold || sinkFailed_) return;
+        if (!sink(std::string_view(buf_))) {
+            sinkFailed_ = true;
+            return;
+        }
+        flushed_ += buf_.size();
+        buf_.clear();
+    }
+    bool sinkFailed() const { return sinkFailed_; }
+    // Bytes handed to a sink so far.
+    uint64_t flushed() const { return flushed_; }
+
     // Subrecords: the size field always describes the bytes that follow it. For every record read from a
     // well-formed file this is the size that was stored.
     size_t beginSub(std::string_view tag);
@@ -130,6 +146,8 @@ class ByteWriter {
     }
     std::string buf_;
     uint64_t sizeRepairs_ = 0;
+    uint64_t flushed_ = 0;
+    bool sinkFailed_ = false;
 };
 
 // A record counts as deleted when the low byte of its Flags is 20 or more.

@@ -177,7 +177,8 @@ double ReadESBytes(std::string_view bytes, RecordStore& store, Ui& ui, int32_t& 
     ByteReader r(bytes);
     std::string pendingTag = r.tag();
     while (!r.pastEnd()) {
-        ui.setProgress(static_cast<float>(static_cast<double>(r.position() + 1) / length));
+        // The position after a lone tag at the very end would read past 1.
+        ui.setProgress(std::min(1.0, static_cast<double>(r.position() + 1) / length));
         auto it = dispatch.find(TagId(pendingTag));
         if (it != dispatch.end()) {
             it->second.read(r, pendingTag, store);
@@ -225,12 +226,12 @@ double ReadESFile(const std::string& fileName, RecordStore& store, Ui& ui, int32
     return t > 0 ? t + loaded : t;
 }
 
-std::string BuildESFile(const RecordStore& s, Ui& ui, int32_t recordCount, int32_t fileType,
-                        uint64_t* sizeRepairs) {
+bool StreamESFile(const RecordStore& s, Ui& ui, int32_t recordCount, int32_t fileType,
+                  const std::function<bool(std::string_view)>& sink, uint64_t* sizeRepairs) {
+    constexpr size_t kPiece = 4 << 20;
     ByteWriter w;
-    size_t estimate = 0;
-    for (const OpaqueRecord& rec : s.tblLAND) estimate += rec.Data.size() + 16;
-    w.reserve(estimate + 1024 * 1024);
+    w.reserve(kPiece + (1 << 20));
+    auto flush = [&] { w.flushTo(sink, kPiece); };
 
     // Progress counts the records written out of all records.
     size_t total = 1;
@@ -244,6 +245,7 @@ std::string BuildESFile(const RecordStore& s, Ui& ui, int32_t recordCount, int32
             if (perRecordProgress) progress();
             writeOne(rec);
             ++done;
+            flush();
         }
         progress();
     };
@@ -312,7 +314,21 @@ std::string BuildESFile(const RecordStore& s, Ui& ui, int32_t recordCount, int32
     each(
         s.tblUnknown, [&](const OpaqueRecord& rec) { WriteOpaque(w, rec); }, true);
     if (sizeRepairs) *sizeRepairs = w.sizeRepairs();
-    return std::move(w.buffer());
+    if (w.sinkFailed()) return false;
+    return w.buffer().empty() || sink(std::string_view(w.buffer()));
+}
+
+std::string BuildESFile(const RecordStore& store, Ui& ui, int32_t recordCount, int32_t fileType,
+                        uint64_t* sizeRepairs) {
+    std::string out;
+    StreamESFile(
+        store, ui, recordCount, fileType,
+        [&out](std::string_view piece) {
+            out.append(piece);
+            return true;
+        },
+        sizeRepairs);
+    return out;
 }
 
 double WriteESFile(const std::string& fileName, const RecordStore& store, Ui& ui, int32_t recordCount) {
@@ -325,9 +341,17 @@ double WriteESFile(const std::string& fileName, const RecordStore& store, Ui& ui
     }
     double start = TickMilliseconds();
     ui.setProgress(0);
-    std::string bytes = BuildESFile(store, ui, recordCount, FileTypeForName(fileName));
+    // The file is encoded and written piece by piece into a new file beside the target, which replaces the
+    // target only once every byte is on disk.
     std::string error;
-    if (!ReplaceFileSafely(fileName, bytes, error)) {
+    SafeFileWriter out(fileName);
+    bool ok = out.open(error);
+    if (ok) {
+        ok = StreamESFile(store, ui, recordCount, FileTypeForName(fileName),
+                          [&out](std::string_view piece) { return out.write(piece); });
+        ok = out.commit(error) && ok;
+    }
+    if (!ok) {
         ui.messageBox("The file \"" + fileName + "\" could not be written: " + error +
                           ".\r\nNothing has been changed on disk.",
                       kProgramTitle, Buttons::OK, Icon::Critical, Ask::Error);

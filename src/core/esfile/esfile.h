@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -28,6 +29,10 @@ std::string UpperExtension(std::string_view fileName);
 // Encodes the store as a data file of the given type, announcing recordCount - 1 records.
 std::string BuildESFile(const RecordStore& store, Ui& ui, int32_t recordCount, int32_t fileType,
                         uint64_t* sizeRepairs = nullptr);
+// The same, handing the bytes to sink in pieces of about a few megabytes as they are encoded, whole records
+// at a time. Returns false when the sink failed (it is not called again after a failure).
+bool StreamESFile(const RecordStore& store, Ui& ui, int32_t recordCount, int32_t fileType,
+                  const std::function<bool(std::string_view)>& sink, uint64_t* sizeRepairs = nullptr);
 
 // Writes the store to fileName. Returns the time taken in milliseconds, -1 when the user declined the
 // saved-game warning, or -2 when the file could not be written (a message says why). The file

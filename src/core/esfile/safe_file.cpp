@@ -75,10 +75,10 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& err
     return true;
 }
 
-bool ReplaceFileSafely(const std::string& path, std::string_view bytes, std::string& error) {
+bool SafeFileWriter::open(std::string& error) {
     std::error_code ec;
-    fs::path target(path);
-    if (path.empty()) {
+    fs::path target(path_);
+    if (path_.empty()) {
         error = "no file name was given";
         return false;
     }
@@ -100,41 +100,83 @@ bool ReplaceFileSafely(const std::string& path, std::string_view bytes, std::str
         error = "the folder \"" + folder.string() + "\" is not writable";
         return false;
     }
-
     std::random_device rd;
-    fs::path temp;
-    std::FILE* f = nullptr;
-    for (int attempt = 0; attempt < 16 && !f; ++attempt) {
-        temp = folder / (target.filename().string() + ".vellum-" + std::to_string(rd() % 1000000) + ".tmp");
+    for (int attempt = 0; attempt < 16 && !file_; ++attempt) {
+        fs::path temp =
+            folder / (target.filename().string() + ".vellum-" + std::to_string(rd() % 1000000) + ".tmp");
         if (fs::exists(temp, ec)) continue;
-        f = std::fopen(temp.string().c_str(), "wb");
+        file_ = std::fopen(temp.string().c_str(), "wb");
+        if (file_) temp_ = temp.string();
     }
-    if (!f) {
+    if (!file_) {
         error = "a new file could not be created in \"" + folder.string() + "\": " + Describe(errno);
         return false;
     }
-    bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    int err = ok ? 0 : errno;
-    if (ok && std::fflush(f) != 0) ok = false, err = errno;
-    if (ok && !SyncToDisk(f)) ok = false, err = errno;
-    if (std::fclose(f) != 0 && ok) ok = false, err = errno;
+    return true;
+}
+
+bool SafeFileWriter::write(std::string_view bytes) {
+    if (!file_ || failed_) return false;
+    if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) {
+        failed_ = true;
+        writeError_ = errno;
+    }
+    return !failed_;
+}
+
+bool SafeFileWriter::commit(std::string& error) {
+    if (!file_) {
+        if (error.empty()) error = "the file was not opened";
+        return false;
+    }
+    int err = writeError_;
+    bool ok = !failed_;
+    if (ok && std::fflush(file_) != 0) ok = false, err = errno;
+    if (ok && !SyncToDisk(file_)) ok = false, err = errno;
+    if (std::fclose(file_) != 0 && ok) ok = false, err = errno;
+    file_ = nullptr;
+    std::error_code ec;
     if (!ok) {
-        fs::remove(temp, ec);
+        fs::remove(temp_, ec);
+        temp_.clear();
         error = "writing failed (" + Describe(err) + ")";
         return false;
     }
-    if (fs::exists(target, ec)) {
+    if (fs::exists(path_, ec)) {
         // The new file keeps the permissions of the one it replaces.
-        fs::permissions(temp, fs::status(target, ec).permissions(), ec);
+        fs::permissions(temp_, fs::status(path_, ec).permissions(), ec);
     }
-    fs::rename(temp, target, ec);
+    fs::rename(temp_, path_, ec);
     if (ec) {
         std::string why = ec.message();
-        fs::remove(temp, ec);
+        fs::remove(temp_, ec);
+        temp_.clear();
         error = "the new file could not replace the old one (" + why + ")";
         return false;
     }
+    temp_.clear();
     return true;
+}
+
+void SafeFileWriter::discard() {
+    if (file_) std::fclose(file_);
+    file_ = nullptr;
+    if (!temp_.empty()) {
+        std::error_code ec;
+        fs::remove(temp_, ec);
+        temp_.clear();
+    }
+}
+
+SafeFileWriter::~SafeFileWriter() {
+    discard();
+}
+
+bool ReplaceFileSafely(const std::string& path, std::string_view bytes, std::string& error) {
+    SafeFileWriter out(path);
+    if (!out.open(error)) return false;
+    out.write(bytes);
+    return out.commit(error);
 }
 
 } // namespace vellum
