@@ -97,26 +97,84 @@ TEST(CellRecord, EveryFieldIsReadAndWrittenBackExactly) {
     EXPECT_EQ(p.RefIndexHigh, 3);
     EXPECT_EQ(p.NAME, "guard_npc");
     EXPECT_EQ(p.XSCL, 1.25f);
-    EXPECT_EQ(p.DODT[0], 100.0f);
-    EXPECT_EQ(p.DNAM, "Balmora, Guild");
+    EXPECT_EQ(p.Rare->DODT[0], 100.0f);
+    EXPECT_EQ(p.Rare->DNAM, "Balmora, Guild");
     EXPECT_EQ(p.FLTV, 50);
-    EXPECT_EQ(p.KNAM, "key_a");
-    EXPECT_EQ(p.TNAM, "trap_fire");
-    EXPECT_EQ(p.ANAM, "owner_npc");
-    EXPECT_EQ(p.CNAM, "faction_x");
+    EXPECT_EQ(p.Rare->KNAM, "key_a");
+    EXPECT_EQ(p.Rare->TNAM, "trap_fire");
+    EXPECT_EQ(p.Rare->ANAM, "owner_npc");
+    EXPECT_EQ(p.Rare->CNAM, "faction_x");
     EXPECT_EQ(p.UNAM, 1);
-    EXPECT_EQ(p.BNAM, "global_g");
+    EXPECT_EQ(p.Rare->BNAM, "global_g");
     EXPECT_EQ(p.XCHG, 7.5f);
     EXPECT_EQ(p.INTV, -4);
     EXPECT_EQ(p.NAM9, 12);
     EXPECT_EQ(p.INDX, 2);
-    EXPECT_EQ(p.XSOL, "soul_c");
+    EXPECT_EQ(p.Rare->XSOL, "soul_c");
     EXPECT_EQ(p.DATA, (std::array<float, 6>{9, 2.5f, -3, 0.25f, 0, 1}));
-    EXPECT_EQ(p.DATA2Len, 0);
+    EXPECT_EQ(p.Rare->DATA2Len, 0);
     EXPECT_EQ(c.References[1].Persistent, 0);
     EXPECT_EQ(c.References[1].NAME, "chair");
+    EXPECT_TRUE(p.Rare.allocated());
+    EXPECT_FALSE(c.References[1].Rare.allocated()) << "a plain reference makes no second allocation";
     EXPECT_EQ(t.out, Record("CELL", body, 0, 5));
     EXPECT_EQ(t.repairs, 0u);
+}
+
+TEST(CellRecord, RareSubrecordsAreCopiedAndComparedByValue) {
+    Trip t = RoundTrip(
+        {Record("CELL", CellHead("Door") + Ref(1, "door", ZSub("DNAM", "Inside") + Sub("ACDT", "ab")) +
+                            Ref(2, "rock"))});
+    const auto& refs = t.store.tblCELL.at(0).References;
+    ASSERT_EQ(refs.size(), 2u);
+    ASSERT_TRUE(refs[0].Rare.allocated());
+    EXPECT_FALSE(refs[1].Rare.allocated());
+    EXPECT_TRUE(refs[1].Rare->DNAM.empty()) << "an empty part reads as default values";
+    EXPECT_FALSE(refs[1].Rare.allocated()) << "reading does not allocate";
+
+    // Copies are deep: changing the copy leaves the original as it was.
+    FRMRData copy = refs[0];
+    EXPECT_EQ(copy, refs[0]);
+    EXPECT_NE(&*copy.Rare, &*refs[0].Rare);
+    copy.Rare.edit().DNAM = "Outside";
+    copy.Rare.edit().Extras.clear();
+    EXPECT_EQ(refs[0].Rare->DNAM, "Inside");
+    EXPECT_EQ(refs[0].Rare->Extras, std::vector<std::string>{"ACDTab"});
+    EXPECT_NE(copy, refs[0]);
+    copy = refs[1];
+    EXPECT_FALSE(copy.Rare.allocated()) << "assigning a reference without the part drops it";
+    EXPECT_EQ(copy, refs[1]);
+
+    // An allocated part holding only default values equals no part at all, both ways round, and is written
+    // the same.
+    FRMRData touched = refs[1];
+    touched.Rare.edit();
+    EXPECT_TRUE(touched.Rare.allocated());
+    EXPECT_EQ(touched, refs[1]);
+    EXPECT_EQ(refs[1], touched);
+    touched.Rare.edit().DATA2Len = 24;
+    EXPECT_NE(touched, refs[1]);
+    touched.Rare.edit().DATA2Len = 0;
+    FRMRData moved = std::move(touched);
+    EXPECT_EQ(moved, refs[1]);
+
+    CELLRecord cell = t.store.tblCELL[0];
+    cell.References[1].Rare.edit();
+    ByteWriter w;
+    FakeUi ui;
+    WriteCELL(w, cell, ui);
+    EXPECT_EQ(w.buffer(), t.out);
+
+    // A field set through the part in memory is written in its place among the reference's subrecords.
+    cell.References[1].Rare.edit().KNAM = "key";
+    cell.References[1].Rare.edit().KNAMLen = 4;
+    cell.References[1].FLTV = 30;
+    cell.References[1].FLTVLen = 4;
+    ByteWriter w2;
+    WriteCELL(w2, cell, ui);
+    EXPECT_NE(w2.buffer().find(Sub("FLTV", I32(30)) + ZSub("KNAM", "key") + Sub("DATA", Six(2))),
+              std::string::npos);
+    EXPECT_TRUE(ui.messages.empty());
 }
 
 TEST(CellRecord, WriterOrderAndNormalisedValues) {
@@ -170,13 +228,13 @@ TEST(CellRecord, MovedReferencesKeepTheirCellOrGrid) {
     Trip t = RoundTrip({Record("CELL", body)});
     const auto& refs = t.store.tblCELL.at(0).References;
     ASSERT_EQ(refs.size(), 2u);
-    EXPECT_EQ(refs[0].MovedCell, std::string("Vivec, Arena", 13)) << "the terminating zero is kept";
-    EXPECT_EQ(refs[0].MovedCellLen, 13);
+    EXPECT_EQ(refs[0].Rare->MovedCell, std::string("Vivec, Arena", 13)) << "the terminating zero is kept";
+    EXPECT_EQ(refs[0].Rare->MovedCellLen, 13);
     EXPECT_EQ(refs[0].MVRFIndexHigh, 1);
     EXPECT_EQ(refs[0].NAME, "moved_a");
     EXPECT_EQ(refs[0].Persistent, 1);
-    EXPECT_EQ(refs[1].CNDTGridX, -4);
-    EXPECT_EQ(refs[1].CNDTGridY, 7);
+    EXPECT_EQ(refs[1].Rare->CNDTGridX, -4);
+    EXPECT_EQ(refs[1].Rare->CNDTGridY, 7);
     EXPECT_EQ(refs[1].RefIndex[0], 10);
     EXPECT_EQ(refs[1].Persistent, 0);
     EXPECT_EQ(t.out, Record("CELL", body));
@@ -193,10 +251,10 @@ TEST(CellRecord, TwoDataInARowAndSavedGameExtras) {
     Trip t = RoundTrip({Record("CELL", CellHead("Save") + in)});
     const FRMRData& r = t.store.tblCELL.at(0).References.at(0);
     EXPECT_EQ(r.DATA[0], 1.0f);
-    EXPECT_EQ(r.DATA2[0], 2.0f);
-    ASSERT_EQ(r.Extras.size(), 3u);
-    EXPECT_EQ(r.Extras[0], std::string("ACDT\x01\x00\x02", 7));
-    EXPECT_EQ(r.Extras[1], "CHRD");
+    EXPECT_EQ(r.Rare->DATA2[0], 2.0f);
+    ASSERT_EQ(r.Rare->Extras.size(), 3u);
+    EXPECT_EQ(r.Rare->Extras[0], std::string("ACDT\x01\x00\x02", 7));
+    EXPECT_EQ(r.Rare->Extras[1], "CHRD");
     EXPECT_EQ(t.out, Record("CELL", CellHead("Save") + out));
     EXPECT_EQ(t.repairs, 0u);
 

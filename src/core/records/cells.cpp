@@ -44,19 +44,20 @@ template <class Out> void PutSix(Out& o, const std::array<float, 6>& v) {
 // Writes one reference; returns false, having written nothing, for a moved reference that names neither the
 // grid nor the cell it moved to.
 template <class Out> bool PutReference(Out& o, const FRMRData& ref) {
+    const FRMRRare& rare = *ref.Rare;
     if (ref.MVRFLen != 0) {
-        if (ref.CNDTLen <= 0 && ref.MovedCellLen <= 0) return false;
+        if (rare.CNDTLen <= 0 && rare.MovedCellLen <= 0) return false;
         size_t m = o.beginSub("MVRF");
         o.raw(ref.MVRFIndex.data(), 3);
         o.u8(ref.MVRFIndexHigh);
         o.endSub(m);
-        if (ref.CNDTLen > 0) {
+        if (rare.CNDTLen > 0) {
             m = o.beginSub("CNDT");
-            o.i32(ref.CNDTGridX);
-            o.i32(ref.CNDTGridY);
+            o.i32(rare.CNDTGridX);
+            o.i32(rare.CNDTGridY);
             o.endSub(m);
         } else {
-            o.textSub("CNAM", ref.MovedCell);
+            o.textSub("CNAM", rare.MovedCell);
         }
     }
     size_t m = o.beginSub("FRMR");
@@ -71,32 +72,32 @@ template <class Out> bool PutReference(Out& o, const FRMRData& ref) {
         o.endSub(s);
     };
     value("XSCL", ref.XSCLLen, [&] { o.f32(ref.XSCL); });
-    value("DODT", ref.DODTLen, [&] { PutSix(o, ref.DODT); });
-    if (ref.DNAMLen != 0) o.zstringSub("DNAM", ref.DNAM);
+    value("DODT", rare.DODTLen, [&] { PutSix(o, rare.DODT); });
+    if (rare.DNAMLen != 0) o.zstringSub("DNAM", rare.DNAM);
     value("FLTV", ref.FLTVLen, [&] { o.i32(ref.FLTV); });
-    if (ref.KNAMLen != 0) o.zstringSub("KNAM", ref.KNAM);
-    if (ref.TNAMLen != 0) o.zstringSub("TNAM", ref.TNAM);
-    if (ref.ANAMLen != 0) o.zstringSub("ANAM", ref.ANAM);
-    if (ref.CNAMLen != 0) o.zstringSub("CNAM", ref.CNAM);
+    if (rare.KNAMLen != 0) o.zstringSub("KNAM", rare.KNAM);
+    if (rare.TNAMLen != 0) o.zstringSub("TNAM", rare.TNAM);
+    if (rare.ANAMLen != 0) o.zstringSub("ANAM", rare.ANAM);
+    if (rare.CNAMLen != 0) o.zstringSub("CNAM", rare.CNAM);
     value("UNAM", ref.UNAMLen, [&] { o.u8(ref.UNAM); });
-    if (ref.BNAMLen != 0) o.zstringSub("BNAM", ref.BNAM);
+    if (rare.BNAMLen != 0) o.zstringSub("BNAM", rare.BNAM);
     value("XCHG", ref.XCHGLen, [&] { o.f32(ref.XCHG); });
     value("INTV", ref.INTVLen, [&] { o.i32(ref.INTV); });
     value("NAM9", ref.NAM9Len, [&] { o.i32(ref.NAM9); });
     value("INDX", ref.INDXLen, [&] { o.i32(ref.INDX); });
-    if (ref.XSOLLen != 0) o.zstringSub("XSOL", ref.XSOL);
+    if (rare.XSOLLen != 0) o.zstringSub("XSOL", rare.XSOL);
     if (ref.HasZNAM != 0) {
         o.tag("ZNAM");
         o.u32(1);
         o.u8(0);
     }
-    for (const std::string& extra : ref.Extras) {
+    for (const std::string& extra : rare.Extras) {
         if (extra.empty()) continue;
         std::string_view e(extra);
         o.textSub(e.substr(0, 4), e.size() > 4 ? e.substr(4) : std::string_view());
     }
     value("DATA", ref.DATALen, [&] { PutSix(o, ref.DATA); });
-    value("DATA", ref.DATA2Len, [&] { PutSix(o, ref.DATA2); });
+    value("DATA", rare.DATA2Len, [&] { PutSix(o, rare.DATA2); });
     if (ref.Deleted == 1) {
         o.tag("DELE");
         o.u32(4);
@@ -260,13 +261,15 @@ class CellReader {
             });
             next();
             if (id_ == kCNDT) {
-                layout::ReadFixedSub<8>(r_, ref.CNDTLen, [&](ByteReader& s) {
-                    ref.CNDTGridX = s.i32();
-                    ref.CNDTGridY = s.i32();
+                FRMRRare& rare = ref.Rare.edit();
+                layout::ReadFixedSub<8>(r_, rare.CNDTLen, [&](ByteReader& s) {
+                    rare.CNDTGridX = s.i32();
+                    rare.CNDTGridY = s.i32();
                 });
                 next();
             } else if (id_ == kCNAM) {
-                ReadText(r_, ref.MovedCellLen, ref.MovedCell);
+                FRMRRare& rare = ref.Rare.edit();
+                ReadText(r_, rare.MovedCellLen, rare.MovedCell);
                 next();
             }
             // The moved reference's own FRMR follows; without it the moved reference ends here.
@@ -308,15 +311,20 @@ class CellReader {
         auto sixSub = [&](int32_t& len, std::array<float, 6>& v) {
             layout::ReadFixedSub<24>(r_, len, [&](ByteReader& s) { ReadSix(s, v); });
         };
+        // The rarely present subrecords go to the reference's separately allocated part.
+        auto rareZString = [&](int32_t FRMRRare::*len, std::string FRMRRare::*text) {
+            FRMRRare& rare = ref.Rare.edit();
+            ReadZString(r_, rare.*len, rare.*text);
+        };
         switch (id_) {
         case kNAME: ReadZString(r_, ref.NAMELen, ref.NAME); break;
-        case kDNAM: ReadZString(r_, ref.DNAMLen, ref.DNAM); break;
-        case kKNAM: ReadZString(r_, ref.KNAMLen, ref.KNAM); break;
-        case kTNAM: ReadZString(r_, ref.TNAMLen, ref.TNAM); break;
-        case kCNAM: ReadZString(r_, ref.CNAMLen, ref.CNAM); break;
-        case kANAM: ReadZString(r_, ref.ANAMLen, ref.ANAM); break;
-        case kBNAM: ReadZString(r_, ref.BNAMLen, ref.BNAM); break;
-        case kXSOL: ReadZString(r_, ref.XSOLLen, ref.XSOL); break;
+        case kDNAM: rareZString(&FRMRRare::DNAMLen, &FRMRRare::DNAM); break;
+        case kKNAM: rareZString(&FRMRRare::KNAMLen, &FRMRRare::KNAM); break;
+        case kTNAM: rareZString(&FRMRRare::TNAMLen, &FRMRRare::TNAM); break;
+        case kCNAM: rareZString(&FRMRRare::CNAMLen, &FRMRRare::CNAM); break;
+        case kANAM: rareZString(&FRMRRare::ANAMLen, &FRMRRare::ANAM); break;
+        case kBNAM: rareZString(&FRMRRare::BNAMLen, &FRMRRare::BNAM); break;
+        case kXSOL: rareZString(&FRMRRare::XSOLLen, &FRMRRare::XSOL); break;
         case kXCHG: floatSub(ref.XCHGLen, ref.XCHG); break;
         case kXSCL: floatSub(ref.XSCLLen, ref.XSCL); break;
         case kFLTV: int32Sub(ref.FLTVLen, ref.FLTV); break;
@@ -326,7 +334,11 @@ class CellReader {
         case kUNAM:
             layout::ReadFixedSub<1>(r_, ref.UNAMLen, [&](ByteReader& s) { ref.UNAM = s.u8(); });
             break;
-        case kDODT: sixSub(ref.DODTLen, ref.DODT); break;
+        case kDODT: {
+            FRMRRare& rare = ref.Rare.edit();
+            sixSub(rare.DODTLen, rare.DODT);
+            break;
+        }
         case kZNAM:
             layout::SkipSub(r_);
             ref.HasZNAM = 1;
@@ -339,11 +351,14 @@ class CellReader {
             sixSub(ref.DATALen, ref.DATA);
             next();
             if (id_ != kDATA) return true; // dispatch the tag just read
-            sixSub(ref.DATA2Len, ref.DATA2);
+            {
+                FRMRRare& rare = ref.Rare.edit();
+                sixSub(rare.DATA2Len, rare.DATA2);
+            }
             break;
         default:
             if (!IsSavedGameReferenceId(id_)) return false;
-            ref.Extras.push_back(pendingTag_ + layout::ReadSubData(r_));
+            ref.Rare.edit().Extras.push_back(pendingTag_ + layout::ReadSubData(r_));
             break;
         }
         next();
