@@ -1,0 +1,269 @@
+// Hostile sizes: a record or subrecord that announces gigabytes in a small file must not make the program
+// allocate gigabytes. Every record type is read (and written back) from small files whose record Size or one
+// of whose subrecord sizes announces up to 4 GB, in a child process whose memory is limited; the child's
+// peak memory must stay small.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#if defined(__unix__)
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
+#include "fixture_builder.h"
+#include "test_util.h"
+
+#if defined(__SANITIZE_ADDRESS__)
+#define VELLUM_TEST_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define VELLUM_TEST_ASAN 1
+#endif
+#endif
+
+namespace {
+
+using namespace vellum;
+using fixture::Record;
+using fixture::Sub;
+
+struct Variant {
+    std::string label; // "NPC_/NPCO size 0xFFFFFFF0, cut"
+    std::string bytes;
+};
+
+uint32_t Le32(std::string_view s, size_t at) {
+    ByteReader r(s.substr(at, 4));
+    return r.u32();
+}
+void Put32(std::string& s, size_t at, uint32_t v) {
+    std::string b = fixture::U32(v);
+    s.replace(at, 4, b);
+}
+std::string HexSize(uint32_t v) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "0x%08X", v);
+    return buf;
+}
+
+// A saved game with every saved-game record type, for the types that plugins do not hold.
+std::string SavedGame() {
+    std::string header = fixture::Hedr(32, 13) + Sub("GMDT", std::string(124, 'g')) +
+                         Sub("SCRD", std::string(20, 's')) + Sub("SCRS", std::string(65536, 'p'));
+    std::string file = Record("TES3", header);
+    for (const char* tag :
+         {"CNTC", "CREC", "FMAP", "GAME", "JOUR", "KLST", "NPCC", "PCDT", "QUES", "REFR", "SPLM", "STLN"})
+        file += Record(tag, Sub("NAME", fixture::Z("thing")) + Sub("DATA", std::string(40, 'd')));
+    return file;
+}
+
+// For every record type in the files and every kind of subrecord it holds (the first one of each kind), small
+// files that announce huge sizes: the record's Size, and each subrecord's size (with the record's Size), once
+// with the file cut a few bytes after that size field and once with the rest of the record kept.
+std::map<std::string, std::vector<Variant>> HostileVariants(const std::vector<std::string>& files) {
+    const uint32_t kHuge[] = {0x7FFFFFF0u, 0xFFFFFFF0u, 0x40000000u};
+    std::map<std::string, std::vector<Variant>> byTag;
+    std::set<std::string> seen; // "TAG/SUB"
+    for (const std::string& file : files) {
+        std::string header;
+        for (size_t pos = 0; file.size() - pos >= 16;) {
+            const std::string tag = file.substr(pos, 4);
+            const size_t len = 16 + Le32(file, pos + 4);
+            if (len > file.size() - pos) break;
+            const std::string rec = file.substr(pos, len);
+            pos += len;
+            if (header.empty()) header = tag == "TES3" ? rec : std::string();
+            const std::string prefix = tag == "TES3" ? std::string() : header;
+            if (seen.insert(tag).second) {
+                for (uint32_t huge : kHuge) {
+                    std::string big = rec;
+                    Put32(big, 4, huge);
+                    byTag[tag].push_back({tag + " Size " + HexSize(huge), prefix + big});
+                }
+            }
+            for (size_t sub = 16; rec.size() - sub >= 8;) {
+                const std::string stag = rec.substr(sub, 4);
+                const size_t slen = 8 + Le32(rec, sub + 4);
+                if (seen.insert(tag + "/" + stag).second) {
+                    for (uint32_t huge : kHuge) {
+                        std::string big = rec;
+                        Put32(big, 4, huge);
+                        Put32(big, sub + 4, huge);
+                        const std::string label = tag + "/" + stag + " size " + HexSize(huge);
+                        byTag[tag].push_back({label + ", cut", prefix + big.substr(0, sub + 8 + 6)});
+                        byTag[tag].push_back({label, prefix + big});
+                    }
+                }
+                if (slen > rec.size() - sub) break;
+                sub += slen;
+            }
+        }
+    }
+    return byTag;
+}
+
+#if defined(__unix__)
+// The process's address space now, in bytes (not used under AddressSanitizer, whose shadow memory makes an
+// address-space limit meaningless).
+[[maybe_unused]] size_t AddressSpaceBytes() {
+    unsigned long pages = 0;
+    if (std::FILE* f = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(f, "%lu", &pages) != 1) pages = 0;
+        std::fclose(f);
+    }
+    return static_cast<size_t>(pages) * static_cast<size_t>(sysconf(_SC_PAGESIZE));
+}
+
+long PeakKilobytes() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_maxrss;
+}
+
+constexpr long kAllowedGrowthKb = 128 * 1024;      // the child's peak may grow by this much
+constexpr size_t kAddressSpaceMargin = 512u << 20; // the hard limit above what the child starts with
+
+// Reads and writes back every variant in a child process; returns "" or what went wrong.
+std::string ReadAllInChild(const std::vector<Variant>& variants) {
+    int pipeFds[2];
+    if (pipe(pipeFds) != 0) return "no pipe";
+    std::fflush(nullptr);
+    const pid_t pid = fork();
+    if (pid < 0) return "no fork";
+    if (pid == 0) {
+        close(pipeFds[0]);
+#if !defined(VELLUM_TEST_ASAN)
+        // A request for gigabytes fails at once instead of being granted lazily.
+        const rlim_t limit = AddressSpaceBytes() + kAddressSpaceMargin;
+        rlimit lim{limit, limit};
+        setrlimit(RLIMIT_AS, &lim);
+#endif
+        const long before = PeakKilobytes();
+        int status = 0;
+        try {
+            for (const Variant& v : variants) {
+                std::string line = v.label + "\n";
+                if (write(pipeFds[1], line.data(), line.size()) < 0) break;
+                RecordStore store;
+                FakeUi ui;
+                ui.defaultAnswer = Answer::Cancel;
+                int32_t count = 0;
+                ReadESBytes(v.bytes, store, ui, count, true);
+                std::string out = BuildESFile(store, ui, count, kFileTypePlugin);
+                if (!CheckWellFormed(out)) {
+                    status = 5;
+                    break;
+                }
+            }
+        } catch (const std::bad_alloc&) {
+            status = 3;
+        } catch (...) {
+            status = 6;
+        }
+        if (status == 0 && PeakKilobytes() - before > kAllowedGrowthKb) status = 4;
+        if (status == 0) {
+            const std::string done = "done\n";
+            if (write(pipeFds[1], done.data(), done.size()) < 0) status = 7;
+        }
+        _exit(status);
+    }
+    close(pipeFds[1]);
+    std::string report;
+    char buf[4096];
+    ssize_t n;
+    while ((n = read(pipeFds[0], buf, sizeof buf)) > 0) report.append(buf, static_cast<size_t>(n));
+    close(pipeFds[0]);
+    int wstatus = 0;
+    waitpid(pid, &wstatus, 0);
+    // The last line names the file in hand when the child stopped.
+    if (!report.empty()) report.pop_back();
+    const std::string last = report.substr(report.rfind('\n') + 1);
+    if (WIFSIGNALED(wstatus)) return "killed by signal " + std::to_string(WTERMSIG(wstatus)) + " at " + last;
+    const int code = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
+    switch (code) {
+    case 0: return last == "done" ? std::string() : "stopped early at " + last;
+    case 3: return "an allocation beyond the memory limit at " + last;
+    case 4: return "peak memory grew by more than " + std::to_string(kAllowedGrowthKb / 1024) + " MB";
+    case 5: return "a save that is not well-formed at " + last;
+    default: return "exit code " + std::to_string(code) + " at " + last;
+    }
+}
+#endif
+
+} // namespace
+
+TEST(BoundedMemory, ReaderNeverMakesStringsLongerThanTheDataAndAFewPaddingBytes) {
+    const std::string data = "abcdefgh";
+    ByteReader r(data);
+    EXPECT_EQ(r.zstring(0x7FFFFFFF).size(), data.size() + ByteReader::kMaxPadding);
+    EXPECT_TRUE(r.pastEnd());
+    ByteReader r2(data);
+    r2.skip(3);
+    EXPECT_EQ(r2.fixed(0xFFFFFFF0u).size(), 5 + ByteReader::kMaxPadding);
+    EXPECT_EQ(r2.position(), data.size());
+    ByteReader r3(data);
+    EXPECT_EQ(r3.zstring(-5), "");
+    EXPECT_EQ(r3.position(), 0u);
+}
+
+TEST(BoundedMemory, HugeSizesInEveryRecordTypeStaySmall) {
+#if !defined(__unix__)
+    GTEST_SKIP() << "child processes with a memory limit are used on Unix only";
+#else
+    std::vector<std::string> files = {testutil::ReadFile(testutil::SharedFixture("all_types.esp")),
+                                      SavedGame()};
+    ASSERT_GT(files[0].size(), 1000u) << "all_types.esp not found";
+    auto variants = HostileVariants(files);
+
+    // Every table's record type is covered.
+    std::set<std::string> expected;
+#define VELLUM_TAG(TAG, TABLE, TYPE, LABEL)                                                                  \
+    if (std::string_view(TAG) != "") expected.insert(TAG);
+    VELLUM_TABLES(VELLUM_TAG)
+#undef VELLUM_TAG
+    std::set<std::string> covered;
+    for (const auto& [tag, list] : variants) covered.insert(tag);
+    for (const std::string& tag : expected) EXPECT_TRUE(covered.count(tag)) << tag << " has no hostile file";
+    EXPECT_GE(variants["CELL"].size(), 40u) << "references' subrecords are among the cell's";
+
+    size_t total = 0;
+    for (const auto& [tag, list] : variants) {
+        SCOPED_TRACE(tag);
+        EXPECT_EQ(ReadAllInChild(list), "");
+        total += list.size();
+    }
+    EXPECT_GT(total, 1000u);
+#endif
+}
+
+TEST(BoundedMemory, TheLimitItselfCatchesAHugeAllocation) {
+#if !defined(__unix__) || defined(VELLUM_TEST_ASAN)
+    GTEST_SKIP() << "the address-space limit is not used here";
+#else
+    // The child's limit turns a request for gigabytes into a failed allocation (so a reader that did
+    // allocate what a size announces would be caught, not granted the memory lazily).
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        const rlim_t limit = AddressSpaceBytes() + kAddressSpaceMargin;
+        rlimit lim{limit, limit};
+        setrlimit(RLIMIT_AS, &lim);
+        try {
+            std::string s(size_t{0x7FFFFFF0u}, '\0');
+            _exit(s.size() == 1 ? 1 : 0);
+        } catch (const std::bad_alloc&) {
+            _exit(3);
+        }
+    }
+    int wstatus = 0;
+    waitpid(pid, &wstatus, 0);
+    ASSERT_TRUE(WIFEXITED(wstatus));
+    EXPECT_EQ(WEXITSTATUS(wstatus), 3);
+#endif
+}

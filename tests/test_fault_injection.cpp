@@ -1,0 +1,298 @@
+// Saving onto disks that fail: a full disk, a read-only file system, a folder without write permission, a
+// read-only target, a target that is a folder, and a file or folder that vanishes between Open and Save.
+// Every failure goes through the Save and Save As commands, so the message and the log lines are those the
+// user sees; the file on disk stays as it was byte for byte and no temporary file is left behind.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <set>
+#include <string>
+
+#if defined(__linux__)
+#include <sys/mount.h>
+#endif
+
+#include "fixture_builder.h"
+#include "shell/shell.h"
+#include "test_util.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace vellum;
+using fixture::File;
+using fixture::Record;
+using fixture::Sub;
+using testutil::TempDir;
+
+// A plugin of about `bytes` bytes: landscape records whose data is a pattern that depends on the seed.
+std::string Plugin(size_t bytes, char seed) {
+    std::vector<std::string> records;
+    for (size_t done = 0; done < bytes; done += 4096 + 24) {
+        std::string data(4096, seed);
+        for (size_t i = 0; i < data.size(); i += 7) data[i] = static_cast<char>(seed + i);
+        records.push_back(Record("LAND", Sub("DATA", data)));
+    }
+    return File(records);
+}
+
+std::set<std::string> Entries(const fs::path& folder) {
+    std::set<std::string> names;
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator(folder, ec)) names.insert(e.path().filename().string());
+    return names;
+}
+
+// A store read from a file of its own (a different plugin than the one on disk), ready to be saved.
+struct Loaded {
+    RecordStore store;
+    int32_t total = 0;
+};
+Loaded LoadFrom(const std::string& bytes) {
+    Loaded l;
+    l.total = testutil::Load(bytes, l.store);
+    return l;
+}
+
+// What a failed save must leave: the message, the two log lines, the file as it was, and no other files.
+void ExpectFailedSave(const FakeUi& ui, double result, const std::string& target, bool saveAs,
+                      const std::string& reason) {
+    EXPECT_LE(result, -0.5) << target;
+    ASSERT_EQ(ui.messages.size(), 1u) << target;
+    EXPECT_EQ(ui.messages[0].kind, Ask::Error);
+    EXPECT_EQ(ui.messages[0].buttons, Buttons::OK);
+    EXPECT_EQ(ui.messages[0].text.rfind("The file \"" + target + "\" could not be written: ", 0), 0u)
+        << ui.messages[0].text;
+    EXPECT_NE(ui.messages[0].text.find(reason), std::string::npos) << ui.messages[0].text;
+    EXPECT_NE(ui.messages[0].text.find("Nothing has been changed on disk."), std::string::npos);
+    ASSERT_EQ(ui.log.size(), 2u);
+    EXPECT_EQ(ui.log[0].rfind("-Writing \"", 0), 0u) << ui.log[0];
+    EXPECT_EQ(ui.log[1],
+              saveAs ? "-Nothing has been written." : "-An error occured. Nothing has been written.");
+    EXPECT_EQ(ui.progress.back(), 0.0);
+}
+
+#if defined(__linux__)
+// A small tmpfs mounted for the test (needs the right to mount, as root in the CI container); unmounted at
+// the end. ok() is false where mounting is not permitted.
+class TinyDisk {
+  public:
+    TinyDisk(const fs::path& where, const std::string& options) : path_(where) {
+        fs::create_directories(path_);
+        mounted_ = ::mount("tmpfs", path_.c_str(), "tmpfs", 0, options.c_str()) == 0;
+    }
+    ~TinyDisk() {
+        if (mounted_) ::umount2(path_.c_str(), MNT_DETACH);
+    }
+    bool ok() const { return mounted_; }
+    bool makeReadOnly() {
+        return ::mount(nullptr, path_.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, "size=64k") == 0;
+    }
+    std::string file(const std::string& name) const { return (path_ / name).string(); }
+    const fs::path& path() const { return path_; }
+
+  private:
+    fs::path path_;
+    bool mounted_ = false;
+};
+#endif
+
+} // namespace
+
+TEST(FaultInjection, FullDiskLeavesTheOriginalAndNoTemporaryFile) {
+#if defined(__linux__)
+    TempDir dir;
+    TinyDisk disk(dir.path() / "disk", "size=64k");
+    if (!disk.ok()) GTEST_SKIP() << "mounting a tmpfs is not permitted here";
+    // 24 KB on a 64 KB disk: a new file of 41 KB does not fit beside it.
+    const std::string original = Plugin(24 * 1024, 'o');
+    testutil::WriteFile(disk.file("plugin.esp"), original);
+    ASSERT_EQ(testutil::ReadFile(disk.file("plugin.esp")), original);
+    Loaded bigger = LoadFrom(Plugin(40 * 1024, 'n'));
+
+    {
+        FakeUi ui;
+        double r = SaveDataFile(disk.file("plugin.esp"), bigger.store, ui, bigger.total, false);
+        ExpectFailedSave(ui, r, disk.file("plugin.esp"), false, "No space left on device");
+        EXPECT_EQ(ui.log[0], "-Writing \"plugin.esp\"...");
+    }
+    EXPECT_EQ(testutil::ReadFile(disk.file("plugin.esp")), original);
+    EXPECT_EQ(Entries(disk.path()), std::set<std::string>{"plugin.esp"});
+
+    // Save As to a new name: the empty file that Save As makes first is taken away again.
+    {
+        FakeUi ui;
+        double r = SaveDataFile(disk.file("copy.esp"), bigger.store, ui, bigger.total, true);
+        ExpectFailedSave(ui, r, disk.file("copy.esp"), true, "No space left on device");
+    }
+    EXPECT_EQ(Entries(disk.path()), std::set<std::string>{"plugin.esp"});
+    EXPECT_EQ(testutil::ReadFile(disk.file("plugin.esp")), original);
+
+    // A store that fits is saved; the disk is still usable after the failures.
+    Loaded small = LoadFrom(Plugin(8 * 1024, 's'));
+    FakeUi ui;
+    EXPECT_GE(SaveDataFile(disk.file("plugin.esp"), small.store, ui, small.total, false), 0);
+    EXPECT_EQ(testutil::ReadFile(disk.file("plugin.esp")), testutil::Save(small.store, small.total));
+    EXPECT_EQ(Entries(disk.path()), std::set<std::string>{"plugin.esp"});
+#else
+    GTEST_SKIP() << "mounting a small disk is only done on Linux";
+#endif
+}
+
+// A save is written out in pieces of a few megabytes; a disk that fills up after the first pieces are on it
+// must still leave the original and no partial file.
+TEST(FaultInjection, DiskThatFillsUpHalfwayThroughALargeSave) {
+#if defined(__linux__)
+    TempDir dir;
+    TinyDisk disk(dir.path() / "disk", "size=6m");
+    if (!disk.ok()) GTEST_SKIP() << "mounting a tmpfs is not permitted here";
+    const std::string original = Plugin(1 << 20, 'o');
+    testutil::WriteFile(disk.file("plugin.esp"), original);
+    Loaded large = LoadFrom(Plugin(12 << 20, 'n'));
+    FakeUi ui;
+    double r = SaveDataFile(disk.file("plugin.esp"), large.store, ui, large.total, false);
+    ExpectFailedSave(ui, r, disk.file("plugin.esp"), false, "No space left on device");
+    EXPECT_EQ(testutil::ReadFile(disk.file("plugin.esp")), original);
+    EXPECT_EQ(Entries(disk.path()), std::set<std::string>{"plugin.esp"});
+#else
+    GTEST_SKIP() << "mounting a small disk is only done on Linux";
+#endif
+}
+
+TEST(FaultInjection, ReadOnlyFileSystemRefusesEvenTheSuperUser) {
+#if defined(__linux__)
+    TempDir dir;
+    TinyDisk disk(dir.path() / "disk", "size=64k");
+    if (!disk.ok()) GTEST_SKIP() << "mounting a tmpfs is not permitted here";
+    const std::string original = Plugin(4096, 'o');
+    testutil::WriteFile(disk.file("plugin.esp"), original);
+    if (!disk.makeReadOnly()) GTEST_SKIP() << "remounting read-only is not permitted here";
+    // The permission bits allow writing; only the file system says no.
+    Loaded other = LoadFrom(Plugin(4096, 'n'));
+    FakeUi ui;
+    double r = SaveDataFile(disk.file("plugin.esp"), other.store, ui, other.total, false);
+    ExpectFailedSave(ui, r, disk.file("plugin.esp"), false, "Read-only file system");
+    EXPECT_EQ(testutil::ReadFile(disk.file("plugin.esp")), original);
+    EXPECT_EQ(Entries(disk.path()), std::set<std::string>{"plugin.esp"});
+    // Save As cannot even make its empty file there.
+    FakeUi asUi;
+    r = SaveDataFile(disk.file("new.esp"), other.store, asUi, other.total, true);
+    ExpectFailedSave(asUi, r, disk.file("new.esp"), true, "Read-only file system");
+    EXPECT_EQ(Entries(disk.path()), std::set<std::string>{"plugin.esp"});
+#else
+    GTEST_SKIP() << "mounting a small disk is only done on Linux";
+#endif
+}
+
+// Permission bits. The super-user could write anyway, so the program itself refuses a target or folder
+// without any write bit; the outcome is the same for every user.
+TEST(FaultInjection, FolderWithoutWritePermissionAndReadOnlyTarget) {
+    TempDir dir;
+    const std::string original = Plugin(4096, 'o');
+    Loaded other = LoadFrom(Plugin(6000, 'n'));
+    fs::create_directory(dir.path() / "locked");
+    const std::string inLocked = dir.file("locked/plugin.esp");
+    testutil::WriteFile(inLocked, original);
+    fs::permissions(dir.path() / "locked", fs::perms::owner_read | fs::perms::owner_exec |
+                                               fs::perms::group_read | fs::perms::group_exec);
+    const std::string readOnly = dir.file("readonly.esp");
+    testutil::WriteFile(readOnly, original);
+    fs::permissions(readOnly, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+
+    for (bool saveAs : {false, true}) {
+        FakeUi ui;
+        double r = SaveDataFile(inLocked, other.store, ui, other.total, saveAs);
+        ExpectFailedSave(ui, r, inLocked, saveAs,
+                         "the folder \"" + dir.file("locked") + "\" is not writable");
+        EXPECT_EQ(ui.log[0], "-Writing \"plugin.esp\"...");
+
+        FakeUi roUi;
+        r = SaveDataFile(readOnly, other.store, roUi, other.total, saveAs);
+        ExpectFailedSave(roUi, r, readOnly, saveAs, "the file is read-only");
+    }
+    // Save As to a new name in the locked folder leaves nothing there either.
+    FakeUi ui;
+    double r = SaveDataFile(dir.file("locked/new.esp"), other.store, ui, other.total, true);
+    EXPECT_LE(r, -0.5);
+    EXPECT_EQ(ui.log.back(), "-Nothing has been written.");
+
+    fs::permissions(dir.path() / "locked", fs::perms::owner_all);
+    EXPECT_EQ(testutil::ReadFile(inLocked), original);
+    EXPECT_EQ(testutil::ReadFile(readOnly), original);
+    EXPECT_EQ(Entries(dir.path() / "locked"), std::set<std::string>{"plugin.esp"});
+    EXPECT_EQ(Entries(dir.path()), (std::set<std::string>{"locked", "readonly.esp"}));
+    EXPECT_EQ(fs::status(readOnly).permissions() & fs::perms::owner_write, fs::perms::none);
+}
+
+TEST(FaultInjection, TargetThatIsAFolderIsNotTouched) {
+    TempDir dir;
+    Loaded other = LoadFrom(Plugin(4096, 'n'));
+    fs::create_directory(dir.path() / "plugin.esp");
+    testutil::WriteFile(dir.file("plugin.esp/inside.txt"), "keep me");
+    for (bool saveAs : {false, true}) {
+        FakeUi ui;
+        double r = SaveDataFile(dir.file("plugin.esp"), other.store, ui, other.total, saveAs);
+        ExpectFailedSave(ui, r, dir.file("plugin.esp"), saveAs, "a folder of that name is in the way");
+    }
+    EXPECT_TRUE(fs::is_directory(dir.path() / "plugin.esp"));
+    EXPECT_EQ(testutil::ReadFile(dir.file("plugin.esp/inside.txt")), "keep me");
+    EXPECT_EQ(Entries(dir.path()), std::set<std::string>{"plugin.esp"});
+    EXPECT_EQ(Entries(dir.path() / "plugin.esp"), std::set<std::string>{"inside.txt"});
+}
+
+// Between Open and Save the file can vanish, its folder can vanish, or a folder can take its place.
+TEST(FaultInjection, FileThatVanishesBetweenOpenAndSave) {
+    TempDir dir;
+    const std::string original = Plugin(4096, 'o');
+    const std::string path = dir.file("plugin.esp");
+
+    // The file alone vanished: Save writes the whole store anew under its name (the store holds the whole
+    // file). Its name is no longer there when the "-Writing" line is made, so that line names no file.
+    {
+        testutil::WriteFile(path, original);
+        RecordStore store;
+        FakeUi openUi;
+        OpenOutcome opened = OpenDataFile(path, store, openUi);
+        ASSERT_TRUE(opened.loaded);
+        fs::remove(path);
+        FakeUi ui;
+        EXPECT_GE(SaveDataFile(path, store, ui, opened.recordCount, false), 0);
+        EXPECT_TRUE(ui.messages.empty());
+        ASSERT_EQ(ui.log.size(), 2u);
+        EXPECT_EQ(ui.log[0], "-Writing \"\"...");
+        EXPECT_EQ(ui.log[1].rfind("-Finished writing \"plugin.esp\" in ", 0), 0u) << ui.log[1];
+        EXPECT_EQ(testutil::ReadFile(path), original);
+        EXPECT_EQ(Entries(dir.path()), std::set<std::string>{"plugin.esp"});
+    }
+    // Its folder vanished: nothing is made, the message names the missing folder.
+    {
+        fs::create_directory(dir.path() / "sub");
+        const std::string inSub = dir.file("sub/plugin.esp");
+        testutil::WriteFile(inSub, original);
+        RecordStore store;
+        FakeUi openUi;
+        OpenOutcome opened = OpenDataFile(inSub, store, openUi);
+        ASSERT_TRUE(opened.loaded);
+        fs::remove_all(dir.path() / "sub");
+        FakeUi ui;
+        double r = SaveDataFile(inSub, store, ui, opened.recordCount, false);
+        ExpectFailedSave(ui, r, inSub, false, "the folder \"" + dir.file("sub") + "\" does not exist");
+        EXPECT_EQ(ui.log[0], "-Writing \"\"...");
+        EXPECT_FALSE(fs::exists(dir.path() / "sub"));
+    }
+    // A folder took its place: refused, the folder and its contents stay.
+    {
+        RecordStore store;
+        FakeUi openUi;
+        OpenOutcome opened = OpenDataFile(path, store, openUi);
+        ASSERT_TRUE(opened.loaded);
+        fs::remove(path);
+        fs::create_directory(path);
+        FakeUi ui;
+        double r = SaveDataFile(path, store, ui, opened.recordCount, false);
+        ExpectFailedSave(ui, r, path, false, "a folder of that name is in the way");
+        EXPECT_TRUE(fs::is_directory(path));
+        EXPECT_EQ(Entries(dir.path()), std::set<std::string>{"plugin.esp"});
+    }
+}
