@@ -7,10 +7,9 @@
 # the repository). Starting inputs are written afresh into BUILD/fuzz-seeds/TARGET (from generated plugins and
 # ../shared/fixtures/all_types.esp, read where it is); inputs that reach new code are kept in
 # BUILD/fuzz-corpus/TARGET between runs. A failing input is saved in BUILD/fuzz-artifacts/TARGET/; copy it into
-# fuzz/regressions/TARGET/ with its fix so that the test suite keeps checking it (fuzz/open-findings/ holds the
-# ones not fixed yet). While such a failure is still open, a run can pass over it:
+# fuzz/regressions/TARGET/ with its fix so that the test suite keeps checking it (fuzz/README.md lists what
+# was found). While such a failure is still open, a run can pass over it:
 #   VELLUM_FUZZ_IGNORE="part of its CHECK FAILED text|part of another" fuzz/run.sh TARGET SECONDS
-# Known open ones today: VELLUM_FUZZ_IGNORE="is read as part of it|holds an empty" for esfile.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 if [ $# -lt 2 ]; then

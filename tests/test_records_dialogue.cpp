@@ -275,7 +275,7 @@ TEST(DialogueRecords, DecisionEmptyOptionalSubrecordsAreLeftOut) {
     std::string negative = ZSub("INAM", "n") + InfoData(0, 0) + SubWithSize("NAME", 0xFFFFFFFFu, "");
     RecordStore t;
     count = testutil::Load(File({Dial("t", 0), Record("INFO", negative)}), t);
-    EXPECT_EQ(t.tblINFO[0].NAMELen, -1);
+    EXPECT_EQ(t.tblINFO[0].NAMELen, 0) << "a negative length is kept as an empty text";
     std::string once = SaveClean(t, count);
     EXPECT_EQ(once, File({Dial("t", 0), Record("INFO", ZSub("INAM", "n") + InfoData(0, 0))}));
 }

@@ -48,6 +48,23 @@ class Ui {
     virtual void appendLog(std::string_view line) = 0; // one log line, without its line end
 };
 
+// A user who is never shown anything: questions get their default answer (Yes To All for unknown records, No
+// otherwise), input boxes their default text, and editors leave the text as it is.
+class SilentUi : public Ui {
+  public:
+    Answer messageBox(std::string_view, std::string_view, Buttons b, Icon, Ask kind) override {
+        if (b == Buttons::OK) return Answer::OK;
+        return kind == Ask::UnknownRecord ? Answer::Cancel : Answer::No;
+    }
+    std::optional<std::string> inputBox(std::string_view, std::string_view, std::string_view d) override {
+        return std::string(d);
+    }
+    void editResponse(ResponseEdit&) override {}
+    void editResult(ResultEdit& e) override { e.fiAccept = "2"; }
+    void setProgress(double) override {}
+    void appendLog(std::string_view) override {}
+};
+
 // The program's title, used for its message boxes.
 inline constexpr std::string_view kProgramTitle = "Vellum";
 

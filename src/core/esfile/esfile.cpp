@@ -226,35 +226,17 @@ double ReadESFile(const std::string& fileName, RecordStore& store, Ui& ui, int32
     return t > 0 ? t + loaded : t;
 }
 
-bool StreamESFile(const RecordStore& s, Ui& ui, int32_t recordCount, int32_t fileType,
-                  const std::function<bool(std::string_view)>& sink, uint64_t* sizeRepairs) {
-    constexpr size_t kPiece = 4 << 20;
-    ByteWriter w;
-    w.reserve(kPiece + (1 << 20));
-    auto flush = [&] { w.flushTo(sink, kPiece); };
+namespace {
 
-    // Progress counts the records written out of all records.
-    size_t total = 1;
-#define VELLUM_SIZE_TABLE(TAG, TABLE, TYPE, LABEL) total += s.TABLE.size();
-    VELLUM_TABLES(VELLUM_SIZE_TABLE)
-#undef VELLUM_SIZE_TABLE
-    size_t done = 0;
-    auto progress = [&] { ui.setProgress(static_cast<double>(done) / static_cast<double>(total)); };
-    auto each = [&](const auto& table, auto&& writeOne, bool perRecordProgress) {
-        for (const auto& rec : table) {
-            if (perRecordProgress) progress();
-            writeOne(rec);
-            ++done;
-            flush();
-        }
-        progress();
-    };
-
-    for (const TES3Record& h : s.tblTES3) WriteTES3(w, h, recordCount, fileType), ++done;
-    progress();
+// Calls visit(table, writeOne, perRecordProgress, alsoDone) for every table after the header, in the order a
+// save writes them. writeOne(w, record) writes one record (a topic: with its responses); alsoDone counts the
+// records that a table's writer writes besides its own (the responses).
+template <class Visit>
+void ForEachWrittenTable(const RecordStore& s, Ui& ui, int32_t fileType, const InfoIndex& index,
+                         Visit&& visit) {
 #define VELLUM_WRITE(TAG)                                                                                    \
-    each(                                                                                                    \
-        s.tbl##TAG, [&](const auto& rec) { Write##TAG(w, rec); }, false);
+    visit(                                                                                                   \
+        s.tbl##TAG, [](ByteWriter& w, const auto& rec) { Write##TAG(w, rec); }, false, 0);
     VELLUM_WRITE(GMST)
     VELLUM_WRITE(GLOB)
     VELLUM_WRITE(CLAS)
@@ -263,8 +245,12 @@ bool StreamESFile(const RecordStore& s, Ui& ui, int32_t recordCount, int32_t fil
     VELLUM_WRITE(SOUN)
     VELLUM_WRITE(SKIL)
     VELLUM_WRITE(MGEF)
-    each(
-        s.tblSCPT, [&](const SCPTRecord& rec) { WriteSCPT(w, rec, fileType != kFileTypeSavedGame); }, false);
+    visit(
+        s.tblSCPT,
+        [fileType](ByteWriter& w, const SCPTRecord& rec) {
+            WriteSCPT(w, rec, fileType != kFileTypeSavedGame);
+        },
+        false, 0);
     VELLUM_WRITE(REGN)
     VELLUM_WRITE(BSGN)
     VELLUM_WRITE(LTEX)
@@ -294,25 +280,126 @@ bool StreamESFile(const RecordStore& s, Ui& ui, int32_t recordCount, int32_t fil
     VELLUM_WRITE(NPC_)
     VELLUM_WRITE(CREA)
 #undef VELLUM_WRITE
-    each(
-        s.tblCELL, [&](const CELLRecord& rec) { WriteCELL(w, rec, ui); }, true);
-    each(
-        s.tblLAND, [&](const OpaqueRecord& rec) { WriteOpaque(w, rec); }, true);
-    each(
-        s.tblPGRD, [&](const PGRDRecord& rec) { WritePGRD(w, rec); }, false);
-    {
-        InfoIndex index = BuildInfoIndex(s);
-        each(
-            s.tblDIAL, [&](const DIALRecord& rec) { WriteDIAL(w, rec, s, index); }, true);
-        done += s.tblINFO.size();
-    }
-#define VELLUM_WRITE_SAVED(TAG)                                                                              \
-    each(                                                                                                    \
-        s.tbl##TAG, [&](const OpaqueRecord& rec) { WriteOpaque(w, rec); }, false);
+    visit(
+        s.tblCELL, [&ui](ByteWriter& w, const CELLRecord& rec) { WriteCELL(w, rec, ui); }, true, 0);
+    visit(s.tblLAND, WriteOpaque, true, 0);
+    visit(s.tblPGRD, WritePGRD, false, 0);
+    visit(
+        s.tblDIAL, [&s, &index](ByteWriter& w, const DIALRecord& rec) { WriteDIAL(w, rec, s, index); }, true,
+        s.tblINFO.size());
+#define VELLUM_WRITE_SAVED(TAG) visit(s.tbl##TAG, WriteOpaque, false, 0);
     VELLUM_SAVED_GAME_TAGS(VELLUM_WRITE_SAVED)
 #undef VELLUM_WRITE_SAVED
-    each(
-        s.tblUnknown, [&](const OpaqueRecord& rec) { WriteOpaque(w, rec); }, true);
+}
+
+// True when a reader of `before` (whole records, as a save writes them) followed by `next` stops exactly at
+// the end of `before` and takes `next` for a record of its own. The record readers go by tags, not by Size:
+// a record whose tag is also a subrecord tag of the record before it would be read as part of that record.
+bool ReadsApart(std::string_view before, const OpaqueRecord& next) {
+    ByteWriter w;
+    WriteOpaque(w, next);
+    const std::string bytes = std::string(before) + w.buffer();
+    const auto& dispatch = Dispatch();
+    RecordStore scratch;
+    ByteReader r(bytes);
+    std::string pendingTag = r.tag();
+    while (!r.pastEnd() && r.position() - 4 < before.size()) {
+        auto it = dispatch.find(TagId(pendingTag));
+        if (it != dispatch.end())
+            it->second.read(r, pendingTag, scratch);
+        else
+            ReadOpaque(r, pendingTag, true);
+    }
+    return !r.pastEnd() && r.position() - 4 == before.size() && pendingTag == next.Tag;
+}
+
+// Where a save writes the unknown records, in their order: as one block after table `after` (-1: right after
+// the header).
+struct UnknownPlacement {
+    int after = -1;
+    bool apart = true; // false: no place keeps the first of them apart from the record before it
+};
+
+// Unknown records are written last unless the reader of the record written before them would take the first
+// of them in; then the block moves back to the latest place where it reads apart. (The records after the
+// first one are read by their Size, so only the first one can be taken in.) When the first one is taken in
+// everywhere, which a file read by this program cannot give, the block is written last all the same.
+UnknownPlacement PlaceUnknownRecords(const RecordStore& s, int32_t recordCount, int32_t fileType,
+                                     const InfoIndex& index) {
+    if (s.tblUnknown.empty()) return {};
+    // The last record (or topic with its responses) of the header and of every table that has records.
+    std::vector<std::pair<int, std::string>> tails;
+    SilentUi quiet;
+    {
+        ByteWriter w;
+        if (!s.tblTES3.empty()) WriteTES3(w, s.tblTES3.back(), recordCount, fileType);
+        tails.emplace_back(-1, w.buffer());
+    }
+    int table = 0;
+    ForEachWrittenTable(s, quiet, fileType, index, [&](const auto& records, auto&& writeOne, bool, size_t) {
+        if (!records.empty()) {
+            ByteWriter w;
+            writeOne(w, records.back());
+            tails.emplace_back(table, w.buffer());
+        }
+        ++table;
+    });
+    for (auto it = tails.rbegin(); it != tails.rend(); ++it)
+        if (ReadsApart(it->second, s.tblUnknown.front())) return {it->first, true};
+    return {tails.back().first, false};
+}
+
+} // namespace
+
+bool StreamESFile(const RecordStore& s, Ui& ui, int32_t recordCount, int32_t fileType,
+                  const std::function<bool(std::string_view)>& sink, uint64_t* sizeRepairs) {
+    constexpr size_t kPiece = 4 << 20;
+    ByteWriter w;
+    w.reserve(kPiece + (1 << 20));
+    auto flush = [&] { w.flushTo(sink, kPiece); };
+
+    // Progress counts the records written out of all records.
+    size_t total = 1;
+#define VELLUM_SIZE_TABLE(TAG, TABLE, TYPE, LABEL) total += s.TABLE.size();
+    VELLUM_TABLES(VELLUM_SIZE_TABLE)
+#undef VELLUM_SIZE_TABLE
+    size_t done = 0;
+    auto progress = [&] { ui.setProgress(static_cast<double>(done) / static_cast<double>(total)); };
+
+    const InfoIndex index = BuildInfoIndex(s);
+    const UnknownPlacement place = PlaceUnknownRecords(s, recordCount, fileType, index);
+    if (!place.apart)
+        ui.appendLog(
+            "Warning: an unknown record has the tag of a part of the record written before it and may "
+            "be read back as part of that record.");
+    auto writeUnknown = [&] {
+        auto one = [&](const OpaqueRecord& rec) {
+            progress();
+            WriteOpaque(w, rec);
+            ++done;
+            flush();
+        };
+        if (s.tblUnknown.empty()) return;
+        for (const OpaqueRecord& rec : s.tblUnknown) one(rec);
+        progress();
+    };
+
+    for (const TES3Record& h : s.tblTES3) WriteTES3(w, h, recordCount, fileType), ++done;
+    progress();
+    if (place.after == -1) writeUnknown();
+    int table = 0;
+    ForEachWrittenTable(s, ui, fileType, index,
+                        [&](const auto& records, auto&& writeOne, bool perRecordProgress, size_t alsoDone) {
+                            for (const auto& rec : records) {
+                                if (perRecordProgress) progress();
+                                writeOne(w, rec);
+                                ++done;
+                                flush();
+                            }
+                            done += alsoDone;
+                            progress();
+                            if (place.after == table++) writeUnknown();
+                        });
     if (sizeRepairs) *sizeRepairs = w.sizeRepairs();
     if (w.sinkFailed()) return false;
     return w.buffer().empty() || sink(std::string_view(w.buffer()));

@@ -2,6 +2,7 @@
 // the inventory, spell and magic-effect entries that several record types hold.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -10,14 +11,16 @@
 
 namespace vellum {
 
-// A zero-terminated string subrecord: its stored length (terminator included) and its characters.
+// A zero-terminated string subrecord: its stored length (terminator included) and its characters. A
+// negative length holds no characters and is kept as 0, so that the subrecord is left out on saving like an
+// empty one instead of coming back different after each save.
 inline void ReadZString(ByteReader& r, int32_t& len, std::string& s) {
-    len = r.i32();
+    len = std::max(r.i32(), 0);
     s = r.zstring(len);
 }
-// A string subrecord without terminator: length = characters.
+// A string subrecord without terminator: length = characters; a negative length is kept as 0.
 inline void ReadText(ByteReader& r, int32_t& len, std::string& s) {
-    len = r.i32();
+    len = std::max(r.i32(), 0);
     s = len > 0 ? r.fixed(static_cast<uint32_t>(len)) : std::string();
 }
 // Writes a zero-terminated string subrecord only when its stored length is not 0.
