@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <fstream>
 #include <map>
 #include <set>
 #include <string>
@@ -267,3 +268,47 @@ TEST(BoundedMemory, TheLimitItselfCatchesAHugeAllocation) {
     EXPECT_EQ(WEXITSTATUS(wstatus), 3);
 #endif
 }
+
+#if defined(__linux__) && !defined(VELLUM_TEST_ASAN)
+namespace {
+
+// A line of /proc/self/status in bytes ("VmHWM", "VmRSS"), or 0.
+size_t StatusBytes(const std::string& key) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind(key + ":", 0) == 0) return std::stoull(line.substr(key.size() + 1)) * 1024;
+    return 0;
+}
+
+} // namespace
+
+// A large file is not held twice: while the reading driver goes through it, the memory of the bytes already
+// read goes back, so reading costs about the records it keeps, not the file on top of them.
+TEST(BoundedMemory, ReadingAFileDoesNotHoldItTwice) {
+    testutil::TempDir dir;
+    const std::string path = dir.file("big.esm");
+    constexpr size_t kLand = 1 << 20, kCount = 96;
+    {
+        std::string file = fixture::Header(0, 1);
+        for (size_t i = 0; i < kCount; ++i)
+            file += Record("LAND", Sub("VHGT", std::string(kLand, static_cast<char>('a' + i % 26))));
+        testutil::WriteFile(path, file);
+    }
+    {
+        std::ofstream reset("/proc/self/clear_refs");
+        if (!(reset << "5" << std::flush)) GTEST_SKIP() << "the peak memory cannot be reset here";
+    }
+    const size_t before = StatusBytes("VmRSS");
+    RecordStore s;
+    FakeUi ui;
+    int32_t count = 0;
+    ASSERT_GT(ReadESFile(path, s, ui, count, true), 0);
+    const size_t peak = StatusBytes("VmHWM");
+    ASSERT_EQ(s.tblLAND.size(), kCount);
+    ASSERT_EQ(s.tblLAND.back().Data,
+              Sub("VHGT", std::string(kLand, static_cast<char>('a' + (kCount - 1) % 26))));
+    // The records hold 96 MB; the file as well would make it 192 MB.
+    EXPECT_LT(peak - before, kCount * kLand * 13 / 10) << "peak " << peak << ", before " << before;
+}
+#endif

@@ -348,3 +348,33 @@ TEST(WellFormed, DetectsSizeMismatches) {
     EXPECT_TRUE(CheckWellFormed(Record("LAND", "raw bytes are not looked into"), &why));
     EXPECT_FALSE(CheckWellFormed(File({Land(3)}) + "xy", &why));
 }
+
+TEST(FileBytes, HoldTheWholeFileAndReportMissingOnes) {
+    TempDir dir;
+    std::string content;
+    for (int i = 0; i < 300000; ++i) content += static_cast<char>(i * 7 + i / 251);
+    const std::string path = dir.file("a.esp");
+    testutil::WriteFile(path, content);
+    FileBytes bytes;
+    std::string error;
+    ASSERT_TRUE(bytes.read(path, error)) << error;
+    EXPECT_TRUE(bytes.view() == content);
+
+    // Handing back the beginning leaves the rest as it was; asking again for less, or past the end, is
+    // harmless.
+    bytes.release(100000);
+    bytes.release(50000);
+    EXPECT_TRUE(bytes.view().substr(110000) == std::string_view(content).substr(110000));
+    bytes.release(10000000);
+    EXPECT_EQ(bytes.view().size(), content.size());
+
+    testutil::WriteFile(path, "");
+    ASSERT_TRUE(bytes.read(path, error));
+    EXPECT_TRUE(bytes.view().empty());
+
+    EXPECT_FALSE(bytes.read(dir.file("missing.esp"), error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_TRUE(bytes.view().empty());
+    EXPECT_FALSE(bytes.read(dir.path(), error));
+    EXPECT_EQ(error, "it is a folder");
+}

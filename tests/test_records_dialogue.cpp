@@ -475,3 +475,20 @@ TEST(DialogueRecords, RealPluginTopicsAndResponsesSurviveASave) {
     EXPECT_EQ(back.tblDIAL, s.tblDIAL);
     EXPECT_EQ(back.tblINFO, s.tblINFO);
 }
+
+// The one- and two-character pieces of a condition are kept in place; a longer text keeps its first
+// characters, and a zero byte read from a damaged file is a character like any other.
+TEST(DialogueRecords, ConditionPiecesHoldTheirCharactersExactly) {
+    SCVRData c;
+    c.CondFunction = std::string("s\0", 2);
+    EXPECT_EQ(c.CondFunction.size(), 2u);
+    EXPECT_FALSE(c.CondFunction == "s");
+    c.CondFunction = "abc";
+    EXPECT_EQ(c.CondFunction, "ab");
+    c.CondType = "";
+    EXPECT_TRUE(c.CondType.empty());
+    SCVRData d = c;
+    EXPECT_EQ(d, c);
+    d.CondFunction = "ax";
+    EXPECT_FALSE(d == c);
+}

@@ -4,7 +4,7 @@
 
 namespace vellum {
 
-void ByteReader::copyOut(void* out, size_t n) {
+void ByteReader::copyOutPastEnd(void* out, size_t n) {
     size_t have = std::min(n, remaining());
     if (have) std::memcpy(out, data_.data() + pos_, have);
     if (have < n) {
@@ -15,7 +15,7 @@ void ByteReader::copyOut(void* out, size_t n) {
     if (have < n) pos_ = data_.size();
 }
 
-std::string ByteReader::fixed(uint64_t n) {
+std::string ByteReader::fixedPastEnd(uint64_t n) {
     size_t have = static_cast<size_t>(std::min<uint64_t>(n, remaining()));
     std::string s(data_.data() + pos_, have);
     pos_ += have;

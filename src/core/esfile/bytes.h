@@ -54,7 +54,14 @@ class ByteReader {
 
     // Exactly n characters when the data holds them; past the end the missing bytes are zero bytes, but at
     // most kMaxPadding of them are materialised (the reader is past the end in any case).
-    std::string fixed(uint64_t n);
+    std::string fixed(uint64_t n) {
+        if (n <= remaining()) {
+            std::string s(data_.data() + pos_, static_cast<size_t>(n));
+            pos_ += static_cast<size_t>(n);
+            return s;
+        }
+        return fixedPastEnd(n);
+    }
     // Read into a caller-owned buffer of n bytes (missing bytes are zero).
     void bytes(void* out, size_t n) { copyOut(out, n); }
     // A zero-terminated string whose stored length (terminator included) is len: len-1 characters, then the
@@ -65,7 +72,16 @@ class ByteReader {
     static constexpr size_t kMaxPadding = 1 << 16;
 
   private:
-    void copyOut(void* out, size_t n);
+    void copyOut(void* out, size_t n) {
+        if (n <= remaining()) {
+            std::memcpy(out, data_.data() + pos_, n);
+            pos_ += n;
+        } else {
+            copyOutPastEnd(out, n);
+        }
+    }
+    void copyOutPastEnd(void* out, size_t n);
+    std::string fixedPastEnd(uint64_t n);
 
     std::string_view data_;
     size_t pos_ = 0;

@@ -164,8 +164,14 @@ std::string UnknownRecordQuestion(size_t tagOffset, const std::string& tag) {
 
 } // namespace
 
-double ReadESBytes(std::string_view bytes, RecordStore& store, Ui& ui, int32_t& recordCount,
-                   bool trimAfterwards) {
+namespace {
+
+// The reading loop over bytes in memory. When the bytes are a FileBytes, the memory of the records already
+// read is handed back as the loop moves on: the records hold copies of what they need.
+double ParseRecords(std::string_view bytes, FileBytes* source, RecordStore& store, Ui& ui,
+                    int32_t& recordCount, bool trimAfterwards) {
+    constexpr size_t kReleaseStep = 8 << 20;
+    size_t releasedUpTo = 0;
     double start = TickMilliseconds();
     double promptTime = 0;
     recordCount = 0;
@@ -198,10 +204,22 @@ double ReadESBytes(std::string_view bytes, RecordStore& store, Ui& ui, int32_t& 
             AppendRecord(store.tblUnknown, ReadOpaque(r, pendingTag, false));
         }
         ++recordCount;
+        // The pending tag has been copied out; everything before it has been read.
+        if (source && r.position() >= releasedUpTo + kReleaseStep + 4) {
+            releasedUpTo = r.position() - 4;
+            source->release(releasedUpTo);
+        }
     }
     if (trimAfterwards) TrimStore(store);
     store.yesToAll = false;
     return TickMilliseconds() - start - promptTime;
+}
+
+} // namespace
+
+double ReadESBytes(std::string_view bytes, RecordStore& store, Ui& ui, int32_t& recordCount,
+                   bool trimAfterwards) {
+    return ParseRecords(bytes, nullptr, store, ui, recordCount, trimAfterwards);
 }
 
 double ReadESFile(const std::string& fileName, RecordStore& store, Ui& ui, int32_t& recordCount,
@@ -213,16 +231,16 @@ double ReadESFile(const std::string& fileName, RecordStore& store, Ui& ui, int32
         recordCount = 0;
         return -1;
     }
-    std::string bytes;
+    FileBytes bytes;
     std::string error;
-    if (!ReadWholeFile(fileName, bytes, error)) {
+    if (!bytes.read(fileName, error)) {
         ui.messageBox("The file \"" + fileName + "\" could not be read: " + error + ".", kProgramTitle,
                       Buttons::OK, Icon::Critical, Ask::Error);
         recordCount = 0;
         return -1;
     }
     double loaded = TickMilliseconds() - start;
-    double t = ReadESBytes(bytes, store, ui, recordCount, trimAfterwards);
+    double t = ParseRecords(bytes.view(), &bytes, store, ui, recordCount, trimAfterwards);
     return t > 0 ? t + loaded : t;
 }
 

@@ -1,5 +1,6 @@
 #include "esfile/safe_file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -10,6 +11,9 @@
 #if defined(_WIN32)
 #include <io.h>
 #else
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -41,6 +45,83 @@ bool SyncToDisk(std::FILE* f) {
 }
 
 } // namespace
+
+FileBytes::~FileBytes() {
+    free();
+}
+
+void FileBytes::free() {
+#if !defined(_WIN32)
+    if (mapped_) munmap(data_, mapped_);
+#endif
+    data_ = nullptr;
+    size_ = mapped_ = released_ = 0;
+    std::string().swap(fallback_);
+}
+
+bool FileBytes::read(const std::string& path, std::string& error) {
+    free();
+#if !defined(_WIN32)
+    std::error_code ec;
+    if (fs::is_directory(path, ec)) {
+        error = "it is a folder";
+        return false;
+    }
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        error = Describe(errno);
+        return false;
+    }
+    struct stat st {};
+    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+        // Anonymous memory rather than the file's own pages: the bytes stay as read even if another program
+        // changes the file meanwhile, and large pages make the one read cheaper.
+        const size_t want = static_cast<size_t>(st.st_size);
+        void* p = mmap(nullptr, want, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (p != MAP_FAILED) {
+#if defined(MADV_HUGEPAGE)
+            madvise(p, want, MADV_HUGEPAGE);
+#endif
+            data_ = static_cast<char*>(p);
+            mapped_ = want;
+            size_t got = 0;
+            while (got < want) {
+                const ssize_t n = ::read(fd, data_ + got, want - got);
+                if (n < 0 && errno == EINTR) continue;
+                if (n < 0) {
+                    error = Describe(errno);
+                    ::close(fd);
+                    free();
+                    return false;
+                }
+                if (n == 0) break; // the file became shorter while being read
+                got += static_cast<size_t>(n);
+            }
+            ::close(fd);
+            size_ = got;
+            return true;
+        }
+    }
+    ::close(fd);
+#endif
+    if (!ReadWholeFile(path, fallback_, error)) return false;
+    data_ = fallback_.data();
+    size_ = fallback_.size();
+    return true;
+}
+
+void FileBytes::release(size_t upTo) {
+#if !defined(_WIN32) && defined(MADV_DONTNEED)
+    if (!mapped_) return;
+    static const size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+    upTo = std::min(upTo, size_) / page * page;
+    if (upTo <= released_) return;
+    madvise(data_ + released_, upTo - released_, MADV_DONTNEED);
+    released_ = upTo;
+#else
+    (void)upTo;
+#endif
+}
 
 bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& error) {
     std::error_code ec;

@@ -10,6 +10,32 @@ namespace vellum {
 // Reads the whole file with one bulk read. On failure error gets a plain description.
 bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& error);
 
+// The bytes of a whole file, read with one bulk read into memory of its own that can be handed back to the
+// system piece by piece while a reader moves through it, so that a large file and the records read from it
+// are not held in memory twice.
+class FileBytes {
+  public:
+    FileBytes() = default;
+    ~FileBytes();
+    FileBytes(const FileBytes&) = delete;
+    FileBytes& operator=(const FileBytes&) = delete;
+
+    // Reads the whole file; on failure error gets a plain description and the bytes are empty.
+    bool read(const std::string& path, std::string& error);
+    std::string_view view() const { return {data_, size_}; }
+    // Gives back the memory of the bytes before offset upTo (in whole pages, where the platform allows it).
+    // They must not be read again.
+    void release(size_t upTo);
+
+  private:
+    void free();
+    char* data_ = nullptr;
+    size_t size_ = 0;
+    size_t mapped_ = 0;   // the length of the mapping; 0 when the bytes are in fallback_
+    size_t released_ = 0; // the bytes before this offset have been given back
+    std::string fallback_;
+};
+
 // Writes bytes to a new file beside path, flushes it to disk and only then puts it in place of path. On any
 // failure the file at path is left as it was, the temporary file is removed, and error describes the cause.
 bool ReplaceFileSafely(const std::string& path, std::string_view bytes, std::string& error);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "esfile/bytes.h"
+#include "records/short_text.h"
 
 namespace vellum {
 
@@ -32,12 +33,12 @@ struct DIALRecord {
 
 // One condition of a response (SCVR, with its INTV or FLTV operand).
 struct SCVRData {
-    int32_t SCVRLen = 0;        // 0: the slot is empty
-    std::string CondIndex;      // 1 character as stored, "0" to "5"
-    std::string CondType;       // 1 character
-    std::string CondFunction;   // 2 characters
-    std::string CondComparison; // 1 character
-    std::string CondName;       // the rest of the SCVR: SCVRLen - 5 characters, no terminator
+    int32_t SCVRLen = 0;         // 0: the slot is empty
+    ShortText<1> CondIndex;      // 1 character as stored, "0" to "5"
+    ShortText<1> CondType;       // 1 character
+    ShortText<2> CondFunction;   // 2 characters
+    ShortText<1> CondComparison; // 1 character
+    std::string CondName;        // the rest of the SCVR: SCVRLen - 5 characters, no terminator
     int32_t INTVLen = 0;
     int32_t INTV = 0;
     int32_t FLTVLen = 0;
