@@ -10,6 +10,7 @@
 #include <system_error>
 #include <unordered_map>
 
+#include "esfile/large_pages.h"
 #include "esfile/safe_file.h"
 
 namespace vellum {
@@ -240,6 +241,8 @@ double ReadESFile(const std::string& fileName, RecordStore& store, Ui& ui, int32
         return -1;
     }
     double loaded = TickMilliseconds() - start;
+    // The records take about twice the file's size in memory.
+    LargePageScope pages(bytes.view().size() * 2);
     double t = ParseRecords(bytes.view(), &bytes, store, ui, recordCount, trimAfterwards);
     return t > 0 ? t + loaded : t;
 }
