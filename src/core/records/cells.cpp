@@ -178,6 +178,13 @@ class CellReader {
   public:
     CellReader(ByteReader& r, std::string& pendingTag) : r_(r), pendingTag_(pendingTag) {}
 
+    // The four characters of a tag read as a number.
+    static std::string TagText(uint32_t id) {
+        const char text[4] = {static_cast<char>(id & 0xFF), static_cast<char>((id >> 8) & 0xFF),
+                              static_cast<char>((id >> 16) & 0xFF), static_cast<char>(id >> 24)};
+        return std::string(text, 4);
+    }
+
     CELLRecord read() {
         CELLRecord rec;
         rec.Size = r_.i32();
@@ -192,14 +199,14 @@ class CellReader {
         if (rec.References.capacity() > 2 * rec.References.size() + 64) rec.References.shrink_to_fit();
         layout::AdjustSize(rec.Size, tagStart_ - bodyStart,
                            [&](layout::ByteCounter& n) { PutCellBody(n, rec); });
+        pendingTag_ = TagText(id_);
         return rec;
     }
 
   private:
     void next() {
         tagStart_ = r_.position();
-        pendingTag_ = r_.tag();
-        id_ = Tag(pendingTag_);
+        id_ = r_.u32(); // the tag as a number; its text is made only where it is needed
     }
 
     // Reads one cell-level subrecord (or one reference with its subrecords) and the tag after it; false at a
@@ -358,7 +365,7 @@ class CellReader {
             break;
         default:
             if (!IsSavedGameReferenceId(id_)) return false;
-            ref.Rare.edit().Extras.push_back(pendingTag_ + layout::ReadSubData(r_));
+            ref.Rare.edit().Extras.push_back(TagText(id_) + layout::ReadSubData(r_));
             break;
         }
         next();

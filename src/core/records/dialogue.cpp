@@ -152,43 +152,44 @@ INFORecord ReadINFO(ByteReader& r, std::string& pendingTag, RecordStore& store) 
     t.next();
     for (;;) {
         const std::string& tag = pendingTag;
-        if (tag == "INAM")
+        const uint32_t id = layout::Tag(tag); // compared as numbers: a response has many subrecords
+        if (id == layout::Tag("INAM"))
             ReadZString(r, rec.INAMLen, rec.INAM);
-        else if (tag == "PNAM")
+        else if (id == layout::Tag("PNAM"))
             ReadZString(r, rec.PNAMLen, rec.PNAM);
-        else if (tag == "NNAM")
+        else if (id == layout::Tag("NNAM"))
             ReadZString(r, rec.NNAMLen, rec.NNAM);
-        else if (tag == "ONAM")
+        else if (id == layout::Tag("ONAM"))
             ReadZString(r, rec.ONAMLen, rec.ONAM);
-        else if (tag == "RNAM")
+        else if (id == layout::Tag("RNAM"))
             ReadZString(r, rec.RNAMLen, rec.RNAM);
-        else if (tag == "CNAM")
+        else if (id == layout::Tag("CNAM"))
             ReadZString(r, rec.CNAMLen, rec.CNAM);
-        else if (tag == "FNAM")
+        else if (id == layout::Tag("FNAM"))
             ReadZString(r, rec.FNAMLen, rec.FNAM);
-        else if (tag == "ANAM")
+        else if (id == layout::Tag("ANAM"))
             ReadZString(r, rec.ANAMLen, rec.ANAM);
-        else if (tag == "DNAM")
+        else if (id == layout::Tag("DNAM"))
             ReadZString(r, rec.DNAMLen, rec.DNAM);
-        else if (tag == "SNAM")
+        else if (id == layout::Tag("SNAM"))
             ReadZString(r, rec.SNAMLen, rec.SNAM);
-        else if (tag == "ACDT")
+        else if (id == layout::Tag("ACDT"))
             ReadZString(r, rec.ACDTLen, rec.ACDT);
-        else if (tag == "NAME")
+        else if (id == layout::Tag("NAME"))
             ReadText(r, rec.NAMELen, rec.NAME);
-        else if (tag == "BNAM")
+        else if (id == layout::Tag("BNAM"))
             ReadText(r, rec.BNAMLen, rec.BNAM);
-        else if (tag == "QSTN")
+        else if (id == layout::Tag("QSTN"))
             ReadMarker(r, rec.QSTNLen, rec.QSTN);
-        else if (tag == "QSTF")
+        else if (id == layout::Tag("QSTF"))
             ReadMarker(r, rec.QSTFLen, rec.QSTF);
-        else if (tag == "QSTR")
+        else if (id == layout::Tag("QSTR"))
             ReadMarker(r, rec.QSTRLen, rec.QSTR);
-        else if (tag == "XIDX")
+        else if (id == layout::Tag("XIDX"))
             ReadValue(r, rec.XIDXLen, rec.XIDX);
-        else if (tag == "DELE")
+        else if (id == layout::Tag("DELE"))
             r.skip(8);
-        else if (tag == "DATA") {
+        else if (id == layout::Tag("DATA")) {
             // Always the 12 bytes of the layout, whatever the stored length says.
             rec.DATALen = r.i32();
             rec.InfoType = r.i32();
@@ -197,7 +198,7 @@ INFORecord ReadINFO(ByteReader& r, std::string& pendingTag, RecordStore& store) 
             rec.Gender = r.u8();
             rec.PCRank = r.u8();
             rec.InfoUnknown = r.u8();
-        } else if (tag == "SCVR") {
+        } else if (id == layout::Tag("SCVR")) {
             // Slots are filled in the order the conditions come, whatever their index character says. A
             // condition beyond the sixth (damaged files) is read and dropped.
             SCVRData c;
