@@ -20,7 +20,8 @@ const std::string& MasterBytes() {
 const std::string& MasterOnDisk() {
     static const std::string path = [] {
         std::string p = (fs::temp_directory_path() / "vellum-bench-master.esm").string();
-        std::ofstream(p, std::ios::binary).write(MasterBytes().data(), static_cast<std::streamsize>(MasterBytes().size()));
+        std::ofstream(p, std::ios::binary)
+            .write(MasterBytes().data(), static_cast<std::streamsize>(MasterBytes().size()));
         return p;
     }();
     return path;
