@@ -53,8 +53,9 @@ LargePageScope::~LargePageScope() {
 #if defined(VELLUM_LARGE_PAGES)
     if (!active_) return;
     mallopt(M_MMAP_THRESHOLD, kUsualThreshold);
+    // The heap's top, with the part of the stretch the records did not use (never touched, so never
+    // resident), is given back by the next free that reaches it.
     mallopt(M_TRIM_THRESHOLD, kUsualThreshold);
-    malloc_trim(0); // the part of the stretch the records did not use goes back to the system
 #endif
 }
 
