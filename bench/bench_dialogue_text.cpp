@@ -7,14 +7,14 @@
 #include "dialogue/import_text.h"
 #include "esfile/esfile.h"
 #include "generator/generator.h"
-#include "null_ui.h"
+#include "ui.h"
 
 namespace {
 
 const vellum::RecordStore& Master() {
     static const vellum::RecordStore store = [] {
         vellum::RecordStore s;
-        NullUi ui;
+        vellum::SilentUi ui;
         int32_t count = 0;
         vellum::ReadESBytes(vellum::gen::GeneratePlugin(vellum::gen::MasterPreset()), s, ui, count, true);
         vellum::RecordStore dialogue;
@@ -26,7 +26,7 @@ const vellum::RecordStore& Master() {
 }
 
 void BM_ExportText(benchmark::State& state) {
-    NullUi ui;
+    vellum::SilentUi ui;
     size_t bytes = 0;
     for (auto _ : state) {
         std::string text = vellum::BuildDialogueText(Master(), ui);
@@ -39,7 +39,7 @@ void BM_ExportText(benchmark::State& state) {
 
 // The unchanged export read back: every entry is matched, compared and put in place.
 void BM_ImportText(benchmark::State& state) {
-    NullUi ui;
+    vellum::SilentUi ui;
     const std::string text = vellum::BuildDialogueText(Master(), ui);
     for (auto _ : state) {
         state.PauseTiming();

@@ -8,7 +8,7 @@
 #include "dialogue/rename_topics.h"
 #include "esfile/esfile.h"
 #include "generator/generator.h"
-#include "null_ui.h"
+#include "ui.h"
 
 namespace {
 
@@ -16,7 +16,7 @@ namespace {
 const vellum::RecordStore& Master() {
     static const vellum::RecordStore store = [] {
         vellum::RecordStore s;
-        NullUi ui;
+        vellum::SilentUi ui;
         int32_t count = 0;
         vellum::ReadESBytes(vellum::gen::GeneratePlugin(vellum::gen::MasterPreset()), s, ui, count, true);
         vellum::RecordStore dialogue;
@@ -28,7 +28,7 @@ const vellum::RecordStore& Master() {
 }
 
 // Answers the result editor with OK and the texts as shown, so every showing takes the bookkeeping path.
-class AcceptingUi : public NullUi {
+class AcceptingUi : public vellum::SilentUi {
   public:
     void editResult(vellum::ResultEdit& e) override { e.fiAccept = "0"; }
 };
@@ -54,7 +54,7 @@ template <class TheUi> void RunCheck(benchmark::State& state) {
 }
 
 void BM_CheckLoopsSkippingEach(benchmark::State& state) {
-    RunCheck<NullUi>(state);
+    RunCheck<vellum::SilentUi>(state);
 }
 void BM_CheckLoopsAcceptingEach(benchmark::State& state) {
     RunCheck<AcceptingUi>(state);
@@ -63,7 +63,7 @@ void BM_CheckLoopsAcceptingEach(benchmark::State& state) {
 // Renames the topic of the given row back and forth, one Apply per iteration.
 void RenameBackAndForth(benchmark::State& state, size_t row, vellum::RenameOptions options) {
     vellum::RecordStore store = Master();
-    NullUi ui;
+    vellum::SilentUi ui;
     std::vector<vellum::TopicRow> rows = vellum::ListTopicRows(store);
     const std::string oldName = rows.at(row).name, newName = oldName + " Renamed";
     bool forth = true;

@@ -7,7 +7,7 @@
 #include "esfile/esfile.h"
 #include "generator/generator.h"
 #include "npclist/npc_list.h"
-#include "null_ui.h"
+#include "ui.h"
 
 namespace {
 
@@ -15,7 +15,7 @@ namespace fs = std::filesystem;
 
 const vellum::RecordStore& MasterStore() {
     static const vellum::RecordStore store = [] {
-        NullUi ui;
+        vellum::SilentUi ui;
         vellum::RecordStore s;
         int32_t count = 0;
         vellum::ReadESBytes(vellum::gen::GeneratePlugin(vellum::gen::MasterPreset()), s, ui, count, true);
@@ -30,7 +30,7 @@ std::string TempFile(const std::string& name) {
 
 void QuoteExport(benchmark::State& state, vellum::ExportKind kind, const std::string& name) {
     const vellum::RecordStore& store = MasterStore();
-    NullUi ui;
+    vellum::SilentUi ui;
     const std::string out = TempFile(name);
     for (auto _ : state) {
         benchmark::DoNotOptimize(vellum::ExportQuotes(out, kind, store, ui, "Master.esm"));
@@ -50,7 +50,7 @@ void BM_QuoteExportBrq(benchmark::State& state) {
 // The list of every cell whose name holds ", " (all named interiors), with clones, in the largest markup.
 void BM_NpcListHtml(benchmark::State& state) {
     const vellum::RecordStore& store = MasterStore();
-    NullUi ui;
+    vellum::SilentUi ui;
     const std::string out = TempFile("npcs.html");
     const vellum::NpcListOptions options{", ", vellum::NpcListMarkup::Html, true};
     for (auto _ : state) {
@@ -67,7 +67,7 @@ void BM_NpcListHtml(benchmark::State& state) {
 // The text " " matches every cell whose name holds a blank: the interiors and the named exteriors.
 void BM_NpcListTextAllNamedCells(benchmark::State& state) {
     const vellum::RecordStore& store = MasterStore();
-    NullUi ui;
+    vellum::SilentUi ui;
     const std::string out = TempFile("npcs.txt");
     const vellum::NpcListOptions options{" ", vellum::NpcListMarkup::PureText, false};
     for (auto _ : state) {

@@ -6,7 +6,7 @@
 
 #include "esfile/esfile.h"
 #include "generator/generator.h"
-#include "null_ui.h"
+#include "ui.h"
 
 namespace {
 
@@ -39,7 +39,7 @@ void BM_CopyFile(benchmark::State& state) {
 
 void BM_ReadFile(benchmark::State& state) {
     const std::string& src = MasterOnDisk();
-    NullUi ui;
+    vellum::SilentUi ui;
     for (auto _ : state) {
         vellum::RecordStore store;
         int32_t count = 0;
@@ -50,7 +50,7 @@ void BM_ReadFile(benchmark::State& state) {
 }
 
 void BM_WriteFile(benchmark::State& state) {
-    NullUi ui;
+    vellum::SilentUi ui;
     vellum::RecordStore store;
     int32_t count = 0;
     vellum::ReadESBytes(MasterBytes(), store, ui, count, true);
@@ -63,7 +63,7 @@ void BM_WriteFile(benchmark::State& state) {
 }
 
 void BM_ParseFromMemory(benchmark::State& state) {
-    NullUi ui;
+    vellum::SilentUi ui;
     for (auto _ : state) {
         vellum::RecordStore store;
         int32_t count = 0;
@@ -74,7 +74,7 @@ void BM_ParseFromMemory(benchmark::State& state) {
 }
 
 void BM_EncodeToMemory(benchmark::State& state) {
-    NullUi ui;
+    vellum::SilentUi ui;
     vellum::RecordStore store;
     int32_t count = 0;
     vellum::ReadESBytes(MasterBytes(), store, ui, count, true);

@@ -10,14 +10,14 @@
 #include "morrowindize/clean_text.h"
 #include "morrowindize/morrowindize.h"
 #include "morrowindize/rule_tables.h"
-#include "null_ui.h"
+#include "ui.h"
 
 namespace {
 
 const vellum::RecordStore& Dialogue() {
     static const vellum::RecordStore store = [] {
         vellum::RecordStore s;
-        NullUi ui;
+        vellum::SilentUi ui;
         int32_t count = 0;
         vellum::ReadESBytes(vellum::gen::GeneratePlugin(vellum::gen::SmallPreset(30000)), s, ui, count, true);
         return s;
@@ -42,7 +42,7 @@ vellum::MorrowindizeOptions AllOn() {
 
 void RunOverStore(benchmark::State& state, const vellum::MorrowindizeOptions& options) {
     vellum::RecordStore store;
-    NullUi ui;
+    vellum::SilentUi ui;
     for (auto _ : state) {
         state.PauseTiming();
         store.tblINFO = Dialogue().tblINFO;

@@ -9,6 +9,7 @@
 #include "dialogue/import_text.h"
 #include "dialogue/loops.h"
 #include "dialogue/response_editor.h"
+#include "dialogue/text_util.h"
 #include "esfile/esfile.h"
 #include "generator/generator.h"
 #include "morrowindize/clean_text.h"
@@ -581,7 +582,7 @@ std::string CheckCleanUp(std::string_view data) {
                     noToAll = true;
                 }
             }
-            if (!EqualIgnoringCase(result, t)) ++expectedChanged;
+            if (!EqualsIgnoreCase(result, t)) ++expectedChanged;
             expected.push_back(std::move(result));
         }
     }

@@ -19,20 +19,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace vellum;
 
-class QuietUi : public Ui {
-  public:
-    Answer messageBox(std::string_view, std::string_view, Buttons, Icon, Ask) override {
-        return Answer::Cancel;
-    }
-    std::optional<std::string> inputBox(std::string_view, std::string_view, std::string_view) override {
-        return std::nullopt;
-    }
-    void editResponse(ResponseEdit&) override {}
-    void editResult(ResultEdit& e) override { e.fiAccept = "2"; }
-    void setProgress(double) override {}
-    void appendLog(std::string_view) override {}
-};
-
 class SeedWriter {
   public:
     SeedWriter(fs::path dir, std::string target) : dir_(std::move(dir) / target) {
@@ -120,7 +106,7 @@ void EsfileSeeds(const fs::path& out, const std::map<std::string, std::string>& 
 
 void ImportSeeds(const fs::path& out) {
     SeedWriter w(out, "import");
-    QuietUi ui;
+    SilentUi ui;
     const std::string text = BuildDialogueText(fuzz::ImportBaseStore(), ui);
     using fuzz::ImportConfig;
     for (uint8_t config : {0, 1, 2, 3, 4, 9, 14, 16, 31}) {
@@ -247,7 +233,7 @@ int main(int argc, char** argv) {
     std::vector<std::string> texts, results;
     for (const auto& [name, bytes] : files) {
         RecordStore s;
-        QuietUi ui;
+        SilentUi ui;
         int32_t count = 0;
         ReadESBytes(bytes, s, ui, count, true);
         for (const INFORecord& r : s.tblINFO) {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <string>
 
+#include "dialogue/text_util.h"
 #include "morrowindize/clean_text.h"
 #include "morrowindize/options.h"
 #include "morrowindize/rule_tables.h"
@@ -56,8 +57,8 @@ TEST(MorrowindizeReplace, IgnoringCaseCoversTheLettersOfTheCodePageAndInsertsThe
     EXPECT_EQ(Replaced("\xD7", "\xF7", "x", Case::Ignore), "\xD7");
     EXPECT_EQ(Replaced("[{", "{[", "x", Case::Ignore), "[{");
     EXPECT_EQ(Replaced("\xDF", "ss", "x", Case::Ignore), "\xDF");
-    EXPECT_TRUE(EqualIgnoringCase("Gro-MALOG \xC0", "gro-malog \xE0"));
-    EXPECT_FALSE(EqualIgnoringCase("Gro-Malog", "Gro Malog"));
+    EXPECT_TRUE(EqualsIgnoreCase("Gro-MALOG \xC0", "gro-malog \xE0"));
+    EXPECT_FALSE(EqualsIgnoreCase("Gro-Malog", "Gro Malog"));
     EXPECT_EQ(ToUpper1252('\xFF'), '\x9F');
     EXPECT_EQ(ToUpper1252('\xDF'), '\xDF');
     EXPECT_EQ(ToUpper1252('\xF7'), '\xF7');

@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "dialogue/text_util.h"
 #include "errors.h"
 #include "morrowindize/clean_text.h"
 #include "morrowindize/text_replace.h"
@@ -72,7 +73,7 @@ MorrowindizeOutcome Morrowindize(RecordStore& store, const MorrowindizeOptions& 
             // The record is changed only once its new text is final, so that an error on the way leaves the
             // response in hand with its old text and its lengths as they were.
             std::string text = LimitLength(rec, CleanText(rec.NAME, options, quoteOpen), noToAll, ui);
-            const bool counted = !EqualIgnoringCase(text, rec.NAME);
+            const bool counted = !EqualsIgnoreCase(text, rec.NAME);
             if (text != rec.NAME) SetResponseText(rec, std::move(text));
             if (counted) ++outcome.changed;
         }

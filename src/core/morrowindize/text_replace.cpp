@@ -55,13 +55,6 @@ size_t FindExact(std::string_view text, std::string_view what, size_t from) {
 
 } // namespace
 
-bool EqualIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (Low(a[i]) != Low(b[i])) return false;
-    return true;
-}
-
 size_t FindText(std::string_view text, std::string_view what, size_t from, Case mode) {
     if (what.empty() || from > text.size()) return std::string_view::npos;
     if (mode == Case::Ignore && HasCasedLetters(what)) return FindIgnoringCase(text, what, from);

@@ -17,9 +17,6 @@ namespace vellum {
 
 enum class Case { Sensitive, Ignore };
 
-// Whether the two texts are equal apart from letter case.
-bool EqualIgnoringCase(std::string_view a, std::string_view b);
-
 // The position of the first occurrence of what at or after from, or npos.
 size_t FindText(std::string_view text, std::string_view what, size_t from, Case mode);
 inline bool ContainsText(std::string_view text, std::string_view what, Case mode) {
