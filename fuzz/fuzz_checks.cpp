@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <functional>
+#include <map>
 #include <optional>
-#include <sstream>
 #include <vector>
 
 #include "dialogue/import_text.h"
@@ -78,15 +78,62 @@ std::string Printable(std::string_view s) {
     return out;
 }
 
-// The number of records in a well-formed file.
-size_t FramedRecords(std::string_view bytes) {
-    size_t n = 0, pos = 0;
-    while (bytes.size() - pos >= 16) {
-        ByteReader r(bytes.substr(pos + 4, 4));
-        pos += 16 + r.u32();
-        ++n;
+uint32_t Get32(std::string_view bytes, size_t at) {
+    ByteReader r(bytes.substr(at, 4));
+    return r.u32();
+}
+
+// Records per tag, found by walking the record headers from the start for as long as they stay within the
+// bytes; and the same for a store, whose tables name their tags.
+using TagCounts = std::map<std::string, size_t>;
+TagCounts RecordsPerTag(std::string_view bytes) {
+    TagCounts n;
+    for (size_t pos = 0; bytes.size() - pos >= 16 && Get32(bytes, pos + 4) <= bytes.size() - pos - 16;) {
+        ++n[std::string(bytes.substr(pos, 4))];
+        pos += 16 + Get32(bytes, pos + 4);
     }
     return n;
+}
+TagCounts RecordsPerTag(const RecordStore& s) {
+    TagCounts n;
+#define VELLUM_COUNT_TABLE(TAG, TYPE, RANK, IO)                                                              \
+    if (!s.tbl##TAG.empty()) n[#TAG] = s.tbl##TAG.size();
+    VELLUM_RECORD_TYPES(VELLUM_COUNT_TABLE)
+#undef VELLUM_COUNT_TABLE
+    for (const OpaqueRecord& u : s.tblUnknown) ++n[u.Tag];
+    return n;
+}
+size_t Total(const TagCounts& n) {
+    size_t total = 0;
+    for (const auto& [tag, count] : n) total += count;
+    return total;
+}
+// The first tag whose count differs, as "DIAL: 3 in the input, 2 in the store", or "".
+std::string CountDifference(const TagCounts& a, const TagCounts& b, const char* aName, const char* bName) {
+    TagCounts both = a;
+    both.insert(b.begin(), b.end());
+    for (const auto& [tag, unused] : both) {
+        const size_t x = a.count(tag) ? a.at(tag) : 0, y = b.count(tag) ? b.at(tag) : 0;
+        if (x != y)
+            return Printable(tag) + ": " + std::to_string(x) + " in " + aName + ", " + std::to_string(y) +
+                   " in " + bName;
+    }
+    return {};
+}
+
+// The tag of the record that holds a byte offset.
+std::string RecordAt(std::string_view bytes, size_t at) {
+    for (size_t pos = 0; bytes.size() - pos >= 16 && Get32(bytes, pos + 4) <= bytes.size() - pos - 16;) {
+        const size_t end = pos + 16 + Get32(bytes, pos + 4);
+        if (at < end) return Printable(bytes.substr(pos, 4));
+        pos = end;
+    }
+    return "no";
+}
+
+// The reader takes only bytes that begin with a whole TES3 record.
+bool BeginsWithHeader(std::string_view bytes) {
+    return bytes.size() >= 16 && bytes.substr(0, 4) == "TES3" && Get32(bytes, 4) <= bytes.size() - 16;
 }
 
 int32_t FileTypeOf(const RecordStore& s) {
@@ -102,27 +149,29 @@ size_t FirstDifference(std::string_view a, std::string_view b) {
     return i;
 }
 
-// Reads bytes that the program wrote itself: nothing may be unknown. Returns a failure or "".
+// Reads bytes that the program wrote itself: nothing may be unknown or damaged. Returns a failure or "".
 std::string ReadBackOwnSave(std::string_view bytes, RecordStore& back) {
     ScriptedUi ui;
     ui.answer = [](Ask) { return Answer::No; };
     int32_t count = 0;
-    ReadESBytes(bytes, back, ui, count, true);
+    if (ReadESBytes(bytes, back, ui, count, true) < 0) return "the save was refused";
     if (!ui.asked.empty()) return "the save holds a record that reads back as unknown";
-    if (static_cast<size_t>(count) != FramedRecords(bytes))
+    if (!back.damage.empty()) return "the save reads back damaged: " + back.damage.lines().front();
+    if (static_cast<size_t>(count) != Total(RecordsPerTag(bytes)))
         return "reading the save found " + std::to_string(count) + " records of " +
-               std::to_string(FramedRecords(bytes));
+               std::to_string(Total(RecordsPerTag(bytes)));
     return {};
 }
 
-// A save of the store: well-formed and without size repairs.
-std::string SaveWithoutRepairs(const RecordStore& store, int32_t count, std::string& bytes) {
+// A save of the store, which must be well-formed.
+std::string SaveWellFormed(const RecordStore& store, int32_t count, std::string& bytes) {
     ScriptedUi ui;
-    uint64_t repairs = 0;
-    bytes = BuildESFile(store, ui, count, FileTypeOf(store), &repairs);
+    bytes = BuildESFile(store, ui, count, FileTypeOf(store));
     std::string why;
     if (!CheckWellFormed(bytes, &why)) return "the save is not well-formed: " + why;
-    if (repairs != 0) return "the save needed " + std::to_string(repairs) + " size repairs";
+    if (std::string d = CountDifference(RecordsPerTag(store), RecordsPerTag(bytes), "the store", "its save");
+        !d.empty())
+        return "the save does not hold the store's records: " + d;
     if (ui.badProgress) return "saving reported the progress " + std::to_string(*ui.badProgress);
     return {};
 }
@@ -231,56 +280,6 @@ std::vector<std::string> LiteralChoiceLines(std::string_view result) {
     return lines;
 }
 
-// The first record whose save needs a size repair, by saving each record on its own: "GMST", "INFO" ...
-std::string FirstRepairedRecord(const RecordStore& s, int32_t fileType) {
-    ScriptedUi ui;
-    auto repairs = [&](const RecordStore& one) {
-        uint64_t n = 0;
-        BuildESFile(one, ui, 1, fileType, &n);
-        return n != 0;
-    };
-#define VELLUM_FIND_REPAIR(TAG, TABLE, TYPE, LABEL)                                                          \
-    if (std::string_view(#TABLE) != "tblINFO") {                                                             \
-        for (size_t i = 0; i < s.TABLE.size(); ++i) {                                                        \
-            RecordStore one;                                                                                 \
-            one.TABLE.push_back(s.TABLE[i]);                                                                 \
-            if (repairs(one)) return std::string(#TABLE).substr(3) + " record " + std::to_string(i);         \
-        }                                                                                                    \
-    }
-    VELLUM_TABLES(VELLUM_FIND_REPAIR)
-#undef VELLUM_FIND_REPAIR
-    for (size_t i = 0; i < s.tblINFO.size(); ++i) {
-        RecordStore one;
-        one.tblDIAL.emplace_back().NAME = s.tblINFO[i].Topic;
-        one.tblDIAL.back().NAMELen = static_cast<int32_t>(s.tblINFO[i].Topic.size() + 1);
-        one.tblDIAL.back().Size = static_cast<int32_t>(s.tblINFO[i].Topic.size() + 1 + 8 + 9);
-        one.tblDIAL.back().DATALen = 1;
-        one.tblINFO.push_back(s.tblINFO[i]);
-        if (repairs(one)) return "INFO record " + std::to_string(i);
-    }
-    return "no single record";
-}
-
-// The first subrecord of size 0 in a parsed record of a well-formed file, as "NAME in a GMST record", or "".
-// The writers leave out a subrecord whose stored length is 0, so an empty one in a save comes back absent.
-std::string FirstEmptySubrecord(std::string_view bytes) {
-    for (size_t pos = 0; bytes.size() - pos >= 16;) {
-        const std::string_view tag = bytes.substr(pos, 4);
-        ByteReader r(bytes.substr(pos + 4, 4));
-        const size_t end = pos + 16 + r.u32();
-        if (IsParsedRecordTag(tag)) {
-            for (size_t sub = pos + 16; end - sub >= 8;) {
-                ByteReader sr(bytes.substr(sub + 4, 4));
-                const uint32_t size = sr.u32();
-                if (size == 0) return Printable(bytes.substr(sub, 4)) + " in a " + Printable(tag) + " record";
-                sub += 8 + size;
-            }
-        }
-        pos = end;
-    }
-    return {};
-}
-
 } // namespace
 
 bool ReferenceWildcardMatch(std::string_view text, std::string_view pattern) {
@@ -361,99 +360,56 @@ std::string CheckFileRoundTrip(std::string_view data) {
     ScriptedUi ui1;
     RecordStore s1;
     int32_t c1 = 0;
-    if (ReadESBytes(data, s1, ui1, c1, true) < 0) return "reading the input was refused";
+    const bool header = BeginsWithHeader(data);
+    if (ReadESBytes(data, s1, ui1, c1, true) < 0) {
+        if (header) return "an input that begins with a TES3 record was refused";
+        if (c1 != 0 || s1.hasSpare || !RecordsPerTag(s1).empty()) return "a refused input changed the store";
+        return {};
+    }
+    if (!header) return "an input that does not begin with a TES3 record was read";
     if (s1.hasSpare) return "the store was not trimmed";
     if (ui1.badProgress) return "reading reported the progress " + std::to_string(*ui1.badProgress);
-    const int32_t fileType = FileTypeOf(s1);
+    const TagCounts read = RecordsPerTag(s1);
+    if (static_cast<size_t>(c1) != Total(read))
+        return "the read counted " + std::to_string(c1) + " records and kept " + std::to_string(Total(read));
 
+    // A well-framed input keeps every record; any other input is reported damaged.
+    std::string why;
+    const bool damaged = !s1.damage.empty();
+    if (CheckWellFormed(data, &why)) {
+        if (std::string d = CountDifference(RecordsPerTag(data), read, "the input", "the store"); !d.empty())
+            return "a well-formed input lost records: " + d +
+                   (damaged ? " (the read reported " + s1.damage.lines().front() + ")" : "");
+    } else if (!damaged) {
+        return "an input that is not well-formed (" + why + ") was read without damage";
+    }
+    // From here on, a damaged input is salvaged: its save must be as sound as any other.
+    auto failed = [&](std::string what) { return damaged ? what + " (input salvaged from damage)" : what; };
+
+    const int32_t fileType = FileTypeOf(s1);
     ScriptedUi w;
     const std::string b2 = BuildESFile(s1, w, c1, fileType);
-    std::string why;
-    if (!CheckWellFormed(b2, &why)) return "the first save is not well-formed: " + why;
+    if (!CheckWellFormed(b2, &why)) return failed("the first save is not well-formed: " + why);
+    if (std::string d = CountDifference(read, RecordsPerTag(b2), "the store", "its save"); !d.empty())
+        return failed("the save does not hold the store's records: " + d);
 
-    // Failures after this point name an empty subrecord of the first save, the usual cause.
-    const std::string empty = FirstEmptySubrecord(b2);
-    auto failed = [&](std::string what) {
-        if (!empty.empty()) what += " (the first save holds an empty " + empty + ")";
-        return what;
-    };
-
+    // The save reads back whole, table by table, with the unknown records as they were.
     ScriptedUi ui2;
     RecordStore s2;
     int32_t c2 = 0;
-    ReadESBytes(b2, s2, ui2, c2, true);
-    // Every unknown record comes back as it was, and nothing else is unknown. A save may write one of them
-    // first so that the record before the block does not take it in; otherwise their order is kept.
-    bool unplaced = false;
-    for (const std::string& line : w.log)
-        unplaced = unplaced || line.find("unknown record") != std::string::npos;
-    auto unknownsOf = [](const RecordStore& a) {
-        std::vector<std::pair<std::string, std::string>> v;
-        for (const OpaqueRecord& u : a.tblUnknown) v.emplace_back(u.Tag, u.Data);
-        std::sort(v.begin(), v.end());
-        return v;
-    };
-    if (!unplaced) {
-        if (unknownsOf(s2) != unknownsOf(s1))
-            return failed("the first read found " + std::to_string(s1.tblUnknown.size()) +
-                          " unknown records, the second " + std::to_string(s2.tblUnknown.size()) +
-                          " or other ones");
-        if (static_cast<size_t>(c2) != FramedRecords(b2))
-            return failed("reading the first save found " + std::to_string(c2) + " records of " +
-                          std::to_string(FramedRecords(b2)));
-    }
+    if (ReadESBytes(b2, s2, ui2, c2, true) < 0) return failed("the first save was refused");
+    if (!s2.damage.empty()) return failed("the first save reads back damaged: " + s2.damage.lines().front());
+    if (std::string d = CountDifference(read, RecordsPerTag(s2), "the first store", "the second"); !d.empty())
+        return failed("a round trip changed the tables: " + d);
+    if (s2.tblUnknown != s1.tblUnknown) return failed("a round trip changed the unknown records");
 
-    // When no place keeps an unknown record apart (the save says so), the record before it takes it in on the
-    // next read; that read must still give a store that saves well.
-    if (unplaced) {
-        const std::string b3 = BuildESFile(s2, w, c2, fileType);
-        if (!CheckWellFormed(b3, &why)) return failed("the second save is not well-formed: " + why);
-        return {};
-    }
-
-    // Every table keeps its records; responses are written under their topics.
-    size_t expectedInfos = 0;
-    bool duplicateTopics = false;
-    {
-        InfoIndex index = BuildInfoIndex(s1);
-        std::vector<std::string> names;
-        for (const DIALRecord& d : s1.tblDIAL) {
-            auto it = index.find(d.NAME);
-            if (it != index.end()) expectedInfos += it->second.size();
-            names.push_back(d.NAME);
-        }
-        std::sort(names.begin(), names.end());
-        for (size_t i = 1; i < names.size(); ++i)
-            if (names[i] == names[i - 1] && index.count(names[i])) duplicateTopics = true;
-    }
-#define VELLUM_COMPARE_TABLE(TAG, TABLE, TYPE, LABEL)                                                        \
-    if (std::string_view(#TABLE) != "tblINFO" && s1.TABLE.size() != s2.TABLE.size())                         \
-        return failed(std::string(#TABLE) + " had " + std::to_string(s1.TABLE.size()) +                      \
-                      " records, after a save " + std::to_string(s2.TABLE.size()));
-    VELLUM_TABLES(VELLUM_COMPARE_TABLE)
-#undef VELLUM_COMPARE_TABLE
-    if (s2.tblINFO.size() != expectedInfos)
-        return failed("tblINFO after a save has " + std::to_string(s2.tblINFO.size()) +
-                      " records, expected " + std::to_string(expectedInfos));
-
-    // The second store saves to the same bytes (with the same announced count) and needs no repairs.
-    uint64_t repairs = 0;
-    const std::string b3 = BuildESFile(s2, w, c2, fileType, &repairs);
-    if (!CheckWellFormed(b3, &why)) return failed("the second save is not well-formed: " + why);
-    if (repairs != 0)
-        return failed("the second save needed " + std::to_string(repairs) +
-                      " size repairs (first: " + FirstRepairedRecord(s2, fileType) + ")");
-    // Topics of the same name each write all of that name's responses, so the responses multiply with
-    // every save; such a store is not expected to save to the same bytes twice.
-    if (!duplicateTopics) {
-        const std::string b2again = BuildESFile(s1, w, c2, fileType);
-        if (b3 != b2again) {
-            const size_t at = FirstDifference(b2again, b3);
-            return failed("the second save differs from the first at offset " + std::to_string(at) +
-                          " (sizes " + std::to_string(b2again.size()) + " and " + std::to_string(b3.size()) +
-                          ")");
-        }
-    }
+    // The second store saves to the same bytes as the first (with the same announced count).
+    const std::string b3 = BuildESFile(s2, w, c2, fileType);
+    const std::string b2again = BuildESFile(s1, w, c2, fileType);
+    if (const size_t at = FirstDifference(b2again, b3); b3 != b2again)
+        return failed("the second save differs from the first at offset " + std::to_string(at) + ", in a " +
+                      RecordAt(b2again, at) + " record (sizes " + std::to_string(b2again.size()) + " and " +
+                      std::to_string(b3.size()) + ")");
     if (w.badProgress) return failed("saving reported the progress " + std::to_string(*w.badProgress));
     return {};
 }
@@ -484,20 +440,20 @@ std::string CheckDialogueImport(std::string_view data) {
         INFORecord same = r;
         const INFORecord& was = base.tblINFO[i];
         same.NAME = was.NAME, same.NAMELen = was.NAMELen, same.BNAM = was.BNAM, same.BNAMLen = was.BNAMLen;
-        same.Size = was.Size, same.Topic = was.Topic;
+        same.Topic = was.Topic;
         if (!(same == was)) return "the import changed other fields of response " + std::to_string(i);
     }
     for (size_t i = 0; i < store.tblDIAL.size(); ++i) {
         DIALRecord same = store.tblDIAL[i];
         const DIALRecord& was = base.tblDIAL[i];
-        same.NAME = was.NAME, same.NAMELen = was.NAMELen, same.Size = was.Size;
+        same.NAME = was.NAME, same.NAMELen = was.NAMELen;
         if (!(same == was)) return "the import changed other fields of topic " + std::to_string(i);
     }
 
     int32_t count = 0;
     for (const auto& t : TableCounts(store)) count += static_cast<int32_t>(t.count);
     std::string bytes;
-    if (std::string e = SaveWithoutRepairs(store, count + 1, bytes); !e.empty()) return e;
+    if (std::string e = SaveWellFormed(store, count + 1, bytes); !e.empty()) return e;
     RecordStore back;
     if (std::string e = ReadBackOwnSave(bytes, back); !e.empty()) return e;
     return {};
@@ -611,7 +567,7 @@ std::string CheckCleanUp(std::string_view data) {
     int32_t count = 1;
     for (const auto& t : TableCounts(store)) count += static_cast<int32_t>(t.count);
     std::string bytes;
-    return SaveWithoutRepairs(store, count, bytes);
+    return SaveWellFormed(store, count, bytes);
 }
 
 std::string CheckWildcard(std::string_view data) {

@@ -15,23 +15,24 @@
 
 namespace vellum::fuzz {
 
-// Data file round trip. The input is read as a data file (unknown records answered "Yes To All"), the store
-// is saved, and the save is read again. The save must be well-formed; the second read must read every record
-// of the save, find exactly the unknown records that the first read found, and no others; a save of the
-// second store needs no size repairs and gives the same bytes as the first save.
+// Data file round trip. The input is read as a data file (unknown records answered "Yes To All"): it is
+// refused exactly when it does not begin with a whole TES3 record. A well-formed input (CheckWellFormed)
+// keeps as many records of each tag as it holds; any other input is reported damaged. Either way the store's
+// save is well-formed, holds its records, and reads back without damage into the same number of records per
+// table and the same unknown records; a save of that second store gives the same bytes as the first save.
 std::string CheckFileRoundTrip(std::string_view data);
 
 // Dialogue import. The first input byte chooses the answers (see ImportConfig), the rest is the text file.
 // It is imported into a copy of ImportBaseStore(). Afterwards every length field matches its text, no
-// response text is longer than 512 characters, and a save is well-formed, needs no size repairs and reads
-// back without unknown records.
+// response text is longer than 512 characters, and a save is well-formed and reads back without unknown
+// records or damage.
 std::string CheckDialogueImport(std::string_view data);
 
 // Morrowindize. Input: two bytes of options (see CleanUpInput), one byte of answers, then response texts
 // separated by kTextSeparator. The texts go into a copy of ImportBaseStore() with their bookkeeping, and a
 // clean-up runs over them. Each response ends with its cleaned text when that is at most 512 characters,
-// otherwise with what the 512-character rule gives; lengths and sizes stay in step (a save needs no
-// repairs); and the quick forms of the clean-up steps give what their literal forms give.
+// otherwise with what the 512-character rule gives; lengths stay in step and a save is well-formed; and the
+// quick forms of the clean-up steps give what their literal forms give.
 std::string CheckCleanUp(std::string_view data);
 
 // Wildcards of the loop check. Input: a pattern, a zero byte, a text. The matcher must agree with a plain

@@ -70,7 +70,7 @@ std::string SavedGame() {
                          Sub("SCRD", std::string(20, 's')) + Sub("SCRS", std::string(64, 'p'));
     return Rec("TES3", header) + Rec("GAME", Sub("GMDT", std::string(12, 'x'))) +
            Rec("REFR", Sub("FRMR", U32(7)) + Sub("NAME", std::string("thing") + '\0')) +
-           Rec("JOUR", Sub("NAME", "<p>text")) + Rec("QQQQ", "unknown record");
+           Rec("JOUR", Sub("NAME", "<p>text")) + Rec("QQQQ", Sub("DATA", "unknown record"));
 }
 
 void EsfileSeeds(const fs::path& out, const std::map<std::string, std::string>& files) {

@@ -5,30 +5,18 @@
 #include <filesystem>
 #include <sstream>
 
-#include "cli.h"
+#include "cli_runner.h"
 #include "dialogue/export_text.h"
 #include "fixture_builder.h"
 #include "test_util.h"
 
 using namespace vellum;
 using namespace fixture;
+using testutil::Cli;
+using testutil::CliRun;
 using testutil::TempDir;
 
 namespace {
-
-struct CliRun {
-    int status = -1;
-    std::string out, err;
-};
-
-CliRun Cli(const std::vector<std::string>& words) {
-    std::ostringstream out, err;
-    CliRun r;
-    r.status = cli::RunCli(words, out, err);
-    r.out = out.str();
-    r.err = err.str();
-    return r;
-}
 
 std::string Dial(std::string_view name) {
     return Record("DIAL", ZSub("NAME", name) + Sub("DATA", U8(0)));

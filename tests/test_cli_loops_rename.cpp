@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <sstream>
 
-#include "cli.h"
+#include "cli_runner.h"
 #include "dialogue/loops.h"
 #include "fixture_builder.h"
 #include "test_util.h"
@@ -13,23 +13,11 @@
 
 using namespace vellum;
 using namespace fixture;
+using testutil::Cli;
+using testutil::CliRun;
 using testutil::TempDir;
 
 namespace {
-
-struct CliRun {
-    int status = -1;
-    std::string out, err;
-};
-
-CliRun Cli(const std::vector<std::string>& words) {
-    std::ostringstream out, err;
-    CliRun r;
-    r.status = cli::RunCli(words, out, err);
-    r.out = out.str();
-    r.err = err.str();
-    return r;
-}
 
 std::string Dial(std::string_view name, uint8_t type = 0) {
     return Record("DIAL", ZSub("NAME", name) + Sub("DATA", U8(type)));

@@ -42,7 +42,7 @@ TEST(ReadDriver, NameCheckLooksAtTheFirstTwoOfTheLastThreeCharacters) {
         testutil::WriteFile(dir.file(name), bytes);
         RecordStore s;
         ClearStore(s);
-        AppendRecord(s.tblLAND, OpaqueRecord{"LAND", 0, 0, 0, "keep"});
+        AppendRecord(s.tblLAND, OpaqueRecord{"LAND", 0, 0, "keep"});
         FakeUi ui;
         int32_t count = 7;
         EXPECT_EQ(ReadESFile(dir.file(name), s, ui, count, false), -1) << name;
@@ -58,7 +58,7 @@ TEST(ReadDriver, MissingFileIsRefusedWithAMessageAndTheStoreKept) {
     TempDir dir;
     RecordStore s;
     ClearStore(s);
-    AppendRecord(s.tblLAND, OpaqueRecord{"LAND", 0, 0, 0, "keep"});
+    AppendRecord(s.tblLAND, OpaqueRecord{"LAND", 0, 0, "keep"});
     FakeUi ui;
     int32_t count = 3;
     EXPECT_EQ(ReadESFile(dir.file("gone.esp"), s, ui, count, false), -1);
@@ -85,13 +85,23 @@ TEST(ReadDriver, CountsRecordsAndKeepsTheSpareElementUntilTrimmed) {
     EXPECT_LE(ui.progress.back(), 1.0);
 }
 
-TEST(ReadDriver, EmptyFileReadsNothing) {
-    RecordStore s;
-    FakeUi ui;
-    int32_t count = 9;
-    EXPECT_GE(ReadESBytes("", s, ui, count, false), 0);
-    EXPECT_EQ(count, 0);
-    EXPECT_EQ(s.tblTES3.size(), 1u) << "one empty element per table";
+// Text, an empty file or another game's file is not a data file of the game: refused, the store untouched.
+TEST(ReadDriver, AFileThatDoesNotBeginWithAHeaderIsRefused) {
+    const std::string glob = Record("GLOB", ZSub("NAME", "g") + Sub("FNAM", "s") + Sub("FLTV", F32(1)));
+    for (const std::string& bytes :
+         {std::string("Just some notes, saved as .esp by mistake.\r\n"), std::string(),
+          glob + File({Land(2)}), std::string("TES3\x10\0\0\0", 8)}) {
+        RecordStore s;
+        ClearStore(s);
+        AppendRecord(s.tblLAND, OpaqueRecord{"LAND", 0, 0, "keep"});
+        FakeUi ui;
+        int32_t count = 9;
+        EXPECT_EQ(ReadESBytes(bytes, s, ui, count, false), -1);
+        EXPECT_EQ(count, 0);
+        ASSERT_EQ(ui.messages.size(), 1u);
+        EXPECT_NE(ui.messages[0].text.find("is not a Morrowind data file"), std::string::npos);
+        EXPECT_EQ(s.tblLAND.front().Data, "keep");
+    }
 }
 
 TEST(UnknownRecords, PromptTextAddressAndAnswers) {
@@ -139,48 +149,15 @@ TEST(UnknownRecords, AreWrittenBackWholeAndLast) {
     EXPECT_EQ(out, File({Land(10), unknown}));
 }
 
-// The record readers go by tags, so an unknown record whose tag is a subrecord tag of the record written
-// just before it would be read back as part of that record. The save keeps such records apart.
-TEST(UnknownRecords, AreNotWrittenWhereTheRecordBeforeWouldTakeThemIn) {
+// Every record is read from exactly its Size bytes, so a record whose tag is also a subrecord tag of the
+// record before it (FLTV after a game setting, DATA after a sound) stays a record of its own.
+TEST(UnknownRecords, WhoseTagIsASubrecordTagStayApart) {
     const std::string gmst = Record("GMST", Sub("NAME", "fMax") + Sub("FLTV", F32(2.5f)));
-    const std::string fltv = Record("FLTV", "odd", 0, 5);
-    const std::string zzzz = Record("ZZZZ", "z");
-
-    // Last, after a GMST, FLTV would become the GMST's value: the block moves back behind the header.
-    std::string out = testutil::RoundTrip(File({fltv, gmst}));
-    EXPECT_EQ(out, File({fltv, gmst}));
-    EXPECT_EQ(testutil::RoundTrip(out), out) << "stable across saves";
-
-    // An unknown record that reads apart still goes last, and the others follow it in their order.
-    out = testutil::RoundTrip(File({zzzz, fltv, gmst}));
-    EXPECT_EQ(out, File({gmst, zzzz, fltv}));
-
-    // Behind a sound, DATA would become the sound's data; the header does not take it.
     const std::string soun = Record("SOUN", ZSub("NAME", "s") + Sub("DATA", "abc"));
-    const std::string data = Record("DATA", "d");
-    out = testutil::RoundTrip(File({data, zzzz, soun, soun}));
-    EXPECT_EQ(out, File({data, zzzz, soun, soun}));
-    RecordStore back;
-    testutil::Load(out, back);
-    EXPECT_EQ(back.tblUnknown.size(), 2u);
-    EXPECT_EQ(back.tblSOUN.size(), 2u);
+    const std::string fltv = Record("FLTV", "odd", 0, 5), data = Record("DATA", "d");
+    const std::string out = testutil::RoundTrip(File({fltv, gmst, data, soun}));
+    EXPECT_EQ(out, File({gmst, soun, fltv, data}));
     EXPECT_EQ(testutil::RoundTrip(out), out);
-}
-
-// Every record reader, the header's included, takes DELE in, so no place keeps an unknown DELE record apart.
-// A read never gives such a store (the DELE would have been taken in already); the save writes it last.
-TEST(UnknownRecords, WithNoPlaceApartAreStillWrittenAndTheLogSaysSo) {
-    const std::string soun = Record("SOUN", ZSub("NAME", "s") + Sub("DATA", "abc"));
-    const std::string dele = Record("DELE", U32(0));
-    RecordStore s;
-    const int32_t count = testutil::Load(File({soun}), s);
-    s.tblUnknown.push_back(OpaqueRecord{"DELE", 4, 0, 0, U32(0)});
-    FakeUi ui;
-    const std::string out = BuildESFile(s, ui, count + 1, 0);
-    EXPECT_EQ(out, File({soun, dele})) << "the bytes are kept for tools that read by size";
-    EXPECT_TRUE(CheckWellFormed(out));
-    ASSERT_EQ(ui.log.size(), 1u);
-    EXPECT_NE(ui.log[0].find("may be read back as part of that record"), std::string::npos);
 }
 
 TEST(Header, TwoMastersSurviveAndAnnouncedCountFollowsTotal) {
@@ -224,6 +201,10 @@ TEST(Header, SavedGamePartsAreWrittenInFixedOrderAndDeletedHeaderIsShort) {
 
     std::string deleted =
         Record("TES3", Hedr(0, 0) + ZSub("MAST", "a.esm") + Sub("DATA", std::string(8, '\0')), 32);
+    // A header's unknown subrecord comes back in its place.
+    std::string odd = Record("TES3", Hedr(0, 0) + Sub("ZZZZ", "kept") + ZSub("MAST", "a.esm") +
+                                         Sub("DATA", std::string(8, '\0')));
+    EXPECT_EQ(testutil::RoundTrip(odd), odd);
     EXPECT_EQ(testutil::RoundTrip(deleted), Record("TES3", Hedr(0, 0) + Dele(), 32));
 }
 
@@ -239,16 +220,6 @@ TEST(OpaqueRecords, LandAndSavedGameRecordsRoundTrip) {
     EXPECT_EQ(w.buffer().size(), 116u);
     ASSERT_EQ(s.tblQUES.size(), 1u);
     EXPECT_EQ(s.tblQUES[0].Header1, 9);
-}
-
-TEST(OpaqueRecords, SkippingStepsOverTheData) {
-    std::string bytes = Record("ABCD", "0123456789") + "NEXT";
-    ByteReader r(bytes);
-    std::string tag = r.tag();
-    OpaqueRecord rec = ReadOpaque(r, tag, true);
-    EXPECT_TRUE(rec.Data.empty());
-    EXPECT_EQ(rec.Size, 10);
-    EXPECT_EQ(tag, "NEXT");
 }
 
 TEST(WriteDriver, TablesAreWrittenInTheFixedOrder) {
@@ -316,18 +287,65 @@ TEST(WriteDriver, ReplacesAnExistingFileCompletely) {
     EXPECT_EQ(testutil::ReadFile(dir.file("a.esp")), File({Land(5)}));
 }
 
-// Damaged input: truncated at every length, random bytes, absurd sizes. Reading never fails hard, and
-// whatever was read is written as a well-formed file that reads back to the same bytes.
-TEST(DamagedInput, TruncatedFilesReadAndSaveWellFormed) {
-    std::string bytes = File({Land(40), Record("QUES", Sub("DATA", "q")), Record("WXYZ", "unknown")});
-    for (size_t n = 0; n <= bytes.size(); ++n) {
-        std::string cut = bytes.substr(0, n);
-        std::string once = testutil::RoundTrip(cut);
-        EXPECT_EQ(testutil::RoundTrip(once), once) << "cut at " << n;
+// Damaged files: where the framing breaks, the records before the damage are kept, the read goes on at the
+// next record that frames correctly, and the report says where and how many bytes were skipped. The saved
+// copy is well-formed and reads back without damage.
+TEST(DamagedInput, TheRecordsAroundTheDamageAreKeptAndTheSpansReported) {
+    const std::string head = Header(3), a = Land(4, 'a'), b = Land(6, 'b');
+    const std::string glob = Record("GLOB", ZSub("NAME", "g") + Sub("FNAM", "s") + Sub("FLTV", F32(1)));
+    struct Case {
+        const char* what;
+        std::string bytes;
+        size_t lands;
+        std::vector<DamageSpan> spans;
+    };
+    const size_t at = head.size() + a.size();
+    const std::vector<Case> cases = {
+        {"junk between records",
+         head + a + std::string("\x01junk\x02\x03", 7) + b,
+         2,
+         {{at, "a record tag of four printable characters", 7}}},
+        {"a Size past the end",
+         head + a + RecordWithSize("LAND", 999, "cut"),
+         1,
+         {{at, "record LAND of 999 bytes within the file", 19}}},
+        {"a header cut short",
+         head + a + b + "LAN",
+         2,
+         {{at + b.size(), "a record header of 16 bytes, found only 3", 3}}},
+        {"a subrecord running past its record",
+         head + a + Record("GLOB", ZSub("NAME", "g") + SubWithSize("FNAM", 9, "s")) + b,
+         2,
+         {{at + 16 + 10, "subrecords that end with record GLOB at offset " + std::to_string(at + 16 + 19),
+           9}}},
+        // The rest of the record looks like a record of its own (an FNAM of one byte), and the float after it
+        // does not: the damage shows there.
+        {"a Size too small, the rest read as a record",
+         head + RecordWithSize("GLOB", 10, glob.substr(16)) + a,
+         1,
+         {{head.size() + 43, "a record tag of four printable characters", 4}}},
+    };
+    for (const Case& c : cases) {
+        RecordStore s;
+        const int32_t count = testutil::Load(c.bytes, s);
+        EXPECT_EQ(s.tblLAND.size(), c.lands) << c.what;
+        EXPECT_EQ(s.damage.spans, c.spans) << c.what;
+        const std::string saved = testutil::Save(s, count);
+        RecordStore back;
+        testutil::Load(saved, back);
+        EXPECT_TRUE(back.damage.empty()) << c.what;
+        EXPECT_EQ(back.tblLAND, s.tblLAND) << c.what;
     }
 }
 
-TEST(DamagedInput, RandomBytesAndAbsurdSizes) {
+// Truncated at every length, random bytes, absurd sizes: reading never fails hard, and whatever was read is
+// written as a well-formed file that reads back to the same bytes.
+TEST(DamagedInput, TruncatedAndRandomFilesSaveWellFormed) {
+    std::string bytes = File({Land(40), Record("QUES", Sub("DATA", "q")), Record("WXYZ", "unknown")});
+    for (size_t n = 0; n <= bytes.size(); ++n) {
+        std::string once = testutil::RoundTrip(bytes.substr(0, n));
+        EXPECT_EQ(testutil::RoundTrip(once), once) << "cut at " << n;
+    }
     std::mt19937 rng(1234);
     for (int round = 0; round < 300; ++round) {
         std::string junk(rng() % 400, '\0');
@@ -336,11 +354,25 @@ TEST(DamagedInput, RandomBytesAndAbsurdSizes) {
         std::string once = testutil::RoundTrip(junk);
         EXPECT_EQ(testutil::RoundTrip(once), once) << "round " << round;
     }
-    // A record announcing 4 GB in a tiny file: read, no huge allocation, written back consistent.
-    std::string huge = Header(1) + RecordWithSize("LAND", 0xFFFFFFF0u, "tiny");
-    std::string once = testutil::RoundTrip(huge);
-    EXPECT_LT(once.size(), 1000u);
-    EXPECT_EQ(testutil::RoundTrip(once), once);
+    // A record announcing 4 GB in a tiny file: skipped as damage, no huge allocation.
+    std::string once = testutil::RoundTrip(Header(1) + RecordWithSize("LAND", 0xFFFFFFF0u, "tiny"));
+    EXPECT_EQ(once, Header(0));
+}
+
+// The save checks what it is about to write: a store whose records would not frame (here a record built by
+// hand with a parsed type's tag and bytes that are no subrecords) is refused and the target left alone.
+TEST(WriteDriver, AFileThatWouldNotFrameIsNeverWritten) {
+    TempDir dir;
+    RecordStore s;
+    const int32_t count = testutil::Load(File({Land(5)}), s);
+    s.tblUnknown.push_back(OpaqueRecord{"GLOB", 0, 0, "no subrecords here"});
+    testutil::WriteFile(dir.file("a.esp"), "original");
+    FakeUi ui;
+    EXPECT_EQ(WriteESFile(dir.file("a.esp"), s, ui, count), -2);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_NE(ui.messages[0].text.find("is not well-formed"), std::string::npos) << ui.messages[0].text;
+    EXPECT_EQ(testutil::ReadFile(dir.file("a.esp")), "original");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1) << "no temporary file";
 }
 
 TEST(WellFormed, DetectsSizeMismatches) {

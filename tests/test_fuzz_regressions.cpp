@@ -61,10 +61,17 @@ std::string Damage(std::string s, std::mt19937& rng) {
 } // namespace
 
 TEST(FuzzRegressions, SavedInputsPassTheirChecks) {
+    // A data file is refused unless it begins with a TES3 record: inputs saved before that rule are checked
+    // as they are and behind an empty TES3 record, so that their records are still read.
+    const std::string header = "TES3" + std::string(12, '\0');
     size_t inputs = 0;
     for (const Target& t : Targets()) {
         for (const fs::path& file : FilesIn(RegressionFolder(t.name))) {
-            EXPECT_EQ(t.check(testutil::ReadFile(file.string())), "") << file;
+            const std::string input = testutil::ReadFile(file.string());
+            EXPECT_EQ(t.check(input), "") << file;
+            if (t.name == "esfile" && input.compare(0, 4, "TES3") != 0) {
+                EXPECT_EQ(t.check(header + input), "") << file << " behind a header";
+            }
             ++inputs;
         }
     }
@@ -92,10 +99,11 @@ TEST(FuzzChecks, FileRoundTripHoldsForSamplesAndDamagedCopies) {
     for (const std::string& s : samples) EXPECT_EQ(CheckFileRoundTrip(s), "");
     std::mt19937 rng(20240611);
     for (int round = 0; round < 150; ++round) {
-        // Pieces of a sample keep the damaged inputs small.
+        // Pieces of a sample behind its header keep the damaged inputs small.
         const std::string& s = samples[round % 2];
-        const size_t from = rng() % s.size();
-        std::string piece = s.substr(0, 300) + s.substr(from, 1 + rng() % 3000);
+        const size_t from = rng() % s.size(),
+                     header = 16 + ByteReader(std::string_view(s).substr(4, 4)).u32();
+        std::string piece = s.substr(0, header) + s.substr(from, 1 + rng() % 3000);
         std::string input = Damage(Damage(piece, rng), rng);
         EXPECT_EQ(CheckFileRoundTrip(input), "") << "round " << round;
     }

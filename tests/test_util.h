@@ -9,6 +9,7 @@
 #include <sstream>
 #include <string>
 
+#include "esfile/body.h"
 #include "esfile/esfile.h"
 #include "fake_ui.h"
 #include "store/store.h"
@@ -62,10 +63,9 @@ inline int32_t Load(const std::string& bytes, vellum::RecordStore& store) {
 }
 
 // Writes the store as a file of the given type; checks that the result is well-formed.
-inline std::string Save(const vellum::RecordStore& store, int32_t count, int32_t fileType = 0,
-                        uint64_t* repairs = nullptr) {
+inline std::string Save(const vellum::RecordStore& store, int32_t count, int32_t fileType = 0) {
     FakeUi ui;
-    std::string out = vellum::BuildESFile(store, ui, count, fileType, repairs);
+    std::string out = vellum::BuildESFile(store, ui, count, fileType);
     std::string why;
     EXPECT_TRUE(vellum::CheckWellFormed(out, &why)) << why;
     return out;
@@ -76,6 +76,20 @@ inline std::string RoundTrip(const std::string& bytes, int32_t fileType = 0) {
     vellum::RecordStore store;
     int32_t count = Load(bytes, store);
     return Save(store, count, fileType);
+}
+
+// One record read from its body (the bytes after its 16-byte header) by its reader.
+template <class Rec> Rec ReadBody(void (*read)(vellum::Body&, Rec&), std::string_view body) {
+    Rec rec;
+    vellum::Body b(body);
+    read(b, rec);
+    return rec;
+}
+// One record written by its writer: the whole record, header included.
+template <class Rec> std::string WriteOne(void (*write)(vellum::ByteWriter&, const Rec&), const Rec& rec) {
+    vellum::ByteWriter w;
+    write(w, rec);
+    return w.buffer();
 }
 
 } // namespace testutil

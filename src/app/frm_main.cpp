@@ -36,17 +36,6 @@ constexpr const char* kSaveFilter =
     "Elder Scrolls Save File (*.ESS)|*.ESS|Elder Scrolls Module (*.ESD)|*.ESD| All "
     "Files (*.*)| *.*";
 
-// The count labels' names, by label index.
-std::array<QString, kCountLabels> CountNames() {
-    std::array<QString, kCountLabels> names;
-    RecordStore empty;
-    for (const TableCount& c : TableCounts(empty))
-        names[static_cast<size_t>(c.label)] =
-            QString::fromLatin1(c.name.data(), static_cast<qsizetype>(c.name.size()));
-    names[kTotalLabel] = "Total:";
-    return names;
-}
-
 // "Desc|*.A;*.B|..." to Qt's name filters, each pattern also in small letters (file names on most systems
 // are case-sensitive, the game's are not).
 QStringList QtFilters(const QString& filter) {
@@ -85,6 +74,22 @@ QString DefaultFileDialog(QWidget* owner, const FileDialogRequest& r) {
 
 std::string ToPath(const QString& s) {
     return QFile::encodeName(s).toStdString();
+}
+
+// The question asked before the records read from a damaged file are saved.
+std::string SaveDamagedQuestion(const std::string& damagedFile, uint64_t droppedBytes) {
+    const std::string name = QuotedName(damagedFile);
+    return name + " is damaged: " + std::to_string(droppedBytes) +
+           " byte(s) could not be read and will be dropped from the saved file. Every record around them is "
+           "kept.\r\n\r\nSave a repaired copy under a new name (" +
+           name + " stays as it is), overwrite " + name + " with the repaired file, or cancel?";
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+    std::error_code ec;
+    if (std::filesystem::equivalent(a, b, ec)) return true;
+    const std::filesystem::path pa = std::filesystem::absolute(a, ec).lexically_normal();
+    return pa == std::filesystem::absolute(b, ec).lexically_normal();
 }
 
 } // namespace
@@ -229,9 +234,8 @@ void FrmMain::buildPanels() {
     auto* counts = new QGridLayout;
     counts->setHorizontalSpacing(6);
     counts->setVerticalSpacing(0);
-    std::array<QString, kCountLabels> names = CountNames();
     for (int i = 0; i < kCountLabels; ++i) {
-        lblRecName[i] = new QLabel(names[static_cast<size_t>(i)], central);
+        lblRecName[i] = new QLabel(QString::fromStdString(CountLabelName(i)), central);
         lblRecName[i]->setObjectName(QString("lblRecName_%1").arg(i));
         lblCount[i] = new QLabel("0", central);
         lblCount[i]->setObjectName(QString("lblCount_%1").arg(i));
@@ -320,8 +324,9 @@ void FrmMain::resetCounts() {
 }
 
 void FrmMain::updateCounts(int32_t total) {
-    for (const TableCount& c : TableCounts(store_))
-        lblCount[static_cast<size_t>(c.label)]->setText(QString::number(c.count));
+    const auto counts = CountsByLabel(store_);
+    for (int i = 0; i < kCountLabels; ++i)
+        lblCount[static_cast<size_t>(i)]->setText(QString::number(counts[static_cast<size_t>(i)]));
     lblCount[kTotalLabel]->setText(QString::number(total));
 }
 
@@ -355,12 +360,46 @@ void FrmMain::mnuOpen_Click() {
     openPath(chosen);
 }
 
-void FrmMain::saveTo(const std::string& path, bool saveAs) {
-    SaveDataFile(path, store_, ui_, lblCount[kTotalLabel]->text().toInt(), saveAs);
+double FrmMain::saveTo(const std::string& path, bool saveAs) {
+    const double ms = SaveDataFile(path, store_, ui_, lblCount[kTotalLabel]->text().toInt(), saveAs);
     pb->setValue(0);
+    return ms;
+}
+
+void FrmMain::saveDamaged() {
+    const std::string original = storeSource_;
+    const Answer a = ui_.messageBox(SaveDamagedQuestion(original, store_.damage.skippedBytes()),
+                                    kProgramTitle, Buttons::YesNoCancel, Icon::Warning, Ask::SaveDamaged);
+    std::string target;
+    bool saveAs = false;
+    if (a == Answer::No) {
+        target = original;
+    } else if (a == Answer::Yes) {
+        const QString chosen = askSaveAsName();
+        if (chosen.isEmpty()) return;
+        target = ToPath(chosen);
+        if (SameFile(target, original)) {
+            appendLog("-A repaired copy needs a name other than " + QuotedName(original) +
+                      ". Nothing has been written.");
+            return;
+        }
+        saveAs = true;
+    } else {
+        appendLog("-Nothing has been written.");
+        return;
+    }
+    if (saveTo(target, saveAs) <= -0.5) return;
+    // The file written is whole: from now on the window works on it.
+    currentFile_ = target;
+    storeSource_ = target;
+    store_.damage = {};
 }
 
 void FrmMain::mnuSave_Click() {
+    if (!store_.damage.empty()) {
+        saveDamaged();
+        return;
+    }
     // After a refused read the store still holds the earlier file's records while the current file names the
     // refused one: writing them there would destroy that file, so Save asks for a name instead.
     if (currentFile_ != storeSource_) {
@@ -372,7 +411,7 @@ void FrmMain::mnuSave_Click() {
     saveTo(currentFile_, false);
 }
 
-void FrmMain::mnuSaveAs_Click() {
+QString FrmMain::askSaveAsName() {
     QString ext = QString::fromStdString(UpperExtension(currentFile_));
     if (ext == "ESP")
         saveAsFilterIndex_ = 1;
@@ -383,11 +422,21 @@ void FrmMain::mnuSaveAs_Click() {
     else if (ext == "ESD")
         saveAsFilterIndex_ = 4;
     QString chosen = askFile({true, "Save as", kSaveFilter, saveAsFilterIndex_, openFolder_, ext});
-    if (chosen.trimmed().isEmpty()) return;
+    if (chosen.trimmed().isEmpty()) return {};
+    openFolder_ = QFileInfo(chosen).absolutePath();
+    return chosen;
+}
+
+void FrmMain::mnuSaveAs_Click() {
+    if (!store_.damage.empty()) {
+        saveDamaged();
+        return;
+    }
+    QString chosen = askSaveAsName();
+    if (chosen.isEmpty()) return;
     std::string path = ToPath(chosen);
     currentFile_ = path;
     storeSource_ = path;
-    openFolder_ = QFileInfo(chosen).absolutePath();
     saveTo(path, true);
 }
 

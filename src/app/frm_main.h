@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "count_panel.h"
 #include "morrowindize/options.h"
 #include "store/store.h"
 #include "window_ui.h"
@@ -90,7 +91,13 @@ class FrmMain : public QMainWindow {
     void resetCounts();
     void updateCounts(int32_t total);
     QString askFile(FileDialogRequest request);
-    void saveTo(const std::string& path, bool saveAs);
+    // Asks for a name as Save As does; empty when cancelled.
+    QString askSaveAsName();
+    // Writes the store to path; returns the writing driver's result (negative when nothing was written).
+    double saveTo(const std::string& path, bool saveAs);
+    // Save and Save As after a damaged read: asks whether to save a repaired copy under a new name, to
+    // overwrite the damaged file, or to save nothing. The damaged file is written only on "overwrite".
+    void saveDamaged();
 
     RecordStore store_;
     MorrowindizeOptions options_;

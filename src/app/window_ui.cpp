@@ -1,5 +1,6 @@
 #include "window_ui.h"
 
+#include <QAbstractButton>
 #include <QInputDialog>
 #include <QMessageBox>
 
@@ -9,7 +10,8 @@
 
 namespace vellum::app {
 
-Answer QtDialogs::messageBox(std::string_view text, std::string_view title, Buttons buttons, Icon icon, Ask) {
+Answer QtDialogs::messageBox(std::string_view text, std::string_view title, Buttons buttons, Icon icon,
+                             Ask kind) {
     QMessageBox box(owner_);
     box.setWindowTitle(FromCp1252(title));
     box.setText(FromCp1252(text).replace("\r\n", "\n"));
@@ -25,6 +27,13 @@ Answer QtDialogs::messageBox(std::string_view text, std::string_view title, Butt
     case Buttons::YesNoCancel:
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         break;
+    }
+    if (kind == Ask::SaveDamaged && buttons == Buttons::YesNoCancel) {
+        // The buttons say what they do; the safe one is the default.
+        box.button(QMessageBox::Yes)->setText("Save a &repaired copy as...");
+        box.button(QMessageBox::No)->setText("&Overwrite");
+        box.setDefaultButton(QMessageBox::Yes);
+        box.setEscapeButton(QMessageBox::Cancel);
     }
     switch (box.exec()) {
     case QMessageBox::Yes: return Answer::Yes;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <ostream>
 
+#include "shell/shell.h"
+
 namespace vellum::cli {
 
 Answer CliUi::messageBox(std::string_view text, std::string_view, Buttons buttons, Icon, Ask kind) {
@@ -105,6 +107,29 @@ std::optional<std::string> ApplyReadAnswers(const Args& args, CliUi& ui) {
         return "--unknown takes yes, no or all, not \"" + unknown + "\"";
     ui.answers[Ask::WriteSavedGame] = args.has("--allow-ess") ? Answer::Yes : Answer::No;
     return std::nullopt;
+}
+
+OnDamage WritingPolicy(const Args& args) {
+    return args.has("--salvage") ? OnDamage::Salvage : OnDamage::Refuse;
+}
+
+std::optional<int> CheckDamage(const DamageReport& damage, const std::string& file, OnDamage policy,
+                               std::string_view command, std::ostream& err) {
+    if (damage.empty()) return std::nullopt;
+    const std::string me = "vellum-cli " + std::string(command) + ": ";
+    switch (policy) {
+    case OnDamage::Salvage: return std::nullopt;
+    case OnDamage::Note:
+        err << me << QuotedName(file) << " is damaged (" << damage.skippedBytes()
+            << " byte(s) could not be read); going on with the records that were read\n";
+        return std::nullopt;
+    case OnDamage::Refuse: break;
+    }
+    for (const std::string& line : damage.lines()) err << line << "\n";
+    err << damage.summary() << "\n";
+    err << me << QuotedName(file)
+        << " is damaged; nothing written (--salvage writes the file without the damaged bytes)\n";
+    return kDamagedStatus;
 }
 
 namespace {

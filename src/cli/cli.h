@@ -7,8 +7,10 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "esfile/damage.h"
 #include "ui.h"
 
 namespace vellum::cli {
@@ -74,5 +76,20 @@ int RunCli(const std::vector<std::string>& words, std::ostream& out, std::ostrea
 
 // Applies --unknown=yes|no|all and --allow-ess to the interface; returns an error text for a bad value.
 std::optional<std::string> ApplyReadAnswers(const Args& args, CliUi& ui);
+
+// What a command does after a damaged read.
+enum class OnDamage {
+    Refuse,  // write nothing: the report goes to standard error and the command stops with status 3
+    Salvage, // go on (--salvage): the file written leaves the damaged bytes out
+    Note,    // go on, only reading: one line on standard error says that the file is damaged
+};
+inline constexpr int kDamagedStatus = 3;
+// The choice of a command that writes a data file: Salvage with --salvage, Refuse otherwise.
+OnDamage WritingPolicy(const Args& args);
+
+// Checks the report of the read of file. Returns the exit status to stop with (Refuse on a damaged read), or
+// nothing to go on. command is the command's name for the lines on standard error.
+std::optional<int> CheckDamage(const DamageReport& damage, const std::string& file, OnDamage policy,
+                               std::string_view command, std::ostream& err);
 
 } // namespace vellum::cli

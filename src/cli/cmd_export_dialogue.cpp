@@ -80,6 +80,7 @@ int RunExportDialogue(const std::vector<std::string>& words, std::ostream& out, 
     RecordStore store;
     OpenOutcome o = OpenDataFile(args.positional[0], store, ui);
     if (o.milliseconds < 0) return 1;
+    CheckDamage(store.damage, args.positional[0], OnDamage::Note, "export-dialogue", err);
     QuoteAnswers answers;
     if (auto e = ReadQuoteAnswers(args, store, answers)) {
         err << "vellum-cli export-dialogue: " << *e << "\n";
@@ -104,7 +105,7 @@ RegisterCommand reg{
      "actor or with %PC or %rank in their text are left out; %class, %race, %Faction and %Name\n"
      "are filled in from the speaker.\n"
      "OUT is written beside its final place first, so a failed export leaves an existing OUT\n"
-     "untouched.\n\n"
+     "untouched. A damaged FILE is exported as far as it could be read; standard error says so.\n\n"
      "  --unknown=yes|no|all  answer to the question about records of unknown type (default all)\n"
      "  --city NAME           the city every quote names (default: empty)\n"
      "  --npc-name ID=NAME    .brq: the name to write for the speaker ID when its name holds \"_\";\n"

@@ -31,8 +31,8 @@ class HoldingUi : public CliUi {
 int RunImportDialogue(const std::vector<std::string>& words, std::ostream& out, std::ostream& err) {
     const std::string me = "vellum-cli import-dialogue: ";
     Args args;
-    if (auto e = ParseArgs(words, {"--remove-line-breaks", "--allow-ess"}, {"-o", "--over-512", "--unknown"},
-                           args)) {
+    if (auto e = ParseArgs(words, {"--remove-line-breaks", "--allow-ess", "--salvage"},
+                           {"-o", "--over-512", "--unknown"}, args)) {
         err << me << *e << "\n";
         return 2;
     }
@@ -66,6 +66,8 @@ int RunImportDialogue(const std::vector<std::string>& words, std::ostream& out, 
         err << me << "no records were read from " << file << "; nothing written\n";
         return 1;
     }
+    if (auto stop = CheckDamage(store.damage, file, WritingPolicy(args), "import-dialogue", err))
+        return *stop;
     ui.holding = true;
     ImportOutcome r = ImportDialogueText(args.positional[1], store, ui, file);
     if (over == "fail" && !r.overLong.empty()) {
@@ -88,7 +90,8 @@ RegisterCommand reg{
     {"import-dialogue", "import an edited dialogue text file into a data file and save the result",
      "Usage: vellum-cli import-dialogue FILE EDITED -o OUT [--remove-line-breaks]\n"
      "                                  [--over-512=trim|no-to-all|fail] [--unknown=yes|no|all] "
-     "[--allow-ess]\n\n"
+     "[--allow-ess]\n"
+     "                                  [--salvage]\n\n"
      "Reads FILE, puts the response texts, result scripts and renamed topics of EDITED (a text file\n"
      "written by export-dialogue and edited since) back into its responses as the window's Import does,\n"
      "and writes the result to OUT as Save As does. Curly double quotes in EDITED are made straight, in\n"
@@ -101,8 +104,10 @@ RegisterCommand reg{
      "                         fail       stop with an error naming the response; nothing is written\n"
      "                                    (default)\n"
      "  --unknown=yes|no|all   answer to the question about records of unknown type (default all)\n"
-     "  --allow-ess            answer Yes to the warning about writing saved games (default No)\n\n"
-     "Exit status: 0 when OUT was written, 1 otherwise, 2 on wrong arguments.\n",
+     "  --allow-ess            answer Yes to the warning about writing saved games (default No)\n"
+     "  --salvage              import into a damaged FILE anyway: OUT leaves the damaged bytes out\n\n"
+     "Exit status: 0 when OUT was written, 1 otherwise, 2 on wrong arguments, 3 when FILE is\n"
+     "damaged (its report goes to standard error; nothing is written without --salvage).\n",
      RunImportDialogue}};
 
 } // namespace

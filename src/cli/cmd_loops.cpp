@@ -34,6 +34,7 @@ int RunLoops(const std::vector<std::string>& words, std::ostream& out, std::ostr
         err << me << "could not read " << file << "\n";
         return 3;
     }
+    CheckDamage(store.damage, file, OnDamage::Note, "loops", err);
     const std::vector<LoopFinding> found = FindLoops(store);
     const bool json = args.has("--json");
     size_t responses = 0; // responses with at least one finding
@@ -78,7 +79,8 @@ RegisterCommand reg{
      "script has a line offering choice N again. One line per showing: topic, actor, response ID,\n"
      "choice number and the offending result line as the check reads it (commas dropped, double\n"
      "blanks made single, a comment cut off). A response is listed once for every choice\n"
-     "condition and line that match. Nothing is changed.\n\n"
+     "condition and line that match. Nothing is changed. A damaged FILE is checked as far as it\n"
+     "could be read; standard error says so.\n\n"
      "  --json                 the same as JSON (UTF-8): {\"responses\": N, \"responsesShown\": M,\n"
      "                         \"loops\": [{\"topic\", \"actor\", \"id\", \"index\", \"slot\",\n"
      "                         \"choice\", \"line\"}, ...]}\n"

@@ -16,9 +16,9 @@ std::string NoFlag(std::string_view flag) {
     return "--no-" + std::string(flag.substr(2));
 }
 
-// Every flag the command knows: one pair per option, the two value options, --all and the reading options.
+// Every flag the command knows: one pair per option, --all, the reading options and --salvage.
 std::vector<std::string> KnownFlags() {
-    std::vector<std::string> known{"--all", "--allow-ess"};
+    std::vector<std::string> known{"--all", "--allow-ess", "--salvage"};
     for (const MorrowindizeOptionInfo& o : MorrowindizeOptionList()) {
         known.emplace_back(o.cliFlag);
         known.push_back(NoFlag(o.cliFlag));
@@ -88,8 +88,8 @@ int RunMorrowindize(const std::vector<std::string>& words, std::ostream& out, st
     }
 
     if (args.has("--text")) {
-        if (!args.positional.empty() || args.has("-o") || args.has("--output")) {
-            err << "vellum-cli morrowindize: --text takes no FILE and no -o\n";
+        if (!args.positional.empty() || args.has("-o") || args.has("--output") || args.has("--salvage")) {
+            err << "vellum-cli morrowindize: --text takes no FILE, no -o and no --salvage\n";
             return 2;
         }
         return CleanTexts(args.options.at("--text"), options, over, out, err);
@@ -120,6 +120,7 @@ int RunMorrowindize(const std::vector<std::string>& words, std::ostream& out, st
         err << "vellum-cli morrowindize: no records were read from " << in << "; nothing written\n";
         return 1;
     }
+    if (auto stop = CheckDamage(store.damage, in, WritingPolicy(args), "morrowindize", err)) return *stop;
     MorrowindizeOutcome m = Morrowindize(store, options, in, ui);
     if (!m.completed && !store.tblINFO.empty()) {
         err << "vellum-cli morrowindize: the clean-up stopped at an error; nothing written\n";
@@ -178,9 +179,11 @@ std::string Usage() {
         "                                clean up: keep its original text and name it on standard error\n"
         "                                (default), or write nothing and fail\n"
         "  --unknown=yes|no|all          answer to the question about records of unknown type (default all)\n"
-        "  --allow-ess                   answer Yes to the warning about writing saved games (default No)\n\n"
+        "  --allow-ess                   answer Yes to the warning about writing saved games (default No)\n"
+        "  --salvage                     clean a damaged FILE anyway: OUT leaves the damaged bytes out\n\n"
         "A file without dialogue responses is written unchanged.\n"
-        "Exit status: 0 when OUT was written (or the texts cleaned), 1 on failure, 2 on wrong arguments.\n";
+        "Exit status: 0 when OUT was written (or the texts cleaned), 1 on failure, 2 on wrong arguments,\n"
+        "3 when FILE is damaged (its report goes to standard error; nothing is written without --salvage).\n";
     return u;
 }
 

@@ -47,6 +47,7 @@ int RunNpcList(const std::vector<std::string>& words, std::ostream& out, std::os
     const std::string& file = args.positional[0];
     OpenOutcome o = OpenDataFile(file, store, ui);
     if (o.milliseconds < 0) return 1;
+    CheckDamage(store.damage, file, OnDamage::Note, "npc-list", err);
     if (!CheckNpcListCounts(static_cast<int64_t>(store.tblCELL.size()),
                             static_cast<int64_t>(store.tblNPC_.size()), ui))
         return 1;
@@ -64,7 +65,7 @@ RegisterCommand reg{
      "heading per cell, with the number of NPCs at the end. HTML and phpBB lists begin with a\n"
      "colour legend.\n"
      "OUT is written beside its final place first, so a failed export leaves an existing OUT\n"
-     "untouched.\n\n"
+     "untouched. A damaged FILE is listed as far as it could be read; standard error says so.\n\n"
      "  --cell TEXT           the part of the cell names to look for (required, case sensitive)\n"
      "  --format FORMAT       text (default), html or phpbb\n"
      "  --clones              list clones too (guards, dead bodies, cattle and the like)\n"

@@ -54,7 +54,7 @@ std::vector<size_t> RowsNamed(const RecordStore& store, const std::vector<TopicR
 int RunRenameTopic(const std::vector<std::string>& words, std::ostream& out, std::ostream& err) {
     const std::string me = "vellum-cli rename-topic: ";
     Args args;
-    if (auto e = ParseArgs(words, {"--no-responses", "--no-results", "--allow-ess"},
+    if (auto e = ParseArgs(words, {"--no-responses", "--no-results", "--allow-ess", "--salvage"},
                            {"-o", "--over-512", "--unknown"}, args)) {
         err << me << *e << "\n";
         return 2;
@@ -91,6 +91,7 @@ int RunRenameTopic(const std::vector<std::string>& words, std::ostream& out, std
         err << me << "no records were read from " << file << "; nothing written\n";
         return 1;
     }
+    if (auto stop = CheckDamage(store.damage, file, WritingPolicy(args), "rename-topic", err)) return *stop;
     std::vector<TopicRow> rows = ListTopicRows(store);
     std::vector<bool> taken(rows.size(), false);
     for (const auto& [oldName, newName] : renames) {
@@ -134,7 +135,8 @@ int RunRenameTopic(const std::vector<std::string>& words, std::ostream& out, std
 RegisterCommand reg{
     {"rename-topic", "rename dialogue topics in the topic list, responses and results, and save",
      "Usage: vellum-cli rename-topic FILE OLD NEW [OLD NEW ...] -o OUT [--no-responses] [--no-results]\n"
-     "                               [--over-512=trim|fail] [--unknown=yes|no|all] [--allow-ess]\n\n"
+     "                               [--over-512=trim|fail] [--unknown=yes|no|all] [--allow-ess]\n"
+     "                               [--salvage]\n\n"
      "Reads FILE, gives each topic OLD the name NEW as the window's Rename Topics does, and writes\n"
      "the result to OUT as Save As does. OLD must name a topic proper (dialogue type 0, not a\n"
      "greeting, voice, persuasion or journal topic), exactly or, when no topic has exactly that\n"
@@ -151,8 +153,10 @@ RegisterCommand reg{
      "                         fail  stop with an error naming the response; nothing is written\n"
      "                               (default)\n"
      "  --unknown=yes|no|all   answer to the question about records of unknown type (default all)\n"
-     "  --allow-ess            answer Yes to the warning about writing saved games (default No)\n\n"
-     "Exit status: 0 when OUT was written, 1 otherwise, 2 on wrong arguments.\n",
+     "  --allow-ess            answer Yes to the warning about writing saved games (default No)\n"
+     "  --salvage              rename in a damaged FILE anyway: OUT leaves the damaged bytes out\n\n"
+     "Exit status: 0 when OUT was written, 1 otherwise, 2 on wrong arguments, 3 when FILE is\n"
+     "damaged (its report goes to standard error; nothing is written without --salvage).\n",
      RunRenameTopic}};
 
 } // namespace

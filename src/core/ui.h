@@ -22,6 +22,9 @@ enum class Ask {
     RemoveLineBreaks, // the import's and clean-up's line-break question
     TextTooLong,      // a response text over 512 characters
     Error,            // an error report with an OK button
+    // Saving after a damaged read (YesNoCancel): Yes saves a repaired copy under a new name, No overwrites
+    // the damaged file with the repaired records, Cancel saves nothing.
+    SaveDamaged,
 };
 
 struct ResponseEdit { // the response editor's public variables

@@ -2,6 +2,7 @@
 // keyboard shortcuts, the editing dialogs, text conversion and the game folder lookup.
 #include <QCheckBox>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -12,7 +13,9 @@
 #include <filesystem>
 #include <fstream>
 
+#include "esfile/esfile.h"
 #include "fake_ui.h"
+#include "fixture_builder.h"
 #include "frm_about.h"
 #include "frm_info.h"
 #include "frm_info2.h"
@@ -41,6 +44,15 @@ std::string ReadBytes(const QString& path) {
 
 QStringList LogLines(const FrmMain& w) {
     return w.logText().split("\r\n", Qt::SkipEmptyParts);
+}
+
+// Whether bytes are a whole data file that reads back without damage.
+bool ReadsBackWhole(const std::string& bytes) {
+    RecordStore back;
+    SilentUi quiet;
+    int32_t count = 0;
+    return CheckWellFormed(bytes) && ReadESBytes(bytes, back, quiet, count, true) >= 0 &&
+           back.damage.empty() && back.tblGLOB.size() == 1u;
 }
 
 } // namespace
@@ -213,6 +225,87 @@ class WindowTests : public QObject {
         QCOMPARE(asked, 1);
         QVERIFY(save);
         QCOMPARE(ReadBytes(refused), std::string("my notes"));
+    }
+
+    // Save and Save As after a damaged read ask first; only "overwrite" writes the damaged file.
+    void saveAfterADamagedReadAsksFirst() {
+        using namespace fixture;
+        // The last record's Size runs past the end of the file.
+        const std::string lost = RecordWithSize("GLOB", 400, ZSub("NAME", "Lost"));
+        const std::string bytes =
+            Header(2) + Record("GLOB", ZSub("NAME", "Gold") + Sub("FNAM", "f") + Sub("FLTV", F32(5))) + lost;
+        struct Case {
+            Answer answer;
+            bool saveAs;      // Save As rather than Save
+            bool copyWritten; // the repaired copy is written under the new name
+            bool overwritten; // the damaged file is replaced by the repaired one
+        };
+        for (const Case c : {Case{Answer::Cancel, false, false, false}, Case{Answer::Yes, false, true, false},
+                             Case{Answer::Yes, true, true, false}, Case{Answer::No, false, false, true},
+                             Case{Answer::No, true, false, true}}) {
+            QTemporaryDir dir;
+            const QString damaged = dir.filePath("Town.esp"), copy = dir.filePath("Town repaired.esp");
+            WriteBytes(damaged, bytes);
+            FrmMain w(nullptr, "/x");
+            FakeUi dialogs;
+            dialogs.answers = {c.answer};
+            dialogs.defaultAnswer = Answer::Cancel;
+            w.setDialogs(&dialogs);
+            w.openPath(damaged);
+            QCOMPARE(w.store().damage.skippedBytes(), uint64_t(lost.size()));
+            int asked = 0;
+            w.setFileDialog([&](const FileDialogRequest& r) {
+                ++asked;
+                return r.save && r.title == "Save as" ? copy : QString();
+            });
+            c.saveAs ? w.mnuSaveAs_Click() : w.mnuSave_Click();
+            const ShownMessage& q = dialogs.messages.back();
+            QVERIFY(q.kind == Ask::SaveDamaged && q.buttons == Buttons::YesNoCancel);
+            QVERIFY2(q.text.find(std::to_string(lost.size()) + " byte(s) could not be read") !=
+                         std::string::npos,
+                     q.text.c_str());
+            QCOMPARE(asked, c.copyWritten ? 1 : 0);
+            QCOMPARE(QFile::exists(copy), c.copyWritten);
+            if (c.copyWritten) {
+                QVERIFY(ReadsBackWhole(ReadBytes(copy)));
+                QCOMPARE(QString::fromStdString(w.currentFile()), copy);
+            }
+            if (c.overwritten)
+                QVERIFY(ReadsBackWhole(ReadBytes(damaged)));
+            else
+                QCOMPARE(ReadBytes(damaged), bytes);
+            // Once a whole file was written, Save writes it again without asking.
+            const size_t shown = dialogs.messages.size();
+            w.mnuSave_Click();
+            QCOMPARE(dialogs.messages.size(), shown + (c.copyWritten || c.overwritten ? 0 : 1));
+        }
+    }
+
+    // The question's buttons say what they do, and Enter saves a repaired copy under a new name.
+    void damagedSaveQuestionDefaultsToARepairedCopy() {
+        using namespace fixture;
+        QTemporaryDir dir;
+        const QString damaged = dir.filePath("Town.esp"), copy = dir.filePath("copy.esp");
+        const std::string bytes =
+            Header(1) + Record("GLOB", ZSub("NAME", "Gold") + Sub("FNAM", "f")) + std::string(5, '\xFF');
+        WriteBytes(damaged, bytes);
+        FrmMain w(nullptr, "/x");
+        w.openPath(damaged);
+        w.setFileDialog([&](const FileDialogRequest&) { return copy; });
+        QStringList buttons;
+        QTimer::singleShot(0, [&buttons] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box) return;
+            for (QAbstractButton* b : box->buttons()) buttons << b->text();
+            buttons << "default: " + box->defaultButton()->text();
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        w.mnuSave_Click();
+        buttons.sort();
+        QCOMPARE(buttons, QStringList({"&Overwrite", "Cancel", "Save a &repaired copy as...",
+                                       "default: Save a &repaired copy as..."}));
+        QVERIFY(ReadsBackWhole(ReadBytes(copy)));
+        QCOMPARE(ReadBytes(damaged), bytes);
     }
 
     void saveAsPreselectsTheFilterAndDecliningSavedGameWritesNothing() {

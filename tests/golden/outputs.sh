@@ -19,10 +19,11 @@ cp "$fixtures/all_types.esp" "$work/shared.esp"
 cp "$here/../../examples/Sample.esp" "$work/sample.esp"
 "$gen" --preset small -o "$work/small.esp" >/dev/null
 "$gen" --preset sample --seed 7 -o "$work/town.esp" >/dev/null
+"$gen" --preset unusual -o "$work/unusual.esp" >/dev/null
 "$gen" --preset master --responses 3000 -o "$work/master.esm" >/dev/null
 
 cd "$work"
-for f in shared sample small town; do
+for f in shared sample small town unusual; do
   in=$f.esp
   "$cli" info "$in" >"$f.info.txt" || true
   "$cli" save "$in" "$f.saved.esp" >/dev/null
@@ -45,7 +46,7 @@ done
 # Timings in the log lines differ from run to run.
 sed -i -E 's/in [0-9]+\.[0-9]{3} seconds/in N seconds/' ./*.info.txt ./*.log
 
-outputs=$(ls | grep -v -E '^(shared|sample|small|town)\.esp$|^master\.esm$' | sort)
+outputs=$(ls | grep -v -E '^(shared|sample|small|town|unusual)\.esp$|^master\.esm$' | sort)
 if [ "$mode" = "--record" ]; then
   sha256sum $outputs >"$here/outputs.sha256"
   echo "recorded $(echo "$outputs" | wc -l) outputs"

@@ -665,6 +665,7 @@ class Generator {
     size_t objectStart(std::string_view tag, const Named& x, bool withName);
     void deletedObject(std::string_view tag, std::string_view id);
     void wornParts(int count);
+    void oddSizedSpells();
     void fillBytes(size_t n, int base, int span);
 
     void emitHeader();
@@ -909,6 +910,9 @@ void Generator::planObjects() {
     });
     make(potions_, o_.potions, "p", [&](int) { return adj(kPotionGrades, kPotionKinds); });
     make(spells_, o_.spells, "sp", [&](int) { return adj(kSpellWords, kSpellKinds); });
+    if (o_.unusualLayout) // IDs that fit, with their zero, the 15- and 24-byte NPCS naming them
+        for (size_t i = 0; i < spells_.size() && i < 2; ++i)
+            spells_[i].id = ids_.claim(lowerPrefix_ + "_" + IdFrom(spells_[i].name, '_'), i ? 23 : 14, "_");
     make(enchantments_, o_.enchantments, "en", [&](int) { return adj(kSpellWords, kSpellKinds); });
     std::string bodyRace = races_.empty() ? "Dark Elf" : races_.front();
     static const Words parts = {"head", "hair", "skins", "hands", "feet", "chest", "neck"};
@@ -1375,7 +1379,7 @@ void Generator::emitFactions() {
         size_t at = begin("FACT");
         e_.zsub("NAME", f.id);
         e_.zsub("FNAM", f.name);
-        for (const std::string& r : f.ranks) e_.fixedSub("RNAM", r, 32);
+        for (const std::string& r : f.ranks) e_.fixedSub("RNAM", r, o_.unusualLayout ? 20 : 32);
         size_t d = e_.beginSub("FADT");
         e_.u32(static_cast<uint32_t>(rng_.range(0, 7)));
         e_.u32(static_cast<uint32_t>(rng_.range(0, 7)));
@@ -1417,7 +1421,10 @@ void Generator::emitRaces() {
         e_.u32(rng_.chance(70) ? 1 : 3);
         e_.endSub(d);
         int specials = spells_.empty() ? 0 : rng_.range(0, 2);
-        for (int k = 0; k < specials; ++k) e_.fixedSub("NPCS", rng_.pickOf(spells_).id, 32);
+        if (o_.unusualLayout)
+            oddSizedSpells();
+        else
+            for (int k = 0; k < specials; ++k) e_.fixedSub("NPCS", rng_.pickOf(spells_).id, 32);
         if (rng_.chance(80)) e_.tsub("DESC", responseText(kTopicSentences, 1, 3, false));
         end(at);
     }
@@ -1550,9 +1557,18 @@ void Generator::emitBirthsigns() {
         if (rng_.chance(80)) e_.zsub("TNAM", "birthsigns\\" + IdFrom(b, '_') + ".tga");
         if (rng_.chance(70)) e_.tsub("DESC", responseText(kTopicSentences, 1, 2, false));
         int specials = spells_.empty() ? 0 : rng_.range(1, 3);
-        for (int k = 0; k < specials; ++k) e_.fixedSub("NPCS", rng_.pickOf(spells_).id, 32);
+        if (o_.unusualLayout)
+            oddSizedSpells();
+        else
+            for (int k = 0; k < specials; ++k) e_.fixedSub("NPCS", rng_.pickOf(spells_).id, 32);
         end(at);
     }
+}
+
+// The first two spells as other tools name them, in NPCS of 15 and 24 bytes, each ID zero-padded.
+void Generator::oddSizedSpells() {
+    for (size_t k = 0; k < 2; ++k)
+        e_.fixedSub("NPCS", k < spells_.size() ? spells_[k].id : lowerPrefix_ + "_ability", k ? 24 : 15);
 }
 
 void Generator::emitLandTextures() {
@@ -2034,6 +2050,8 @@ void Generator::emitNpcs() {
         e_.u8(rng_.chance(5) ? 0x04 : (rng_.chance(3) ? 0x08 : 0));
         e_.zeros(2);
         e_.endSub(f);
+        if (o_.unusualLayout && &n == &npcs_.front())
+            e_.tsub("XTRA", std::string_view("\x01\x00\x2A\x00\xFF\x7F", 6));
         inventory(rng_.chance(60) ? rng_.range(1, 6) : 0);
         int spells = spells_.empty() || !rng_.chance(40) ? 0 : rng_.range(1, 3);
         for (int k = 0; k < spells; ++k) e_.fixedSub("NPCS", rng_.pickOf(spells_).id, 32);
@@ -2139,6 +2157,7 @@ void Generator::emitReference(const CellPlan& cell, std::string_view object, Kin
     if (persistent) ++st_.persistentReferences;
     e_.u32sub("FRMR", refIndex_ & 0xFFFFFF);
     e_.zsub("NAME", object);
+    if (o_.unusualLayout && st_.references == 1) e_.tsub("XTRA", std::string_view("\x05\x00\x09", 3));
     const bool lockable = kind == Kind::Door || kind == Kind::Container;
     const bool ownable = kind == Kind::Item || kind == Kind::Container;
     if ((kind == Kind::Static || kind == Kind::Item) && rng_.chance(6))
@@ -2825,6 +2844,23 @@ GenOptions SmallPreset(int responses) {
     GenOptions o;
     o.responses = std::max(0, responses);
     o.topics = std::clamp(o.responses / 5, 5, 40);
+    return o;
+}
+
+GenOptions UnusualPreset() {
+    GenOptions o;
+    o.description = "Unusual but well-formed plugin made by vellum-gen.";
+    o.unusualLayout = true;
+    o.gameSettings = 2;
+    o.classes = o.factions = o.doors = o.interiorCells = o.exteriorCells = o.topics = 1;
+    o.npcs = o.statics = 3;
+    o.refsPerCell = 4;
+    o.responses = 2;
+    o.sounds = o.skills = o.magicEffects = o.scripts = o.regions = o.landTextures = 0;
+    o.weapons = o.containers = o.enchantments = o.bodyParts = o.lights = o.armor = o.clothing = 0;
+    o.repairItems = o.activators = o.apparatus = o.lockpicks = o.probes = o.ingredients = o.books = 0;
+    o.potions = o.levelledItems = o.levelledCreatures = o.soundGenerators = o.startScripts = 0;
+    o.creatures = o.landRecords = o.pathGrids = 0;
     return o;
 }
 

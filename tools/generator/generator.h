@@ -7,6 +7,8 @@
 // order, zero-terminated strings with their zero, fixed-size data at its exact
 // size, flag words with zero upper bytes, normalised global and setting
 // values), so a generated file is read and written back to identical bytes.
+// The unusual layout (GenOptions::unusualLayout) keeps that framing but not the
+// game's own subrecord sizes.
 //
 // The output depends only on the options: the same seed gives the same bytes
 // on every platform and standard library.
@@ -32,6 +34,12 @@ struct GenOptions {
     bool deletedRecords = false;
     // Moved references (MVRF) in exterior cells.
     bool movedReferences = false;
+    // Subrecords as other modding tools write them, every one still framed
+    // exactly: races and birthsigns name two special spells in NPCS of 15 and
+    // 24 bytes (the game's tool writes 32), faction rank names (RNAM) take 20
+    // bytes (not 32), and the first NPC and the first reference carry an
+    // unknown XTRA subrecord among their own.
+    bool unusualLayout = false;
 
     // Records per type.
     int gameSettings = 6;
@@ -104,6 +112,10 @@ GenOptions SamplePreset();
 GenOptions MasterPreset();
 // For tests: every record type, `responses` responses, everything else small.
 GenOptions SmallPreset(int responses);
+// About thirty records in the unusual layout (see unusualLayout): a header,
+// settings, globals, a faction, a race, a birthsign, spells, a few objects and
+// NPCs, an interior and an exterior cell, a topic with two responses.
+GenOptions UnusualPreset();
 
 // The whole file's bytes. Fills `stats` when given.
 std::string GeneratePlugin(const GenOptions& options, GenStats* stats = nullptr);

@@ -11,13 +11,16 @@
 namespace {
 
 const char kUsage[] =
-    "Usage: vellum-gen [--preset sample|master|small] [--seed N] [--responses N] -o FILE\n"
+    "Usage: vellum-gen [--preset sample|master|small|unusual] [--seed N] [--responses N] -o FILE\n"
     "\n"
     "Writes a synthetic Morrowind data file. The same options always give the same bytes.\n"
     "\n"
     "  --preset sample   a small town with a few dozen people and a few hundred responses (default)\n"
     "  --preset master   a master file at the scale of the game's own (about 90 MB)\n"
     "  --preset small    every record type, few records of each\n"
+    "  --preset unusual  a few dozen records laid out as other modding tools write them: spell IDs\n"
+    "                    and rank names shorter than the game's, unknown subrecords in an NPC and a\n"
+    "                    reference\n"
     "  --seed N          the seed of the random choices (default 1)\n"
     "  --responses N     the number of dialogue responses (small preset: default 40)\n"
     "  -o FILE           the file to write; save a master as .esm, a plugin as .esp\n"
@@ -53,7 +56,7 @@ int main(int argc, char** argv) {
         } else if (arg == "--preset") {
             if (!value(v)) return Fail("--preset needs a name");
             preset = std::string(v);
-            if (preset != "sample" && preset != "master" && preset != "small")
+            if (preset != "sample" && preset != "master" && preset != "small" && preset != "unusual")
                 return Fail("unknown preset \"" + preset + "\"");
         } else if (arg == "--seed") {
             if (!value(v) || !ParseNumber(v, seed)) return Fail("--seed needs a whole number");
@@ -76,6 +79,8 @@ int main(int argc, char** argv) {
         options = vellum::gen::MasterPreset();
     else if (preset == "small")
         options = vellum::gen::SmallPreset(responsesGiven ? static_cast<int>(responses) : 40);
+    else if (preset == "unusual")
+        options = vellum::gen::UnusualPreset();
     else
         options = vellum::gen::SamplePreset();
     if (seedGiven) options.seed = seed;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "esfile/body.h"
+
 namespace vellum {
 
 void ByteReader::copyOutPastEnd(void* out, size_t n) {
@@ -51,32 +53,34 @@ void ByteWriter::fixed(std::string_view s, size_t n) {
     }
 }
 
-size_t ByteWriter::beginRecord(std::string_view t, int32_t size, int32_t header1, int32_t flags) {
+size_t ByteWriter::beginRecord(std::string_view t, int32_t header1, int32_t flags, const Extras* extras) {
     size_t mark = buf_.size();
     tag(t);
-    i32(size);
+    u32(0); // the Size, written by endRecord
     i32(header1);
     i32(flags);
+    extras_ = extras && !extras->empty() ? extras : nullptr;
+    nextExtra_ = 0;
+    subs_ = 0;
     return mark;
 }
 
 void ByteWriter::endRecord(size_t mark) {
-    uint64_t body = buf_.size() - mark - 16;
-    uint32_t stored = static_cast<unsigned char>(buf_[mark + 4]) |
-                      (static_cast<uint32_t>(static_cast<unsigned char>(buf_[mark + 5])) << 8) |
-                      (static_cast<uint32_t>(static_cast<unsigned char>(buf_[mark + 6])) << 16) |
-                      (static_cast<uint32_t>(static_cast<unsigned char>(buf_[mark + 7])) << 24);
-    if (stored != body) {
-        patch32(mark + 4, static_cast<uint32_t>(body));
-        ++sizeRepairs_;
+    if (extras_) putExtras(true);
+    extras_ = nullptr;
+    patch32(mark + 4, static_cast<uint32_t>(buf_.size() - mark - 16));
+}
+
+void ByteWriter::putExtras(bool all) {
+    const auto& subs = extras_->subs;
+    while (nextExtra_ < subs.size() && (all || subs[nextExtra_].before <= subs_)) {
+        raw(subs[nextExtra_++].bytes);
+        ++subs_;
     }
 }
 
-size_t ByteWriter::beginSub(std::string_view t) {
-    tag(t);
-    size_t mark = buf_.size();
-    u32(0);
-    return mark;
+std::string TagName(uint32_t tag) {
+    return {char(tag), char(tag >> 8), char(tag >> 16), char(tag >> 24)};
 }
 
 void ByteWriter::endSub(size_t mark) {
@@ -84,6 +88,8 @@ void ByteWriter::endSub(size_t mark) {
 }
 
 void ByteWriter::zstringSub(std::string_view t, std::string_view s) {
+    if (extras_) putExtras(false);
+    ++subs_;
     tag(t);
     u32(static_cast<uint32_t>(s.size() + 1));
     raw(s);
@@ -91,12 +97,16 @@ void ByteWriter::zstringSub(std::string_view t, std::string_view s) {
 }
 
 void ByteWriter::textSub(std::string_view t, std::string_view s) {
+    if (extras_) putExtras(false);
+    ++subs_;
     tag(t);
     u32(static_cast<uint32_t>(s.size()));
     raw(s);
 }
 
 void ByteWriter::deleSub() {
+    if (extras_) putExtras(false);
+    ++subs_;
     tag("DELE");
     u32(4);
     u32(0);

@@ -14,6 +14,8 @@
 
 namespace vellum {
 
+struct Extras;
+
 class ByteReader {
   public:
     ByteReader() = default;
@@ -122,12 +124,11 @@ class ByteWriter {
     void fixed(std::string_view s, size_t n);
     void tag(std::string_view t) { fixed(t, 4); }
 
-    // Records: the header is written with the stored Size. endRecord checks that the Size written describes
-    // the bytes that followed; if it does not (a store that was changed without its bookkeeping, or a damaged
-    // file), the Size is corrected so that the written file stays readable, and the repair is counted.
-    size_t beginRecord(std::string_view tag, int32_t size, int32_t header1, int32_t flags);
+    // Records: the header, then the subrecords; endRecord writes the Size of the bytes that followed and puts
+    // the record's kept subrecords (extras) that are still due after the others. A kept subrecord goes in
+    // before the first subrecord written once as many as stood before it in the file have been written.
+    size_t beginRecord(std::string_view tag, int32_t header1, int32_t flags, const Extras* extras = nullptr);
     void endRecord(size_t mark);
-    uint64_t sizeRepairs() const { return sizeRepairs_; }
 
     // Between records, hands the bytes written so far to sink once they reach threshold bytes, so that a
     // large file is written out piece by piece instead of being held whole. A failing sink stops the passing
@@ -147,7 +148,14 @@ class ByteWriter {
 
     // Subrecords: the size field always describes the bytes that follow it. For every record read from a
     // well-formed file this is the size that was stored.
-    size_t beginSub(std::string_view tag);
+    size_t beginSub(std::string_view t) {
+        if (extras_) putExtras(false);
+        ++subs_;
+        tag(t);
+        size_t mark = buf_.size();
+        u32(0);
+        return mark;
+    }
     void endSub(size_t mark);
     // A zero-terminated string subrecord: tag, size (characters + 1), characters, zero byte.
     void zstringSub(std::string_view tag, std::string_view s);
@@ -160,8 +168,13 @@ class ByteWriter {
     void patch32(size_t at, uint32_t v) {
         for (int i = 0; i < 4; ++i) buf_[at + i] = static_cast<char>(v >> (8 * i));
     }
+    // Writes the kept subrecords that are due (all of them at the end of the record).
+    void putExtras(bool all);
+
     std::string buf_;
-    uint64_t sizeRepairs_ = 0;
+    const Extras* extras_ = nullptr; // the kept subrecords of the record being written
+    size_t nextExtra_ = 0;
+    uint32_t subs_ = 0; // subrecords written in the current record
     uint64_t flushed_ = 0;
     bool sinkFailed_ = false;
 };

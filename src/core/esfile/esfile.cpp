@@ -11,6 +11,7 @@
 #include <unordered_map>
 
 #include "esfile/large_pages.h"
+#include "esfile/registry.h"
 #include "esfile/safe_file.h"
 
 namespace vellum {
@@ -50,112 +51,85 @@ int32_t FileTypeForName(std::string_view fileName) {
 
 namespace {
 
-constexpr uint32_t TagId(std::string_view t) {
-    return uint32_t(uint8_t(t[0])) | (uint32_t(uint8_t(t[1])) << 8) | (uint32_t(uint8_t(t[2])) << 16) |
-           (uint32_t(uint8_t(t[3])) << 24);
+uint32_t Get32(std::string_view bytes, size_t at) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data() + at);
+    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
 }
 
-// The reader that fills a tag's table, and the reservation of room in that table.
-struct ReadHandler {
-    void (*read)(ByteReader&, std::string&, RecordStore&);
-    void (*reserve)(RecordStore&, size_t);
-};
-
-// The tag of every record type the program reads, with the reader that fills its table.
-const std::unordered_map<uint32_t, ReadHandler>& Dispatch() {
-    static const std::unordered_map<uint32_t, ReadHandler> table = [] {
-        std::unordered_map<uint32_t, ReadHandler> t;
-#define VELLUM_RESERVE(TABLE) [](RecordStore& s, size_t n) { s.TABLE.reserve(n + 1); }
-#define VELLUM_PARSED(TAG)                                                                                   \
-    t[TagId(#TAG)] = {[](ByteReader& r, std::string& tag, RecordStore& s) {                                  \
-                          AppendRecord(s.tbl##TAG, Read##TAG(r, tag));                                       \
-                      },                                                                                     \
-                      VELLUM_RESERVE(tbl##TAG)};
-        VELLUM_PARSED(TES3)
-        VELLUM_PARSED(GMST)
-        VELLUM_PARSED(GLOB)
-        VELLUM_PARSED(CLAS)
-        VELLUM_PARSED(FACT)
-        VELLUM_PARSED(RACE)
-        VELLUM_PARSED(SOUN)
-        VELLUM_PARSED(SKIL)
-        VELLUM_PARSED(MGEF)
-        VELLUM_PARSED(SCPT)
-        VELLUM_PARSED(REGN)
-        VELLUM_PARSED(BSGN)
-        VELLUM_PARSED(LTEX)
-        VELLUM_PARSED(STAT)
-        VELLUM_PARSED(DOOR)
-        VELLUM_PARSED(MISC)
-        VELLUM_PARSED(WEAP)
-        VELLUM_PARSED(CONT)
-        VELLUM_PARSED(SPEL)
-        VELLUM_PARSED(ENCH)
-        VELLUM_PARSED(BODY)
-        VELLUM_PARSED(LIGH)
-        VELLUM_PARSED(ARMO)
-        VELLUM_PARSED(CLOT)
-        VELLUM_PARSED(REPA)
-        VELLUM_PARSED(ACTI)
-        VELLUM_PARSED(APPA)
-        VELLUM_PARSED(LOCK)
-        VELLUM_PARSED(PROB)
-        VELLUM_PARSED(INGR)
-        VELLUM_PARSED(BOOK)
-        VELLUM_PARSED(ALCH)
-        VELLUM_PARSED(LEVI)
-        VELLUM_PARSED(LEVC)
-        VELLUM_PARSED(SNDG)
-        VELLUM_PARSED(SSCR)
-        VELLUM_PARSED(PGRD)
-        VELLUM_PARSED(NPC_)
-        VELLUM_PARSED(CREA)
-        VELLUM_PARSED(CELL)
-#undef VELLUM_PARSED
-        t[TagId("DIAL")] = {[](ByteReader& r, std::string& tag, RecordStore& s) {
-                                AppendRecord(s.tblDIAL, ReadDIAL(r, tag, s));
-                            },
-                            VELLUM_RESERVE(tblDIAL)};
-        t[TagId("INFO")] = {[](ByteReader& r, std::string& tag, RecordStore& s) {
-                                AppendRecord(s.tblINFO, ReadINFO(r, tag, s));
-                            },
-                            VELLUM_RESERVE(tblINFO)};
-        t[TagId("LAND")] = {[](ByteReader& r, std::string& tag, RecordStore& s) {
-                                AppendRecord(s.tblLAND, ReadOpaque(r, tag, false));
-                            },
-                            VELLUM_RESERVE(tblLAND)};
-#define VELLUM_SAVED(TAG)                                                                                    \
-    t[TagId(#TAG)] = {[](ByteReader& r, std::string& tag, RecordStore& s) {                                  \
-                          AppendRecord(s.tbl##TAG, ReadOpaque(r, tag, false));                               \
-                      },                                                                                     \
-                      VELLUM_RESERVE(tbl##TAG)};
-        VELLUM_SAVED_GAME_TAGS(VELLUM_SAVED)
-#undef VELLUM_SAVED
-#undef VELLUM_RESERVE
-        return t;
-    }();
-    return table;
+// Four printable characters: a record's tag as the framing requires it.
+bool PrintableTag(uint32_t tag) {
+    for (int i = 0; i < 4; ++i) {
+        const unsigned c = (tag >> (8 * i)) & 0xFFu;
+        if (c < 0x20 || c > 0x7E) return false;
+    }
+    return true;
 }
 
-// Makes room in every table for the records the file holds, counted by stepping from record header to
-// record header, so that the tables grow once instead of doubling as they fill. Only an estimate: the
-// readers themselves find each record's end.
+// Four capital letters, digits or underscores: the tags of the game's records, which a search for the next
+// record after damage looks for.
+bool PlausibleTag(uint32_t tag) {
+    for (int i = 0; i < 4; ++i) {
+        const char c = static_cast<char>(tag >> (8 * i));
+        if (!((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_')) return false;
+    }
+    return true;
+}
+
+// True when body is a run of whole subrecords, each with a plausible tag.
+bool WholeSubrecords(std::string_view body) {
+    size_t pos = 0;
+    while (pos < body.size()) {
+        if (body.size() - pos < 8 || !PlausibleTag(Get32(body, pos))) return false;
+        const uint64_t len = Get32(body, pos + 4);
+        if (len > body.size() - pos - 8) return false;
+        pos += 8 + static_cast<size_t>(len);
+    }
+    return true;
+}
+
+// Whether a record header that frames correctly starts at pos: a plausible tag, a Size within the file, and
+// a body of whole subrecords (the landscape and saved-game records, kept as raw bytes, are not looked into).
+bool FramesAt(std::string_view bytes, size_t pos) {
+    if (bytes.size() - pos < 16) return false;
+    const uint32_t tag = Get32(bytes, pos);
+    if (!PlausibleTag(tag)) return false;
+    const uint64_t size = Get32(bytes, pos + 4);
+    if (size > bytes.size() - pos - 16) return false;
+    const RecordType* type = FindRecordType(tag);
+    return (type && !type->parsed) || WholeSubrecords(bytes.substr(pos + 16, static_cast<size_t>(size)));
+}
+
+// What is wrong with the record header at pos (which does not frame correctly).
+std::string WhatIsWrong(std::string_view bytes, size_t pos) {
+    if (bytes.size() - pos < 16)
+        return "a record header of 16 bytes, found only " + std::to_string(bytes.size() - pos);
+    const uint32_t tag = Get32(bytes, pos);
+    if (!PrintableTag(tag)) return "a record tag of four printable characters";
+    const uint64_t size = Get32(bytes, pos + 4);
+    if (size > bytes.size() - pos - 16)
+        return "record " + TagName(tag) + " of " + std::to_string(size) + " bytes within the file";
+    return "a record";
+}
+
+// The next place from `from` on where a record header frames correctly; the end of the data if none does.
+size_t NextRecordHeader(std::string_view bytes, size_t from) {
+    for (size_t p = from; p + 16 <= bytes.size(); ++p)
+        if (FramesAt(bytes, p)) return p;
+    return bytes.size();
+}
+
+// Makes room in every table for the records the file holds, so that the tables grow once.
 void ReserveTables(std::string_view bytes, RecordStore& store) {
     std::unordered_map<uint32_t, size_t> counts;
     size_t pos = 0;
     while (bytes.size() - pos >= 16) {
-        ByteReader header(bytes.substr(pos, 16));
-        uint32_t tag = header.u32();
-        uint64_t size = header.u32();
-        ++counts[tag];
+        const uint64_t size = Get32(bytes, pos + 4);
+        ++counts[Get32(bytes, pos)];
         if (size > bytes.size() - pos - 16) break;
         pos += 16 + static_cast<size_t>(size);
     }
-    const auto& dispatch = Dispatch();
-    for (const auto& [tag, n] : counts) {
-        auto it = dispatch.find(tag);
-        if (it != dispatch.end() && n > 1) it->second.reserve(store, n);
-    }
+    for (const auto& [tag, n] : counts)
+        if (const RecordType* t = FindRecordType(tag); t && n > 1) t->reserve(store, n);
 }
 
 std::string UnknownRecordQuestion(size_t tagOffset, const std::string& tag) {
@@ -163,12 +137,16 @@ std::string UnknownRecordQuestion(size_t tagOffset, const std::string& tag) {
            ".\r\nContinue reading? Cancel is Yes To All.\r\nRecord Name: \"" + tag + "\"";
 }
 
-} // namespace
+// A data file begins with its header record.
+bool BeginsWithHeader(std::string_view bytes) {
+    return bytes.size() >= 16 && Get32(bytes, 0) == "TES3"_tag && Get32(bytes, 4) <= bytes.size() - 16;
+}
 
-namespace {
-
-// The reading loop over bytes in memory. When the bytes are a FileBytes, the memory of the records already
-// read is handed back as the loop moves on: the records hold copies of what they need.
+// The reading loop over bytes in memory: every record is framed by its Size and read from exactly that many
+// bytes. Where the framing breaks, the records before the damage are kept, the damage is reported, and the
+// read goes on at the next record header that frames correctly. When the bytes are a FileBytes, the memory
+// of the records already read is handed back as the loop moves on: the records hold copies of what they
+// need.
 double ParseRecords(std::string_view bytes, FileBytes* source, RecordStore& store, Ui& ui,
                     int32_t& recordCount, bool trimAfterwards) {
     constexpr size_t kReleaseStep = 8 << 20;
@@ -179,20 +157,32 @@ double ParseRecords(std::string_view bytes, FileBytes* source, RecordStore& stor
     ClearStore(store);
     ReserveTables(bytes, store);
     ui.setProgress(0);
-    const auto& dispatch = Dispatch();
     const double length = bytes.empty() ? 1.0 : static_cast<double>(bytes.size());
-    ByteReader r(bytes);
-    std::string pendingTag = r.tag();
-    while (!r.pastEnd()) {
-        // The position after a lone tag at the very end would read past 1.
-        ui.setProgress(std::min(1.0, static_cast<double>(r.position() + 1) / length));
-        auto it = dispatch.find(TagId(pendingTag));
-        if (it != dispatch.end()) {
-            it->second.read(r, pendingTag, store);
+    size_t pos = 0;
+    while (pos < bytes.size()) {
+        ui.setProgress(static_cast<double>(pos + 1) / length);
+        const size_t left = bytes.size() - pos;
+        RecordHead h;
+        h.offset = pos;
+        if (left >= 16) {
+            h.tag = Get32(bytes, pos);
+            h.size = Get32(bytes, pos + 4);
+            h.header1 = static_cast<int32_t>(Get32(bytes, pos + 8));
+            h.flags = static_cast<int32_t>(Get32(bytes, pos + 12));
+        }
+        if (left < 16 || !PrintableTag(h.tag) || h.size > left - 16) {
+            const size_t next = NextRecordHeader(bytes, pos + 1);
+            store.damage.spans.push_back({pos, WhatIsWrong(bytes, pos), next - pos});
+            pos = next;
+            continue;
+        }
+        Body body(bytes.substr(pos + 16, h.size), pos + 16);
+        if (const RecordType* type = FindRecordType(h.tag)) {
+            type->read(body, h, store);
         } else {
             if (!store.yesToAll) {
                 double promptStart = TickMilliseconds();
-                Answer a = ui.messageBox(UnknownRecordQuestion(r.position() - 4, pendingTag), kProgramTitle,
+                Answer a = ui.messageBox(UnknownRecordQuestion(pos, TagName(h.tag)), kProgramTitle,
                                          Buttons::YesNoCancel, Icon::None, Ask::UnknownRecord);
                 if (a == Answer::No) {
                     ClearStore(store);
@@ -202,12 +192,17 @@ double ParseRecords(std::string_view bytes, FileBytes* source, RecordStore& stor
                 promptTime = TickMilliseconds() - promptStart;
             }
             // Unknown records keep their bytes, so that saving writes them back whole.
-            AppendRecord(store.tblUnknown, ReadOpaque(r, pendingTag, false));
+            ReadUnknownRecord(body, h, store);
         }
+        if (body.damaged())
+            store.damage.spans.push_back({body.damageOffset(),
+                                          "subrecords that end with record " + TagName(h.tag) +
+                                              " at offset " + std::to_string(pos + 16 + h.size),
+                                          body.damagedBytes()});
         ++recordCount;
-        // The pending tag has been copied out; everything before it has been read.
-        if (source && r.position() >= releasedUpTo + kReleaseStep + 4) {
-            releasedUpTo = r.position() - 4;
+        pos += 16 + static_cast<size_t>(h.size);
+        if (source && pos >= releasedUpTo + kReleaseStep) {
+            releasedUpTo = pos;
             source->release(releasedUpTo);
         }
     }
@@ -216,10 +211,22 @@ double ParseRecords(std::string_view bytes, FileBytes* source, RecordStore& stor
     return TickMilliseconds() - start - promptTime;
 }
 
+// Refuses bytes that are not a data file of the game: nothing is read and the store is left as it was.
+bool RefuseUnlessDataFile(std::string_view bytes, const std::string& name, Ui& ui) {
+    if (BeginsWithHeader(bytes)) return false;
+    ui.messageBox(name + " is not a Morrowind data file: it does not begin with a TES3 header record.",
+                  kProgramTitle, Buttons::OK, Icon::Critical, Ask::Error);
+    return true;
+}
+
 } // namespace
 
 double ReadESBytes(std::string_view bytes, RecordStore& store, Ui& ui, int32_t& recordCount,
                    bool trimAfterwards) {
+    if (RefuseUnlessDataFile(bytes, "The data", ui)) {
+        recordCount = 0;
+        return -1;
+    }
     return ParseRecords(bytes, nullptr, store, ui, recordCount, trimAfterwards);
 }
 
@@ -240,6 +247,10 @@ double ReadESFile(const std::string& fileName, RecordStore& store, Ui& ui, int32
         recordCount = 0;
         return -1;
     }
+    if (RefuseUnlessDataFile(bytes.view(), "\"" + FileNamePart(fileName) + "\"", ui)) {
+        recordCount = 0;
+        return -1;
+    }
     double loaded = TickMilliseconds() - start;
     // The records take about twice the file's size in memory.
     LargePageScope pages(bytes.view().size() * 2);
@@ -247,195 +258,69 @@ double ReadESFile(const std::string& fileName, RecordStore& store, Ui& ui, int32
     return t > 0 ? t + loaded : t;
 }
 
-namespace {
-
-// Calls visit(table, writeOne, perRecordProgress, alsoDone) for every table after the header, in the order a
-// save writes them. writeOne(w, record) writes one record (a topic: with its responses); alsoDone counts the
-// records that a table's writer writes besides its own (the responses).
-template <class Visit>
-void ForEachWrittenTable(const RecordStore& s, Ui& ui, int32_t fileType, const InfoIndex& index,
-                         Visit&& visit) {
-#define VELLUM_WRITE(TAG)                                                                                    \
-    visit(                                                                                                   \
-        s.tbl##TAG, [](ByteWriter& w, const auto& rec) { Write##TAG(w, rec); }, false, 0);
-    VELLUM_WRITE(GMST)
-    VELLUM_WRITE(GLOB)
-    VELLUM_WRITE(CLAS)
-    VELLUM_WRITE(FACT)
-    VELLUM_WRITE(RACE)
-    VELLUM_WRITE(SOUN)
-    VELLUM_WRITE(SKIL)
-    VELLUM_WRITE(MGEF)
-    visit(
-        s.tblSCPT,
-        [fileType](ByteWriter& w, const SCPTRecord& rec) {
-            WriteSCPT(w, rec, fileType != kFileTypeSavedGame);
-        },
-        false, 0);
-    VELLUM_WRITE(REGN)
-    VELLUM_WRITE(BSGN)
-    VELLUM_WRITE(LTEX)
-    VELLUM_WRITE(STAT)
-    VELLUM_WRITE(DOOR)
-    VELLUM_WRITE(MISC)
-    VELLUM_WRITE(WEAP)
-    VELLUM_WRITE(CONT)
-    VELLUM_WRITE(SPEL)
-    VELLUM_WRITE(ENCH)
-    VELLUM_WRITE(BODY)
-    VELLUM_WRITE(LIGH)
-    VELLUM_WRITE(ARMO)
-    VELLUM_WRITE(CLOT)
-    VELLUM_WRITE(REPA)
-    VELLUM_WRITE(ACTI)
-    VELLUM_WRITE(APPA)
-    VELLUM_WRITE(LOCK)
-    VELLUM_WRITE(PROB)
-    VELLUM_WRITE(INGR)
-    VELLUM_WRITE(BOOK)
-    VELLUM_WRITE(ALCH)
-    VELLUM_WRITE(LEVI)
-    VELLUM_WRITE(LEVC)
-    VELLUM_WRITE(SNDG)
-    VELLUM_WRITE(SSCR)
-    VELLUM_WRITE(NPC_)
-    VELLUM_WRITE(CREA)
-#undef VELLUM_WRITE
-    visit(
-        s.tblCELL, [&ui](ByteWriter& w, const CELLRecord& rec) { WriteCELL(w, rec, ui); }, true, 0);
-    visit(s.tblLAND, WriteOpaque, true, 0);
-    visit(s.tblPGRD, WritePGRD, false, 0);
-    visit(
-        s.tblDIAL, [&s, &index](ByteWriter& w, const DIALRecord& rec) { WriteDIAL(w, rec, s, index); }, true,
-        s.tblINFO.size());
-#define VELLUM_WRITE_SAVED(TAG) visit(s.tbl##TAG, WriteOpaque, false, 0);
-    VELLUM_SAVED_GAME_TAGS(VELLUM_WRITE_SAVED)
-#undef VELLUM_WRITE_SAVED
-}
-
-// True when a reader of `before` (whole records, as a save writes them) followed by `next` stops exactly at
-// the end of `before` and takes `next` for a record of its own. The record readers go by tags, not by Size:
-// a record whose tag is also a subrecord tag of the record before it would be read as part of that record.
-bool ReadsApart(std::string_view before, const OpaqueRecord& next) {
-    ByteWriter w;
-    WriteOpaque(w, next);
-    const std::string bytes = std::string(before) + w.buffer();
-    const auto& dispatch = Dispatch();
-    RecordStore scratch;
-    ByteReader r(bytes);
-    std::string pendingTag = r.tag();
-    while (!r.pastEnd() && r.position() - 4 < before.size()) {
-        auto it = dispatch.find(TagId(pendingTag));
-        if (it != dispatch.end())
-            it->second.read(r, pendingTag, scratch);
-        else
-            ReadOpaque(r, pendingTag, true);
-    }
-    return !r.pastEnd() && r.position() - 4 == before.size() && pendingTag == next.Tag;
-}
-
-// Where a save writes the unknown records, in their order: as one block after table `after` (-1: right after
-// the header).
-struct UnknownPlacement {
-    int after = -1;
-    bool apart = true; // false: no place keeps the first of them apart from the record before it
-};
-
-// Unknown records are written last unless the reader of the record written before them would take the first
-// of them in; then the block moves back to the latest place where it reads apart. (The records after the
-// first one are read by their Size, so only the first one can be taken in.) When the first one is taken in
-// everywhere, which a file read by this program cannot give, the block is written last all the same.
-UnknownPlacement PlaceUnknownRecords(const RecordStore& s, int32_t recordCount, int32_t fileType,
-                                     const InfoIndex& index) {
-    if (s.tblUnknown.empty()) return {};
-    // The last record (or topic with its responses) of the header and of every table that has records.
-    std::vector<std::pair<int, std::string>> tails;
-    SilentUi quiet;
-    {
-        ByteWriter w;
-        if (!s.tblTES3.empty()) WriteTES3(w, s.tblTES3.back(), recordCount, fileType);
-        tails.emplace_back(-1, w.buffer());
-    }
-    int table = 0;
-    ForEachWrittenTable(s, quiet, fileType, index, [&](const auto& records, auto&& writeOne, bool, size_t) {
-        if (!records.empty()) {
-            ByteWriter w;
-            writeOne(w, records.back());
-            tails.emplace_back(table, w.buffer());
-        }
-        ++table;
-    });
-    for (auto it = tails.rbegin(); it != tails.rend(); ++it)
-        if (ReadsApart(it->second, s.tblUnknown.front())) return {it->first, true};
-    return {tails.back().first, false};
-}
-
-} // namespace
-
 bool StreamESFile(const RecordStore& s, Ui& ui, int32_t recordCount, int32_t fileType,
-                  const std::function<bool(std::string_view)>& sink, uint64_t* sizeRepairs) {
+                  const std::function<bool(std::string_view)>& sink) {
     constexpr size_t kPiece = 4 << 20;
     ByteWriter w;
     w.reserve(kPiece + (1 << 20));
-    auto flush = [&] { w.flushTo(sink, kPiece); };
+    const SaveContext context{ui, recordCount, fileType};
 
     // Progress counts the records written out of all records.
-    size_t total = 1;
-#define VELLUM_SIZE_TABLE(TAG, TABLE, TYPE, LABEL) total += s.TABLE.size();
-    VELLUM_TABLES(VELLUM_SIZE_TABLE)
-#undef VELLUM_SIZE_TABLE
-    size_t done = 0;
-    auto progress = [&] { ui.setProgress(static_cast<double>(done) / static_cast<double>(total)); };
-
-    const InfoIndex index = BuildInfoIndex(s);
-    const UnknownPlacement place = PlaceUnknownRecords(s, recordCount, fileType, index);
-    if (!place.apart)
-        ui.appendLog(
-            "Warning: an unknown record has the tag of a part of the record written before it and may "
-            "be read back as part of that record.");
-    auto writeUnknown = [&] {
-        auto one = [&](const OpaqueRecord& rec) {
-            progress();
-            WriteOpaque(w, rec);
-            ++done;
-            flush();
-        };
-        if (s.tblUnknown.empty()) return;
-        for (const OpaqueRecord& rec : s.tblUnknown) one(rec);
-        progress();
+    size_t total = RecordCountOf(s, s.tblUnknown) + 1, done = 0;
+    for (const RecordType& t : RecordTypes()) total += t.count(s);
+    auto step = [&](size_t records) {
+        const size_t before = done;
+        done += records;
+        if (done / 4096 != before / 4096)
+            ui.setProgress(static_cast<double>(done) / static_cast<double>(total));
+        w.flushTo(sink, kPiece);
     };
 
-    for (const TES3Record& h : s.tblTES3) WriteTES3(w, h, recordCount, fileType), ++done;
-    progress();
-    if (place.after == -1) writeUnknown();
-    int table = 0;
-    ForEachWrittenTable(s, ui, fileType, index,
-                        [&](const auto& records, auto&& writeOne, bool perRecordProgress, size_t alsoDone) {
-                            for (const auto& rec : records) {
-                                if (perRecordProgress) progress();
-                                writeOne(w, rec);
-                                ++done;
-                                flush();
-                            }
-                            done += alsoDone;
-                            progress();
-                            if (place.after == table++) writeUnknown();
-                        });
-    if (sizeRepairs) *sizeRepairs = w.sizeRepairs();
+    // Each topic is followed by its own responses; responses that stand before any topic come first.
+    const size_t topics = static_cast<size_t>(RecordCountOf(s, s.tblDIAL));
+    const size_t responses = static_cast<size_t>(RecordCountOf(s, s.tblINFO));
+    std::vector<size_t> first(topics + 2, 0), order(responses);
+    auto bucket = [&](const INFORecord& r) {
+        return r.TopicIndex >= 0 && static_cast<size_t>(r.TopicIndex) < topics ? r.TopicIndex + 1 : 0;
+    };
+    for (size_t i = 0; i < responses; ++i) ++first[static_cast<size_t>(bucket(s.tblINFO[i])) + 1];
+    for (size_t k = 1; k < first.size(); ++k) first[k] += first[k - 1];
+    {
+        std::vector<size_t> at(first.begin(), first.end() - 1);
+        for (size_t i = 0; i < responses; ++i) order[at[static_cast<size_t>(bucket(s.tblINFO[i]))]++] = i;
+    }
+    auto writeResponses = [&](size_t b) {
+        for (size_t k = first[b]; k < first[b + 1]; ++k) WriteINFO(w, s.tblINFO[order[k]]);
+        step(first[b + 1] - first[b]);
+    };
+
+    for (const RecordType& t : RecordTypes()) {
+        if (t.tag == "INFO"_tag) continue;
+        if (t.tag == "DIAL"_tag) writeResponses(0);
+        const size_t n = t.count(s);
+        for (size_t i = 0; i < n; ++i) {
+            t.write(w, s, i, context);
+            step(1);
+            if (t.tag == "DIAL"_tag) writeResponses(i + 1);
+        }
+        ui.setProgress(static_cast<double>(done) / static_cast<double>(total));
+    }
+    const size_t unknown = static_cast<size_t>(RecordCountOf(s, s.tblUnknown));
+    for (size_t i = 0; i < unknown; ++i) {
+        WriteOpaque(w, s.tblUnknown[i]);
+        step(1);
+    }
+    ui.setProgress(1);
     if (w.sinkFailed()) return false;
     return w.buffer().empty() || sink(std::string_view(w.buffer()));
 }
 
-std::string BuildESFile(const RecordStore& store, Ui& ui, int32_t recordCount, int32_t fileType,
-                        uint64_t* sizeRepairs) {
+std::string BuildESFile(const RecordStore& store, Ui& ui, int32_t recordCount, int32_t fileType) {
     std::string out;
-    StreamESFile(
-        store, ui, recordCount, fileType,
-        [&out](std::string_view piece) {
-            out.append(piece);
-            return true;
-        },
-        sizeRepairs);
+    StreamESFile(store, ui, recordCount, fileType, [&out](std::string_view piece) {
+        out.append(piece);
+        return true;
+    });
     return out;
 }
 
@@ -455,9 +340,24 @@ double WriteESFile(const std::string& fileName, const RecordStore& store, Ui& ui
     SafeFileWriter out(fileName);
     bool ok = out.open(error);
     if (ok) {
-        ok = StreamESFile(store, ui, recordCount, FileTypeForName(fileName),
-                          [&out](std::string_view piece) { return out.write(piece); });
-        ok = out.commit(error) && ok;
+        // Every piece is whole records; each is checked before it goes to disk, so that a file that would
+        // not read back never replaces the target.
+        uint64_t written = 0;
+        std::string malformed;
+        ok = StreamESFile(store, ui, recordCount, FileTypeForName(fileName), [&](std::string_view piece) {
+            std::string why;
+            if (!CheckWellFormed(piece, &why)) {
+                malformed = "the data to be written is not well-formed (" + why + ", counted from byte " +
+                            std::to_string(written) + ")";
+                return false;
+            }
+            written += piece.size();
+            return out.write(piece);
+        });
+        if (!malformed.empty())
+            error = malformed; // the writer is not committed: its temporary file goes away with it
+        else
+            ok = out.commit(error) && ok;
     }
     if (!ok) {
         ui.messageBox("The file \"" + fileName + "\" could not be written: " + error +
@@ -469,13 +369,8 @@ double WriteESFile(const std::string& fileName, const RecordStore& store, Ui& ui
 }
 
 bool IsParsedRecordTag(std::string_view tag) {
-    if (tag.size() != 4 || tag == "LAND") return false;
-    const uint32_t id = TagId(tag);
-#define VELLUM_IS_SAVED(TAG)                                                                                 \
-    if (id == TagId(#TAG)) return false;
-    VELLUM_SAVED_GAME_TAGS(VELLUM_IS_SAVED)
-#undef VELLUM_IS_SAVED
-    return Dispatch().count(id) > 0;
+    const RecordType* t = tag.size() == 4 ? FindRecordType(TagValue(tag)) : nullptr;
+    return t && t->parsed;
 }
 
 bool CheckWellFormed(std::string_view bytes, std::string* why) {
@@ -484,23 +379,23 @@ bool CheckWellFormed(std::string_view bytes, std::string* why) {
         return false;
     };
     size_t pos = 0;
-    ByteReader r(bytes);
     while (pos < bytes.size()) {
         if (bytes.size() - pos < 16) return fail(pos, "a record header cut short");
-        r = ByteReader(bytes.substr(pos));
-        std::string tag = r.tag();
-        uint64_t size = r.u32();
+        const uint32_t tag = Get32(bytes, pos);
+        const uint64_t size = Get32(bytes, pos + 4);
+        if (!PrintableTag(tag)) return fail(pos, "a record tag that is not four printable characters");
         if (size > bytes.size() - pos - 16)
-            return fail(pos, "record " + tag + " runs past the end of the file");
-        size_t sub = pos + 16, end = pos + 16 + static_cast<size_t>(size);
-        while (IsParsedRecordTag(tag) && sub < end) {
-            if (end - sub < 8) return fail(sub, "a subrecord header cut short in record " + tag);
-            ByteReader sr(bytes.substr(sub, 8));
-            std::string stag = sr.tag();
-            uint64_t ssize = sr.u32();
-            if (ssize > end - sub - 8)
-                return fail(sub, "subrecord " + stag + " runs past the end of record " + tag);
-            sub += 8 + static_cast<size_t>(ssize);
+            return fail(pos, "record " + TagName(tag) + " runs past the end of the file");
+        const RecordType* type = FindRecordType(tag);
+        size_t sub = pos + 16;
+        const size_t end = sub + static_cast<size_t>(size);
+        while (type && type->parsed && sub < end) {
+            if (end - sub < 8) return fail(sub, "a subrecord header cut short in record " + TagName(tag));
+            const uint64_t len = Get32(bytes, sub + 4);
+            if (len > end - sub - 8)
+                return fail(sub, "subrecord " + TagName(Get32(bytes, sub)) + " runs past the end of record " +
+                                     TagName(tag));
+            sub += 8 + static_cast<size_t>(len);
         }
         pos = end;
     }

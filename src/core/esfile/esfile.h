@@ -13,8 +13,10 @@ namespace vellum {
 
 // Reads fileName into the store. Returns the reading time in milliseconds (without the time spent on the
 // last unknown-record question), -1 when the file was refused (a name whose extension does not begin with
-// "ES", or a file that cannot be read: the store is then untouched), or 0 when the user stopped the read at
-// the unknown-record question (the store is then empty). recordCount gets the number of records read.
+// "ES", a file that cannot be read, or one that does not begin with a TES3 header: the store is then
+// untouched), or 0 when the user stopped the read at the unknown-record question (the store is then empty).
+// recordCount gets the number of records read. Every record is framed by its Size; where the framing is
+// broken the read goes on at the next record that frames correctly, and store.damage says what was skipped.
 double ReadESFile(const std::string& fileName, RecordStore& store, Ui& ui, int32_t& recordCount,
                   bool trimAfterwards);
 // The same on bytes already in memory (no name check).
@@ -27,12 +29,11 @@ int32_t FileTypeForName(std::string_view fileName);
 std::string UpperExtension(std::string_view fileName);
 
 // Encodes the store as a data file of the given type, announcing recordCount - 1 records.
-std::string BuildESFile(const RecordStore& store, Ui& ui, int32_t recordCount, int32_t fileType,
-                        uint64_t* sizeRepairs = nullptr);
+std::string BuildESFile(const RecordStore& store, Ui& ui, int32_t recordCount, int32_t fileType);
 // The same, handing the bytes to sink in pieces of about a few megabytes as they are encoded, whole records
 // at a time. Returns false when the sink failed (it is not called again after a failure).
 bool StreamESFile(const RecordStore& store, Ui& ui, int32_t recordCount, int32_t fileType,
-                  const std::function<bool(std::string_view)>& sink, uint64_t* sizeRepairs = nullptr);
+                  const std::function<bool(std::string_view)>& sink);
 
 // Writes the store to fileName. Returns the time taken in milliseconds, -1 when the user declined the
 // saved-game warning, or -2 when the file could not be written (a message says why). The file

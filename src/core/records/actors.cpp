@@ -7,283 +7,169 @@ namespace vellum {
 
 namespace {
 
-constexpr uint32_t Id(std::string_view t) {
-    return uint32_t(uint8_t(t[0])) | (uint32_t(uint8_t(t[1])) << 8) | (uint32_t(uint8_t(t[2])) << 16) |
-           (uint32_t(uint8_t(t[3])) << 24);
-}
+// The layouts of the fixed subrecords, in bytes.
+constexpr size_t kNpcDataShort = 12, kNpcDataLong = 52, kCreatureData = 96;
+constexpr size_t kFlagBytes = 4, kValueBytes = 4, kAiDataBytes = 12;
+constexpr size_t kWanderBytes = 14, kTravelBytes = 16, kEscortBytes = 48, kActivateBytes = 33,
+                 kDestBytes = 24;
 
-// The reader's place in one record: the tag read ahead and where it began, so that the bytes the record's
-// subrecords took can be told at its end.
-class Cursor {
-  public:
-    Cursor(ByteReader& r, std::string& pendingTag) : r(r), tag_(pendingTag) {}
-    void next() {
-        tagStart_ = r.position();
-        tag_ = r.tag();
-    }
-    uint32_t id() const { return tag_.size() == 4 ? Id(tag_) : 0; }
-    size_t tagStart() const { return tagStart_; }
-
-    ByteReader& r;
-
-  private:
-    std::string& tag_;
-    size_t tagStart_ = 0;
+// A CNDT belongs to the AI_E or AI_F, a DNAM to the DODT, that was stored right before it: the tag it may
+// have, the index it must stand at, and where its name goes. Anywhere else it is kept whole.
+struct Trailer {
+    uint32_t tag = 0;
+    uint32_t at = 0;
+    int32_t* len = nullptr;
+    std::string* name = nullptr;
 };
 
-// Reads up to n data bytes of a subrecord whose stored length is len into out (the rest of out stays zero)
-// and skips whatever the subrecord holds beyond n bytes.
-void ReadSized(ByteReader& r, int32_t len, uint8_t* out, size_t n) {
-    const uint32_t have = static_cast<uint32_t>(len);
-    const size_t take = std::min<size_t>(have, n);
-    r.bytes(out, take);
-    if (have > n) r.skip(have - n);
+void ReadTrailer(Body& b, Trailer& t, Extras& extras) {
+    if (b.tag() != t.tag || b.index() != t.at || b.size() == 0) return b.keep(extras);
+    ReadZString(b, *t.len, *t.name);
+    t = {};
 }
 
-// A 32-bit value subrecord (INDX, XSCL): nothing is read after a stored length of 0.
-void ReadValueSub(ByteReader& r, int32_t& len, int32_t& value) {
-    len = r.i32();
-    value = len != 0 ? r.i32() : 0;
+// A 32-bit value subrecord (INDX, XSCL), kept bit for bit.
+void ReadValue(Body& b, Extras& extras, int32_t& len, int32_t& value) {
+    b.layout(kValueBytes, extras, [&] {
+        len = kValueBytes;
+        value = b.i32();
+    });
 }
 
-void ReadFlag(ByteReader& r, int32_t& len, uint8_t& flag0, uint8_t& flag1) {
-    len = r.i32();
-    flag0 = flag1 = 0;
-    if (len == 0) return;
-    flag0 = r.u8();
-    flag1 = r.u8();
-    r.skip(2);
+// FLAG: the first two bytes of the word are kept; the writer puts two zero bytes after them.
+template <class R> void ReadFlag(Body& b, R& rec) {
+    b.layout(kFlagBytes, rec.extras, [&] {
+        rec.FLAGLen = kFlagBytes;
+        rec.FLAG0 = b.u8();
+        rec.FLAG1 = b.u8();
+    });
 }
 
-AI_WData ReadAIW(ByteReader& r) {
-    AI_WData d;
-    d.AI_WLen = r.i32();
-    if (d.AI_WLen == 0) return d;
-    d.Distance = r.i16();
-    d.Duration = r.i16();
-    d.TimeOfDay = r.u8();
-    r.bytes(d.Idles.data(), d.Idles.size());
-    d.Tail = r.u8();
-    return d;
+// NPDT of an NPC: the short (auto-calculated) form of 12 bytes or the long form of 52; only the form read
+// is filled.
+void ReadNpcData(Body& b, NPC_Record& rec) {
+    if (b.size() != kNpcDataShort && b.size() != kNpcDataLong) return b.keep(rec.extras);
+    rec.NPDTLen = static_cast<int32_t>(b.size());
+    rec.NPDTShort = {};
+    rec.NPDTLong = {};
+    if (b.size() == kNpcDataShort)
+        b.bytes(rec.NPDTShort.data(), rec.NPDTShort.size());
+    else
+        b.bytes(rec.NPDTLong.data(), rec.NPDTLong.size());
 }
 
-AI_TData ReadAIT(ByteReader& r) {
-    AI_TData d;
-    d.AI_TLen = r.i32();
-    if (d.AI_TLen == 0) return d;
-    d.X = r.i32();
-    d.Y = r.i32();
-    d.Z = r.i32();
-    d.Tail = r.i32();
-    return d;
+// NPDT of a creature: its size, then its 96 bytes, in one block.
+void ReadCreatureData(Body& b, CREARecord& rec) {
+    b.layout(kCreatureData, rec.extras, [&] {
+        rec.NPDTBlock = {};
+        rec.NPDTBlock[0] = kCreatureData;
+        b.bytes(rec.NPDTBlock.data() + 4, kCreatureData);
+    });
 }
 
-AI_EFData ReadAIEF(ByteReader& r) {
-    AI_EFData d;
-    d.Len = r.i32();
-    if (d.Len == 0) return d;
-    d.X = r.i32();
-    d.Y = r.i32();
-    d.Z = r.i32();
-    d.Duration = r.i16();
-    d.TargetID = r.fixed(32);
-    d.Tail = r.i16();
-    return d;
+template <class R> void ReadInventory(Body& b, R& rec) {
+    if (b.size() != kNPCOBytes) return b.keep(rec.extras);
+    rec.NPCO.push_back(ReadNPCO(b));
 }
 
-AI_AData ReadAIA(ByteReader& r) {
-    AI_AData d;
-    d.AI_ALen = r.i32();
-    if (d.AI_ALen == 0) return d;
-    d.TargetID = r.fixed(32);
-    d.Tail = r.u8();
-    return d;
+// A spell ID of any length but 0 is read with its length, and written back so.
+template <class R> void ReadSpell(Body& b, R& rec) {
+    if (b.size() == 0) return b.keep(rec.extras);
+    rec.NPCS.push_back(ReadNPCS(b));
 }
 
-// An AI_E or AI_F package and the CNDT that may follow it at once. A package stored with length 0 holds
-// nothing and is left out, together with its CNDT.
-void ReadEscortOrFollow(Cursor& c, std::vector<AI_EFData>& list) {
-    AI_EFData d = ReadAIEF(c.r);
-    c.next();
-    if (c.id() == Id("CNDT")) {
-        ReadZString(c.r, d.CNDTLen, d.CNDT);
-        c.next();
-    }
-    if (d.Len != 0) list.push_back(std::move(d));
+template <class R> void ReadAiData(Body& b, R& rec) {
+    b.layout(kAiDataBytes, rec.extras, [&] {
+        rec.AIDTLen = kAiDataBytes;
+        b.bytes(rec.AIDTBytes.data(), rec.AIDTBytes.size());
+        rec.AIFlags = b.i32();
+    });
 }
 
-// The subrecords that NPCs and creatures share. Returns false for a tag that is none of them.
-template <class R> bool ReadSharedSub(Cursor& c, R& rec) {
-    ByteReader& r = c.r;
-    switch (c.id()) {
-    case Id("NPCO"):
-        // A run of NPCO starts the inventory again; entries stored with length 0 hold nothing.
-        rec.NPCO.clear();
-        while (c.id() == Id("NPCO")) {
-            NPCOData d;
-            d.NPCOLen = r.i32();
-            if (d.NPCOLen != 0) {
-                d.Count = r.i32();
-                d.ItemID = r.fixed(32);
-                rec.NPCO.push_back(std::move(d));
-            }
-            c.next();
-        }
-        return true;
-    case Id("NPCS"):
-        rec.NPCS.clear();
-        while (c.id() == Id("NPCS")) {
-            NPCSData d;
-            d.NPCSLen = r.i32();
-            if (d.NPCSLen != 0) {
-                d.SpellID = r.fixed(32);
-                rec.NPCS.push_back(std::move(d));
-            }
-            c.next();
-        }
-        return true;
-    case Id("AIDT"):
-        rec.AIDTLen = r.i32();
-        rec.AIDTBytes = {};
-        rec.AIFlags = 0;
-        if (rec.AIDTLen != 0) {
-            r.bytes(rec.AIDTBytes.data(), rec.AIDTBytes.size());
-            rec.AIFlags = r.i32();
-        }
-        c.next();
-        return true;
-    case Id("INDX"):
-        ReadValueSub(r, rec.INDXLen, rec.INDX);
-        c.next();
-        return true;
-    case Id("AI_W"): {
-        AI_WData d = ReadAIW(r);
-        if (d.AI_WLen != 0) rec.AI_W.push_back(d);
-        c.next();
-        return true;
-    }
-    case Id("AI_T"): {
-        AI_TData d = ReadAIT(r);
-        if (d.AI_TLen != 0) rec.AI_T.push_back(d);
-        c.next();
-        return true;
-    }
-    case Id("AI_E"): ReadEscortOrFollow(c, rec.AI_E); return true;
-    case Id("AI_F"): ReadEscortOrFollow(c, rec.AI_F); return true;
-    case Id("AI_A"): {
-        AI_AData d = ReadAIA(r);
-        if (d.AI_ALen != 0) rec.AI_A.push_back(std::move(d));
-        c.next();
-        return true;
-    }
-    case Id("DODT"): {
-        // A run of DODT fills the destinations from the first slot; a DNAM right after a DODT belongs to
-        // it. Destinations beyond the fourth, and DODT stored with length 0, are left out.
-        rec.Destinations = {};
-        size_t slot = 0;
-        while (c.id() == Id("DODT")) {
-            DODTData d;
-            d.DODTLen = r.i32();
-            if (d.DODTLen != 0)
-                for (int32_t& v : d.DODT) v = r.i32();
-            c.next();
-            if (c.id() == Id("DNAM")) {
-                ReadZString(r, d.DNAMLen, d.DNAM);
-                c.next();
-            }
-            if (d.DODTLen != 0 && slot < rec.Destinations.size()) rec.Destinations[slot++] = std::move(d);
-        }
-        return true;
-    }
-    case Id("DELE"):
-        // The deleted state is carried by Flags alone.
-        if (r.i32() != 0) r.skip(4);
-        c.next();
-        return true;
-    default: return false;
+void ReadWander(Body& b, std::vector<AI_WData>& list, Extras& extras) {
+    b.layout(kWanderBytes, extras, [&] {
+        AI_WData& d = list.emplace_back();
+        d.AI_WLen = kWanderBytes;
+        d.Distance = b.i16();
+        d.Duration = b.i16();
+        d.TimeOfDay = b.u8();
+        b.bytes(d.Idles.data(), d.Idles.size());
+        d.Tail = b.u8();
+    });
+}
+
+void ReadTravel(Body& b, std::vector<AI_TData>& list, Extras& extras) {
+    b.layout(kTravelBytes, extras, [&] {
+        AI_TData& d = list.emplace_back();
+        d.AI_TLen = kTravelBytes;
+        d.X = b.i32();
+        d.Y = b.i32();
+        d.Z = b.i32();
+        d.Tail = b.i32();
+    });
+}
+
+// An AI_E or AI_F package; a CNDT right after it gives the package's cell.
+void ReadEscortOrFollow(Body& b, std::vector<AI_EFData>& list, Extras& extras, Trailer& t) {
+    b.layout(kEscortBytes, extras, [&] {
+        AI_EFData& d = list.emplace_back();
+        d.Len = kEscortBytes;
+        d.X = b.i32();
+        d.Y = b.i32();
+        d.Z = b.i32();
+        d.Duration = b.i16();
+        d.TargetID = b.fixed(32);
+        d.Tail = b.i16();
+        t = {"CNDT"_tag, b.index() + 1, &d.CNDTLen, &d.CNDT};
+    });
+}
+
+void ReadActivate(Body& b, std::vector<AI_AData>& list, Extras& extras) {
+    b.layout(kActivateBytes, extras, [&] {
+        AI_AData& d = list.emplace_back();
+        d.AI_ALen = kActivateBytes;
+        d.TargetID = b.fixed(32);
+        d.Tail = b.u8();
+    });
+}
+
+// A DODT fills the first empty destination slot; a DNAM right after it gives the destination's cell. A DODT
+// beyond the four slots is kept whole, and so is the DNAM after it.
+template <class R> void ReadDestination(Body& b, R& rec, Trailer& t) {
+    auto slot = std::find_if(rec.Destinations.begin(), rec.Destinations.end(),
+                             [](const DODTData& d) { return d.DODTLen == 0; });
+    if (slot == rec.Destinations.end() || b.size() != kDestBytes) return b.keep(rec.extras);
+    slot->DODTLen = kDestBytes;
+    for (int32_t& v : slot->DODT) v = b.i32();
+    t = {"DNAM"_tag, b.index() + 1, &slot->DNAMLen, &slot->DNAM};
+}
+
+// The subrecords that NPCs and creatures share, and whatever else either record meets.
+template <class R> void ReadActorSub(Body& b, R& rec, Trailer& t) {
+    switch (b.tag()) {
+    case "NPCO"_tag: ReadInventory(b, rec); break;
+    case "NPCS"_tag: ReadSpell(b, rec); break;
+    case "AIDT"_tag: ReadAiData(b, rec); break;
+    case "INDX"_tag: ReadValue(b, rec.extras, rec.INDXLen, rec.INDX); break;
+    case "AI_W"_tag: ReadWander(b, rec.AI_W, rec.extras); break;
+    case "AI_T"_tag: ReadTravel(b, rec.AI_T, rec.extras); break;
+    case "AI_E"_tag: ReadEscortOrFollow(b, rec.AI_E, rec.extras, t); break;
+    case "AI_F"_tag: ReadEscortOrFollow(b, rec.AI_F, rec.extras, t); break;
+    case "AI_A"_tag: ReadActivate(b, rec.AI_A, rec.extras); break;
+    case "DODT"_tag: ReadDestination(b, rec, t); break;
+    case "CNDT"_tag: ReadTrailer(b, t, rec.extras); break;
+    case "DNAM"_tag: ReadTrailer(b, t, rec.extras); break;
+    case "DELE"_tag: break; // the deleted state is carried by Flags alone
+    default: b.keep(rec.extras); break;
     }
 }
 
-// When the record's subrecords filled its Size exactly, Size becomes the number of bytes the writer will put
-// after the header, so that what the reader left out or reshaped needs no repair when the record is saved.
-template <class R, class W> void FitSize(R& rec, size_t bodyBytes, W write) {
-    if (bodyBytes != static_cast<uint32_t>(rec.Size)) return;
-    thread_local ByteWriter scratch;
-    scratch.buffer().clear();
-    write(scratch, rec);
-    rec.Size = static_cast<int32_t>(scratch.size() - 16);
-}
-
-template <class R> void WriteShared(ByteWriter& w, const R& rec) {
-    if (!rec.NPCO.empty() && rec.NPCO.front().NPCOLen != 0)
-        for (const NPCOData& d : rec.NPCO) WriteNPCO(w, d);
-    if (!rec.NPCS.empty() && rec.NPCS.front().NPCSLen != 0)
-        for (const NPCSData& d : rec.NPCS) WriteNPCS(w, d);
-    if (rec.AIDTLen != 0) {
-        size_t s = w.beginSub("AIDT");
-        w.raw(rec.AIDTBytes.data(), rec.AIDTBytes.size());
-        w.i32(rec.AIFlags);
-        w.endSub(s);
-    }
-    for (const DODTData& d : rec.Destinations) {
-        if (d.DODTLen == 0) continue;
-        size_t s = w.beginSub("DODT");
-        for (int32_t v : d.DODT) w.i32(v);
-        w.endSub(s);
-        WriteZStringIfSet(w, "DNAM", d.DNAMLen, d.DNAM);
-    }
-    if (!rec.AI_W.empty() && rec.AI_W.front().AI_WLen != 0) {
-        for (const AI_WData& d : rec.AI_W) {
-            size_t s = w.beginSub("AI_W");
-            w.i16(d.Distance);
-            w.i16(d.Duration);
-            w.u8(d.TimeOfDay);
-            w.raw(d.Idles.data(), d.Idles.size());
-            w.u8(d.Tail);
-            w.endSub(s);
-        }
-    }
-    if (!rec.AI_T.empty() && rec.AI_T.front().AI_TLen != 0) {
-        for (const AI_TData& d : rec.AI_T) {
-            size_t s = w.beginSub("AI_T");
-            w.i32(d.X);
-            w.i32(d.Y);
-            w.i32(d.Z);
-            w.i32(d.Tail);
-            w.endSub(s);
-        }
-    }
-    auto escortOrFollow = [&w](std::string_view tag, const std::vector<AI_EFData>& list) {
-        if (list.empty() || list.front().Len == 0) return;
-        for (const AI_EFData& d : list) {
-            size_t s = w.beginSub(tag);
-            w.i32(d.X);
-            w.i32(d.Y);
-            w.i32(d.Z);
-            w.i16(d.Duration);
-            w.fixed(d.TargetID, 32);
-            w.i16(d.Tail);
-            w.endSub(s);
-            WriteZStringIfSet(w, "CNDT", d.CNDTLen, d.CNDT);
-        }
-    };
-    escortOrFollow("AI_E", rec.AI_E);
-    escortOrFollow("AI_F", rec.AI_F);
-    if (!rec.AI_A.empty() && rec.AI_A.front().AI_ALen != 0) {
-        for (const AI_AData& d : rec.AI_A) {
-            size_t s = w.beginSub("AI_A");
-            w.fixed(d.TargetID, 32);
-            w.u8(d.Tail);
-            w.endSub(s);
-        }
-    }
-}
-
-// FLAG: the two bytes kept, then two zero bytes.
-void WriteFlag(ByteWriter& w, uint8_t flag0, uint8_t flag1) {
+// FLAG: the two bytes kept, then two zero bytes. Not written in place of a FLAG kept whole.
+template <class R> void WriteFlag(ByteWriter& w, const R& rec) {
+    if (rec.FLAGLen == 0 && rec.extras.has("FLAG"_tag)) return;
     size_t s = w.beginSub("FLAG");
-    w.u8(flag0);
-    w.u8(flag1);
+    w.u8(rec.FLAG0);
+    w.u8(rec.FLAG1);
     w.u8(0);
     w.u8(0);
     w.endSub(s);
@@ -296,90 +182,163 @@ void WriteValueIfSet(ByteWriter& w, std::string_view tag, int32_t len, int32_t v
     w.endSub(s);
 }
 
-} // namespace
+// The NPC's NPDT in the form read; the long form, zero bytes, when there was none.
+void WriteNpcData(ByteWriter& w, const NPC_Record& rec) {
+    if (rec.NPDTLen == 0 && rec.extras.has("NPDT"_tag)) return;
+    size_t s = w.beginSub("NPDT");
+    if (rec.NPDTLen == kNpcDataShort)
+        w.raw(rec.NPDTShort.data(), rec.NPDTShort.size());
+    else
+        w.raw(rec.NPDTLong.data(), rec.NPDTLong.size());
+    w.endSub(s);
+}
 
-NPC_Record ReadNPC_(ByteReader& r, std::string& pendingTag) {
-    NPC_Record rec;
-    rec.Size = r.i32();
-    rec.Header1 = r.i32();
-    rec.Flags = r.i32();
-    const size_t bodyStart = r.position();
-    Cursor c(r, pendingTag);
-    c.next();
-    for (;;) {
-        switch (c.id()) {
-        case Id("NAME"): ReadZString(r, rec.NAMELen, rec.NAME); break;
-        case Id("MODL"): ReadZString(r, rec.MODLLen, rec.MODL); break;
-        case Id("FNAM"): ReadZString(r, rec.FNAMLen, rec.FNAM); break;
-        case Id("RNAM"): ReadZString(r, rec.RNAMLen, rec.RNAM); break;
-        case Id("CNAM"): ReadZString(r, rec.CNAMLen, rec.CNAM); break;
-        case Id("ANAM"): ReadZString(r, rec.ANAMLen, rec.ANAM); break;
-        case Id("BNAM"): ReadZString(r, rec.BNAMLen, rec.BNAM); break;
-        case Id("KNAM"): ReadZString(r, rec.KNAMLen, rec.KNAM); break;
-        case Id("SCRI"): ReadZString(r, rec.SCRILen, rec.SCRI); break;
-        case Id("NPDT"):
-            // 12 bytes are the short form; any other length is read into the long form, as far as it goes.
-            rec.NPDTLen = r.i32();
-            rec.NPDTShort = {};
-            rec.NPDTLong = {};
-            if (rec.NPDTLen == 12)
-                r.bytes(rec.NPDTShort.data(), rec.NPDTShort.size());
-            else
-                ReadSized(r, rec.NPDTLen, rec.NPDTLong.data(), rec.NPDTLong.size());
-            break;
-        case Id("FLAG"): ReadFlag(r, rec.FLAGLen, rec.FLAG0, rec.FLAG1); break;
-        default:
-            if (ReadSharedSub(c, rec)) continue; // it has read the tag that follows
-            FitSize(rec, c.tagStart() - bodyStart, WriteNPC_);
-            return rec;
-        }
-        c.next();
+void WriteCreatureData(ByteWriter& w, const CREARecord& rec) {
+    if (rec.NPDTBlock[0] == 0 && rec.extras.has("NPDT"_tag)) return;
+    size_t s = w.beginSub("NPDT");
+    w.raw(rec.NPDTBlock.data() + 4, kCreatureData);
+    w.endSub(s);
+}
+
+// A list is written when its first entry was read (its length is not 0).
+template <class R> void WriteInventoryAndSpells(ByteWriter& w, const R& rec) {
+    if (!rec.NPCO.empty() && rec.NPCO.front().NPCOLen != 0)
+        for (const NPCOData& d : rec.NPCO) WriteNPCO(w, d);
+    if (!rec.NPCS.empty() && rec.NPCS.front().NPCSLen != 0)
+        for (const NPCSData& d : rec.NPCS) WriteNPCS(w, d);
+}
+
+template <class R> void WriteAiData(ByteWriter& w, const R& rec) {
+    if (rec.AIDTLen == 0) return;
+    size_t s = w.beginSub("AIDT");
+    w.raw(rec.AIDTBytes.data(), rec.AIDTBytes.size());
+    w.i32(rec.AIFlags);
+    w.endSub(s);
+}
+
+// The filled destination slots, each DODT with its DNAM.
+void WriteDestinations(ByteWriter& w, const std::array<DODTData, kDestinationSlots>& slots) {
+    for (const DODTData& d : slots) {
+        if (d.DODTLen == 0) continue;
+        size_t s = w.beginSub("DODT");
+        for (int32_t v : d.DODT) w.i32(v);
+        w.endSub(s);
+        WriteZStringIfSet(w, "DNAM", d.DNAMLen, d.DNAM);
     }
 }
 
-CREARecord ReadCREA(ByteReader& r, std::string& pendingTag) {
-    CREARecord rec;
-    rec.Size = r.i32();
-    rec.Header1 = r.i32();
-    rec.Flags = r.i32();
-    const size_t bodyStart = r.position();
-    Cursor c(r, pendingTag);
-    c.next();
-    for (;;) {
-        switch (c.id()) {
-        case Id("NAME"): ReadZString(r, rec.NAMELen, rec.NAME); break;
-        case Id("MODL"): ReadZString(r, rec.MODLLen, rec.MODL); break;
-        case Id("CNAM"): ReadZString(r, rec.CNAMLen, rec.CNAM); break;
-        case Id("FNAM"): ReadZString(r, rec.FNAMLen, rec.FNAM); break;
-        case Id("SCRI"): ReadZString(r, rec.SCRILen, rec.SCRI); break;
-        case Id("NPDT"): {
-            // The size as read, then the 96 data bytes as far as the subrecord holds them.
-            rec.NPDTBlock = {};
-            const int32_t len = r.i32();
-            for (int i = 0; i < 4; ++i)
-                rec.NPDTBlock[i] = static_cast<uint8_t>(static_cast<uint32_t>(len) >> (8 * i));
-            ReadSized(r, len, rec.NPDTBlock.data() + 4, rec.NPDTBlock.size() - 4);
-            break;
-        }
-        case Id("FLAG"): ReadFlag(r, rec.FLAGLen, rec.FLAG0, rec.FLAG1); break;
-        case Id("XSCL"): ReadValueSub(r, rec.XSCLLen, rec.XSCL); break;
-        default:
-            if (ReadSharedSub(c, rec)) continue;
-            FitSize(rec, c.tagStart() - bodyStart, WriteCREA);
-            return rec;
-        }
-        c.next();
+void WriteWander(ByteWriter& w, const std::vector<AI_WData>& list) {
+    if (list.empty() || list.front().AI_WLen == 0) return;
+    for (const AI_WData& d : list) {
+        size_t s = w.beginSub("AI_W");
+        w.i16(d.Distance);
+        w.i16(d.Duration);
+        w.u8(d.TimeOfDay);
+        w.raw(d.Idles.data(), d.Idles.size());
+        w.u8(d.Tail);
+        w.endSub(s);
     }
+}
+
+void WriteTravel(ByteWriter& w, const std::vector<AI_TData>& list) {
+    if (list.empty() || list.front().AI_TLen == 0) return;
+    for (const AI_TData& d : list) {
+        size_t s = w.beginSub("AI_T");
+        w.i32(d.X);
+        w.i32(d.Y);
+        w.i32(d.Z);
+        w.i32(d.Tail);
+        w.endSub(s);
+    }
+}
+
+// AI_E or AI_F packages, each with its CNDT.
+void WriteEscortOrFollow(ByteWriter& w, std::string_view tag, const std::vector<AI_EFData>& list) {
+    if (list.empty() || list.front().Len == 0) return;
+    for (const AI_EFData& d : list) {
+        size_t s = w.beginSub(tag);
+        w.i32(d.X);
+        w.i32(d.Y);
+        w.i32(d.Z);
+        w.i16(d.Duration);
+        w.fixed(d.TargetID, 32);
+        w.i16(d.Tail);
+        w.endSub(s);
+        WriteZStringIfSet(w, "CNDT", d.CNDTLen, d.CNDT);
+    }
+}
+
+void WriteActivate(ByteWriter& w, const std::vector<AI_AData>& list) {
+    if (list.empty() || list.front().AI_ALen == 0) return;
+    for (const AI_AData& d : list) {
+        size_t s = w.beginSub("AI_A");
+        w.fixed(d.TargetID, 32);
+        w.u8(d.Tail);
+        w.endSub(s);
+    }
+}
+
+// What follows FLAG, INDX (and XSCL) in both records: inventory, spells, AI settings, destinations, and the
+// AI packages grouped by kind.
+template <class R> void WriteActorSubs(ByteWriter& w, const R& rec) {
+    WriteInventoryAndSpells(w, rec);
+    WriteAiData(w, rec);
+    WriteDestinations(w, rec.Destinations);
+    WriteWander(w, rec.AI_W);
+    WriteTravel(w, rec.AI_T);
+    WriteEscortOrFollow(w, "AI_E", rec.AI_E);
+    WriteEscortOrFollow(w, "AI_F", rec.AI_F);
+    WriteActivate(w, rec.AI_A);
+}
+
+// The header and NAME. A deleted record has its DELE next and nothing else: its other subrecords, kept ones
+// included, are dropped.
+template <class R> size_t BeginActor(ByteWriter& w, std::string_view tag, const R& rec) {
+    const bool deleted = IsDeleted(rec.Flags);
+    size_t m = w.beginRecord(tag, rec.Header1, rec.Flags, deleted ? nullptr : &rec.extras);
+    w.zstringSub("NAME", rec.NAME);
+    if (deleted) w.deleSub();
+    return m;
+}
+
+} // namespace
+
+void ReadNPC_(Body& b, NPC_Record& rec) {
+    Trailer t;
+    while (b.more()) switch (b.next()) {
+        case "NAME"_tag: ReadZString(b, rec.NAMELen, rec.NAME); break;
+        case "MODL"_tag: ReadZString(b, rec.MODLLen, rec.MODL); break;
+        case "FNAM"_tag: ReadZString(b, rec.FNAMLen, rec.FNAM); break;
+        case "RNAM"_tag: ReadZString(b, rec.RNAMLen, rec.RNAM); break;
+        case "CNAM"_tag: ReadZString(b, rec.CNAMLen, rec.CNAM); break;
+        case "ANAM"_tag: ReadZString(b, rec.ANAMLen, rec.ANAM); break;
+        case "BNAM"_tag: ReadZString(b, rec.BNAMLen, rec.BNAM); break;
+        case "KNAM"_tag: ReadZString(b, rec.KNAMLen, rec.KNAM); break;
+        case "SCRI"_tag: ReadZString(b, rec.SCRILen, rec.SCRI); break;
+        case "NPDT"_tag: ReadNpcData(b, rec); break;
+        case "FLAG"_tag: ReadFlag(b, rec); break;
+        default: ReadActorSub(b, rec, t); break;
+        }
+}
+
+void ReadCREA(Body& b, CREARecord& rec) {
+    Trailer t;
+    while (b.more()) switch (b.next()) {
+        case "NAME"_tag: ReadZString(b, rec.NAMELen, rec.NAME); break;
+        case "MODL"_tag: ReadZString(b, rec.MODLLen, rec.MODL); break;
+        case "CNAM"_tag: ReadZString(b, rec.CNAMLen, rec.CNAM); break;
+        case "FNAM"_tag: ReadZString(b, rec.FNAMLen, rec.FNAM); break;
+        case "SCRI"_tag: ReadZString(b, rec.SCRILen, rec.SCRI); break;
+        case "NPDT"_tag: ReadCreatureData(b, rec); break;
+        case "FLAG"_tag: ReadFlag(b, rec); break;
+        case "XSCL"_tag: ReadValue(b, rec.extras, rec.XSCLLen, rec.XSCL); break;
+        default: ReadActorSub(b, rec, t); break;
+        }
 }
 
 void WriteNPC_(ByteWriter& w, const NPC_Record& rec) {
-    size_t m = w.beginRecord("NPC_", rec.Size, rec.Header1, rec.Flags);
-    w.zstringSub("NAME", rec.NAME);
-    if (IsDeleted(rec.Flags)) {
-        w.deleSub();
-        w.endRecord(m);
-        return;
-    }
+    const size_t m = BeginActor(w, "NPC_", rec);
+    if (IsDeleted(rec.Flags)) return w.endRecord(m);
     WriteZStringIfSet(w, "MODL", rec.MODLLen, rec.MODL);
     WriteZStringIfSet(w, "FNAM", rec.FNAMLen, rec.FNAM);
     WriteZStringIfSet(w, "RNAM", rec.RNAMLen, rec.RNAM);
@@ -388,37 +347,25 @@ void WriteNPC_(ByteWriter& w, const NPC_Record& rec) {
     WriteZStringIfSet(w, "BNAM", rec.BNAMLen, rec.BNAM);
     WriteZStringIfSet(w, "KNAM", rec.KNAMLen, rec.KNAM);
     WriteZStringIfSet(w, "SCRI", rec.SCRILen, rec.SCRI);
-    size_t s = w.beginSub("NPDT");
-    if (rec.NPDTLen == 12)
-        w.raw(rec.NPDTShort.data(), rec.NPDTShort.size());
-    else
-        w.raw(rec.NPDTLong.data(), rec.NPDTLong.size());
-    w.endSub(s);
-    WriteFlag(w, rec.FLAG0, rec.FLAG1);
+    WriteNpcData(w, rec);
+    WriteFlag(w, rec);
     WriteValueIfSet(w, "INDX", rec.INDXLen, rec.INDX);
-    WriteShared(w, rec);
+    WriteActorSubs(w, rec);
     w.endRecord(m);
 }
 
 void WriteCREA(ByteWriter& w, const CREARecord& rec) {
-    size_t m = w.beginRecord("CREA", rec.Size, rec.Header1, rec.Flags);
-    w.zstringSub("NAME", rec.NAME);
-    if (IsDeleted(rec.Flags)) {
-        w.deleSub();
-        w.endRecord(m);
-        return;
-    }
+    const size_t m = BeginActor(w, "CREA", rec);
+    if (IsDeleted(rec.Flags)) return w.endRecord(m);
     WriteZStringIfSet(w, "MODL", rec.MODLLen, rec.MODL);
     WriteZStringIfSet(w, "CNAM", rec.CNAMLen, rec.CNAM);
     WriteZStringIfSet(w, "FNAM", rec.FNAMLen, rec.FNAM);
     WriteZStringIfSet(w, "SCRI", rec.SCRILen, rec.SCRI);
-    size_t s = w.beginSub("NPDT");
-    w.raw(rec.NPDTBlock.data() + 4, rec.NPDTBlock.size() - 4);
-    w.endSub(s);
-    WriteFlag(w, rec.FLAG0, rec.FLAG1);
+    WriteCreatureData(w, rec);
+    WriteFlag(w, rec);
     WriteValueIfSet(w, "INDX", rec.INDXLen, rec.INDX);
     WriteValueIfSet(w, "XSCL", rec.XSCLLen, rec.XSCL);
-    WriteShared(w, rec);
+    WriteActorSubs(w, rec);
     w.endRecord(m);
 }
 

@@ -7,12 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "esfile/body.h"
 #include "esfile/bytes.h"
 #include "records/common.h"
 
 namespace vellum {
 
-// AI_W: a wander package.
+// AI_W: a wander package (14 bytes).
 struct AI_WData {
     int32_t AI_WLen = 0;
     int16_t Distance = 0;
@@ -23,7 +24,7 @@ struct AI_WData {
     bool operator==(const AI_WData&) const = default;
 };
 
-// AI_T: a travel package. The coordinates are kept as their 32-bit words, bit for bit.
+// AI_T: a travel package (16 bytes). The coordinates are kept as their 32-bit words, bit for bit.
 struct AI_TData {
     int32_t AI_TLen = 0;
     int32_t X = 0;
@@ -33,7 +34,8 @@ struct AI_TData {
     bool operator==(const AI_TData&) const = default;
 };
 
-// AI_E (escort) and AI_F (follow) packages, with the cell name of a CNDT that follows the package at once.
+// AI_E (escort) and AI_F (follow) packages (48 bytes), with the cell name of a CNDT that follows the package
+// at once.
 struct AI_EFData {
     int32_t Len = 0;
     int32_t X = 0;
@@ -47,7 +49,7 @@ struct AI_EFData {
     bool operator==(const AI_EFData&) const = default;
 };
 
-// AI_A: an activate package.
+// AI_A: an activate package (33 bytes).
 struct AI_AData {
     int32_t AI_ALen = 0;
     std::string TargetID; // 32 characters, zero bytes included
@@ -67,8 +69,10 @@ struct DODTData {
 
 inline constexpr int kDestinationSlots = 4;
 
+// Subrecords of a length other than their layout's (an NPDT neither 12 nor 52 bytes long, a short AIDT, an
+// AI package cut short, ...), subrecords of unknown tags, destinations beyond the four slots, and a CNDT or
+// DNAM that does not follow its package or DODT at once are kept whole in extras, in their place.
 struct NPC_Record {
-    int32_t Size = 0;
     int32_t Header1 = 0;
     int32_t Flags = 0;
     int32_t NAMELen = 0;
@@ -89,7 +93,7 @@ struct NPC_Record {
     std::string KNAM;
     int32_t SCRILen = 0;
     std::string SCRI;
-    int32_t NPDTLen = 0; // 12 selects the short (auto-calculated) form, anything else the long
+    int32_t NPDTLen = 0;                 // 12: the short (auto-calculated) form; 52: the long form; 0: absent
     std::array<uint8_t, 12> NPDTShort{}; // byte 4 is the rank in the faction
     std::array<uint8_t, 52> NPDTLong{};  // byte 46 is the rank in the faction
     int32_t FLAGLen = 0;
@@ -108,11 +112,11 @@ struct NPC_Record {
     std::array<DODTData, kDestinationSlots> Destinations{};
     int32_t INDXLen = 0;
     int32_t INDX = 0;
+    Extras extras;
     bool operator==(const NPC_Record&) const = default;
 };
 
 struct CREARecord {
-    int32_t Size = 0;
     int32_t Header1 = 0;
     int32_t Flags = 0;
     int32_t NAMELen = 0;
@@ -125,7 +129,7 @@ struct CREARecord {
     std::string FNAM;
     int32_t SCRILen = 0;
     std::string SCRI;
-    std::array<uint8_t, 100> NPDTBlock{}; // the NPDT size as read (4 bytes), then its 96 data bytes
+    std::array<uint8_t, 100> NPDTBlock{}; // the NPDT size (4 bytes: 96, or 0 while absent), then its 96 bytes
     int32_t FLAGLen = 0;
     uint8_t FLAG0 = 0;
     uint8_t FLAG1 = 0;
@@ -144,6 +148,7 @@ struct CREARecord {
     std::array<DODTData, kDestinationSlots> Destinations{};
     int32_t INDXLen = 0;
     int32_t INDX = 0;
+    Extras extras;
     bool operator==(const CREARecord&) const = default;
 };
 
@@ -155,13 +160,12 @@ inline bool IsFemale(const NPC_Record& npc) {
     return (npc.FLAG0 & 1) != 0;
 }
 
-// Reading leaves pendingTag on the tag that follows the record. Whatever the reader leaves out or reshapes
-// (an earlier run of NPCO or NPCS, a fifth destination, subrecords stored with length 0, ...) is taken off
-// or added to the record's Size when the record's subrecords filled its Size exactly, so that writing the
-// record back produces exactly Size bytes after its header.
-NPC_Record ReadNPC_(ByteReader& r, std::string& pendingTag);
-CREARecord ReadCREA(ByteReader& r, std::string& pendingTag);
-// Subrecords come out in the writer's fixed order; AI packages grouped by kind (W, T, E, F, A).
+// The readers read the record's body; the driver has set Header1 and Flags. Runs of NPCO, NPCS, AI packages
+// and destinations collect in file order wherever they stand in the record.
+void ReadNPC_(Body& b, NPC_Record& rec);
+void ReadCREA(Body& b, CREARecord& rec);
+// Subrecords come out in the writer's fixed order; AI packages grouped by kind (W, T, E, F, A). The kept
+// subrecords go back in their place among them.
 void WriteNPC_(ByteWriter& w, const NPC_Record& rec);
 void WriteCREA(ByteWriter& w, const CREARecord& rec);
 

@@ -10,388 +10,409 @@ namespace vellum {
 
 namespace {
 
-using layout::Tag;
-
-constexpr uint32_t kNAME = Tag("NAME"), kDATA = Tag("DATA"), kRGNN = Tag("RGNN"), kNAM0 = Tag("NAM0"),
-                   kNAM5 = Tag("NAM5"), kWHGT = Tag("WHGT"), kINTV = Tag("INTV"), kAMBI = Tag("AMBI"),
-                   kMPCD = Tag("MPCD"), kMPNT = Tag("MPNT"), kNAM8 = Tag("NAM8"), kDELE = Tag("DELE"),
-                   kFRMR = Tag("FRMR"), kMVRF = Tag("MVRF"), kCNDT = Tag("CNDT"), kCNAM = Tag("CNAM"),
-                   kXCHG = Tag("XCHG"), kXSCL = Tag("XSCL"), kDODT = Tag("DODT"), kDNAM = Tag("DNAM"),
-                   kFLTV = Tag("FLTV"), kKNAM = Tag("KNAM"), kTNAM = Tag("TNAM"), kUNAM = Tag("UNAM"),
-                   kANAM = Tag("ANAM"), kBNAM = Tag("BNAM"), kINDX = Tag("INDX"), kNAM9 = Tag("NAM9"),
-                   kXSOL = Tag("XSOL"), kZNAM = Tag("ZNAM");
-
 // The subrecords that saved games attach to a reference.
 constexpr std::array<uint32_t, 24> kSavedGameTags = {
-    Tag("LVCR"), Tag("ACDT"), Tag("ACSC"), Tag("ACSL"), Tag("CREC"), Tag("SCRI"), Tag("SLCS"), Tag("SLSD"),
-    Tag("CRED"), Tag("SLFD"), Tag("CHRD"), Tag("STPR"), Tag("ACTN"), Tag("MNAM"), Tag("ANIS"), Tag("LSTN"),
-    Tag("ND3D"), Tag("CSTN"), Tag("TGTN"), Tag("CSHN"), Tag("FGTN"), Tag("LSHN"), Tag("AADT"), Tag("WNAM")};
+    "LVCR"_tag, "ACDT"_tag, "ACSC"_tag, "ACSL"_tag, "CREC"_tag, "SCRI"_tag, "SLCS"_tag, "SLSD"_tag,
+    "CRED"_tag, "SLFD"_tag, "CHRD"_tag, "STPR"_tag, "ACTN"_tag, "MNAM"_tag, "ANIS"_tag, "LSTN"_tag,
+    "ND3D"_tag, "CSTN"_tag, "TGTN"_tag, "CSHN"_tag, "FGTN"_tag, "LSHN"_tag, "AADT"_tag, "WNAM"_tag};
 
 bool IsSavedGameReferenceId(uint32_t id) {
     return std::find(kSavedGameTags.begin(), kSavedGameTags.end(), id) != kSavedGameTags.end();
 }
 
-// Six 32-bit values (positions and rotations) copied as bytes.
-void ReadSix(ByteReader& s, std::array<float, 6>& v) {
-    for (float& f : v) f = s.f32();
+constexpr size_t kSixBytes = 24; // six 32-bit values: a position and a rotation
+// The four bytes the game writes into the DELE of a deleted reference.
+constexpr unsigned char kDeletedReference[4] = {0x64, 0x2C, 0x48, 0x00};
+
+// --- Reading. ---
+//
+// Each field is read from the first subrecord of its tag; a later one of the same tag, like one whose length
+// does not fit the field's layout, is kept whole in its place.
+
+void ZString(Body& b, Extras& x, int32_t& len, std::string& s) {
+    if (len != 0) return b.keep(x);
+    ReadZString(b, len, s);
 }
-template <class Out> void PutSix(Out& o, const std::array<float, 6>& v) {
-    for (float f : v) o.f32(f);
+// Every byte as characters; one of size 0 is kept whole, since a length of 0 marks the field absent.
+void Text(Body& b, Extras& x, int32_t& len, std::string& s) {
+    if (len != 0 || b.size() == 0) return b.keep(x);
+    ReadText(b, len, s);
+}
+template <class Fields> void Fixed(Body& b, Extras& x, int32_t& len, size_t n, Fields&& fields) {
+    if (len != 0) return b.keep(x);
+    if (b.layout(n, x, fields)) len = static_cast<int32_t>(n);
+}
+void Int(Body& b, Extras& x, int32_t& len, int32_t& v) {
+    Fixed(b, x, len, 4, [&] { v = b.i32(); });
+}
+void Float(Body& b, Extras& x, int32_t& len, float& v) {
+    Fixed(b, x, len, 4, [&] { v = b.f32(); });
+}
+void Six(Body& b, Extras& x, int32_t& len, std::array<float, 6>& v) {
+    Fixed(b, x, len, kSixBytes, [&] {
+        for (float& f : v) f = b.f32();
+    });
+}
+// An object index of 4 bytes: its first three bytes and its fourth.
+void Index(Body& b, Extras& x, int32_t& len, std::array<uint8_t, 3>& low, uint8_t& high) {
+    Fixed(b, x, len, 4, [&] {
+        b.bytes(low.data(), 3);
+        high = b.u8();
+    });
+}
+// A colour of 4 bytes, of which the first three are kept.
+void Colour(Body& b, std::array<uint8_t, 3>& c) {
+    b.bytes(c.data(), 3);
+    b.skip(1);
 }
 
-// --- Writing. One body serves the writer and the byte count the reader needs (see AdjustSize). ---
+// Where the walk through a cell's subrecords stands: at the cell's own subrecords, after an MVRF until the
+// moved reference's FRMR, or among the subrecords of the reference read last. NAM0 ends the persistent
+// references.
+enum class At : uint8_t { Cell, Moved, Reference };
+struct Walk {
+    At at = At::Cell;
+    bool afterNAM0 = false;
+};
 
-// Writes one reference; returns false, having written nothing, for a moved reference that names neither the
-// grid nor the cell it moved to.
-template <class Out> bool PutReference(Out& o, const FRMRData& ref) {
+// The reference whose subrecords are being read; none at the cell's own subrecords.
+FRMRData* Current(CELLRecord& rec, const Walk& w) {
+    return w.at == At::Cell ? nullptr : &rec.References.back();
+}
+FRMRData& NewReference(CELLRecord& rec, const Walk& w) {
+    FRMRData& ref = rec.References.emplace_back();
+    ref.Persistent = w.afterNAM0 ? 0 : 1;
+    return ref;
+}
+
+// The number of FRMR subrecords of the body, counted on a copy of it, to size the reference list once.
+size_t CountReferences(Body b) {
+    size_t n = 0;
+    while (b.more()) n += b.next() == "FRMR"_tag ? 1 : 0;
+    return n;
+}
+
+// NAME, DATA, INTV and DELE belong to the reference being read, else to the cell.
+void ReadName(Body& b, CELLRecord& rec, const Walk& w) {
+    if (FRMRData* ref = Current(rec, w)) return ZString(b, rec.extras, ref->NAMELen, ref->NAME);
+    ZString(b, rec.extras, rec.NAMELen, rec.NAME);
+}
+// A reference holds two DATA (saved games write a second one); a third is kept whole.
+void ReadReferenceData(Body& b, Extras& x, FRMRData& ref) {
+    if (ref.DATALen == 0) return Six(b, x, ref.DATALen, ref.DATA);
+    if (ref.Rare->DATA2Len != 0 || b.size() != kSixBytes) return b.keep(x);
+    FRMRRare& rare = ref.Rare.edit();
+    Six(b, x, rare.DATA2Len, rare.DATA2);
+}
+void ReadData(Body& b, CELLRecord& rec, const Walk& w) {
+    if (FRMRData* ref = Current(rec, w)) return ReadReferenceData(b, rec.extras, *ref);
+    Fixed(b, rec.extras, rec.DATALen, 12, [&] {
+        rec.CellFlags = b.i32();
+        rec.GridX = b.i32();
+        rec.GridY = b.i32();
+    });
+}
+void ReadINTV(Body& b, CELLRecord& rec, const Walk& w) {
+    if (FRMRData* ref = Current(rec, w)) return Int(b, rec.extras, ref->INTVLen, ref->INTV);
+    Int(b, rec.extras, rec.INTVLen, rec.INTV);
+}
+// DELE of 4 bytes marks the cell or the reference deleted; its value is not kept.
+void ReadDele(Body& b, CELLRecord& rec, const Walk& w) {
+    FRMRData* ref = Current(rec, w);
+    uint8_t& deleted = ref ? ref->Deleted : rec.Deleted;
+    if (deleted != 0 || b.size() != 4) return b.keep(rec.extras);
+    deleted = 1;
+}
+
+void ReadLighting(Body& b, CELLRecord& rec) {
+    Fixed(b, rec.extras, rec.AMBILen, 16, [&] {
+        for (auto* c : {&rec.Ambient, &rec.Sunlight, &rec.Fog}) Colour(b, *c);
+        rec.FogDensity = b.f32();
+    });
+}
+void ReadMPCD(Body& b, CELLRecord& rec) {
+    Fixed(b, rec.extras, rec.MPCDLen, 12, [&] {
+        for (int32_t& v : rec.MPCD) v = b.i32();
+    });
+}
+void ReadNAM0(Body& b, CELLRecord& rec, Walk& w) {
+    w = {At::Cell, true};
+    Int(b, rec.extras, rec.NAM0Len, rec.NAM0);
+}
+
+// MVRF starts a moved reference; its FRMR follows the cell it moved to.
+void ReadMVRF(Body& b, CELLRecord& rec, Walk& w) {
+    FRMRData& ref = NewReference(rec, w);
+    w.at = At::Moved;
+    Index(b, rec.extras, ref.MVRFLen, ref.MVRFIndex, ref.MVRFIndexHigh);
+}
+// FRMR starts a reference, or is the own FRMR of the moved reference read last.
+void ReadFRMR(Body& b, CELLRecord& rec, Walk& w) {
+    FRMRData& ref = w.at == At::Moved ? rec.References.back() : NewReference(rec, w);
+    w.at = At::Reference;
+    Index(b, rec.extras, ref.FRMRLen, ref.RefIndex, ref.RefIndexHigh);
+}
+// The moved reference read last, while the cell it moved to has not been read.
+FRMRData* AwaitingDestination(CELLRecord& rec, const Walk& w) {
+    if (w.at != At::Moved) return nullptr;
+    FRMRData& ref = rec.References.back();
     const FRMRRare& rare = *ref.Rare;
-    if (ref.MVRFLen != 0) {
-        if (rare.CNDTLen <= 0 && rare.MovedCellLen <= 0) return false;
-        size_t m = o.beginSub("MVRF");
-        o.raw(ref.MVRFIndex.data(), 3);
-        o.u8(ref.MVRFIndexHigh);
-        o.endSub(m);
-        if (rare.CNDTLen > 0) {
-            m = o.beginSub("CNDT");
-            o.i32(rare.CNDTGridX);
-            o.i32(rare.CNDTGridY);
-            o.endSub(m);
-        } else {
-            o.textSub("CNAM", rare.MovedCell);
-        }
-    }
-    size_t m = o.beginSub("FRMR");
-    o.raw(ref.RefIndex.data(), 3);
-    o.u8(ref.RefIndexHigh);
-    o.endSub(m);
-    o.zstringSub("NAME", ref.NAME);
-    auto value = [&](std::string_view tag, int32_t len, auto&& put) {
-        if (len == 0) return;
-        size_t s = o.beginSub(tag);
-        put();
-        o.endSub(s);
-    };
-    value("XSCL", ref.XSCLLen, [&] { o.f32(ref.XSCL); });
-    value("DODT", rare.DODTLen, [&] { PutSix(o, rare.DODT); });
-    if (rare.DNAMLen != 0) o.zstringSub("DNAM", rare.DNAM);
-    value("FLTV", ref.FLTVLen, [&] { o.i32(ref.FLTV); });
-    if (rare.KNAMLen != 0) o.zstringSub("KNAM", rare.KNAM);
-    if (rare.TNAMLen != 0) o.zstringSub("TNAM", rare.TNAM);
-    if (rare.ANAMLen != 0) o.zstringSub("ANAM", rare.ANAM);
-    if (rare.CNAMLen != 0) o.zstringSub("CNAM", rare.CNAM);
-    value("UNAM", ref.UNAMLen, [&] { o.u8(ref.UNAM); });
-    if (rare.BNAMLen != 0) o.zstringSub("BNAM", rare.BNAM);
-    value("XCHG", ref.XCHGLen, [&] { o.f32(ref.XCHG); });
-    value("INTV", ref.INTVLen, [&] { o.i32(ref.INTV); });
-    value("NAM9", ref.NAM9Len, [&] { o.i32(ref.NAM9); });
-    value("INDX", ref.INDXLen, [&] { o.i32(ref.INDX); });
-    if (rare.XSOLLen != 0) o.zstringSub("XSOL", rare.XSOL);
-    if (ref.HasZNAM != 0) {
-        o.tag("ZNAM");
-        o.u32(1);
-        o.u8(0);
-    }
+    return rare.CNDTLen == 0 && rare.MovedCellLen == 0 && rare.DestinationKept == 0 ? &ref : nullptr;
+}
+// The grid of the cell a moved reference went to; of another length it is kept whole, and still counts as
+// the moved reference's destination.
+void ReadCNDT(Body& b, CELLRecord& rec, const Walk& w) {
+    FRMRData* ref = AwaitingDestination(rec, w);
+    if (!ref) return b.keep(rec.extras);
+    FRMRRare& rare = ref->Rare.edit();
+    const bool read = b.layout(8, rec.extras, [&] {
+        rare.CNDTLen = 8;
+        rare.CNDTGridX = b.i32();
+        rare.CNDTGridY = b.i32();
+    });
+    rare.DestinationKept = read ? 0 : 1;
+}
+
+// A string of the reference's rarely present part.
+void ReadRareString(Body& b, CELLRecord& rec, const Walk& w, int32_t FRMRRare::*len,
+                    std::string FRMRRare::*s) {
+    FRMRData* ref = Current(rec, w);
+    if (!ref || (*ref->Rare).*len != 0) return b.keep(rec.extras);
+    FRMRRare& rare = ref->Rare.edit();
+    ReadZString(b, rare.*len, rare.*s);
+}
+// After an MVRF, CNAM names the cell the reference moved to (every byte kept, its zero included); else it is
+// the reference's owning faction.
+void ReadCNAM(Body& b, CELLRecord& rec, const Walk& w) {
+    FRMRData* ref = AwaitingDestination(rec, w);
+    if (!ref) return ReadRareString(b, rec, w, &FRMRRare::CNAMLen, &FRMRRare::CNAM);
+    FRMRRare& rare = ref->Rare.edit();
+    if (b.size() == 0) rare.DestinationKept = 1;
+    Text(b, rec.extras, rare.MovedCellLen, rare.MovedCell);
+}
+void ReadDODT(Body& b, CELLRecord& rec, const Walk& w) {
+    FRMRData* ref = Current(rec, w);
+    if (!ref || ref->Rare->DODTLen != 0 || b.size() != kSixBytes) return b.keep(rec.extras);
+    FRMRRare& rare = ref->Rare.edit();
+    Six(b, rec.extras, rare.DODTLen, rare.DODT);
+}
+void ReadRefInt(Body& b, CELLRecord& rec, const Walk& w, int32_t FRMRData::*len, int32_t FRMRData::*v) {
+    if (FRMRData* ref = Current(rec, w)) return Int(b, rec.extras, ref->*len, ref->*v);
+    b.keep(rec.extras);
+}
+void ReadRefFloat(Body& b, CELLRecord& rec, const Walk& w, int32_t FRMRData::*len, float FRMRData::*v) {
+    if (FRMRData* ref = Current(rec, w)) return Float(b, rec.extras, ref->*len, ref->*v);
+    b.keep(rec.extras);
+}
+void ReadUNAM(Body& b, CELLRecord& rec, const Walk& w) {
+    FRMRData* ref = Current(rec, w);
+    if (!ref) return b.keep(rec.extras);
+    Fixed(b, rec.extras, ref->UNAMLen, 1, [&] { ref->UNAM = b.u8(); });
+}
+// ZNAM of one byte; its value is not kept.
+void ReadZNAM(Body& b, CELLRecord& rec, const Walk& w) {
+    FRMRData* ref = Current(rec, w);
+    if (!ref || ref->HasZNAM != 0 || b.size() != 1) return b.keep(rec.extras);
+    ref->HasZNAM = 1;
+}
+// The subrecords saved games attach to a reference go with it; every other one is kept whole in its place.
+void ReadOther(Body& b, CELLRecord& rec, const Walk& w) {
+    FRMRData* ref = Current(rec, w);
+    if (!ref || !IsSavedGameReferenceId(b.tag())) return b.keep(rec.extras);
+    ref->Rare.edit().Extras.push_back(TagName(b.tag()) + b.text());
+}
+
+// --- Writing. ---
+
+void WriteIntIfSet(ByteWriter& w, std::string_view tag, int32_t len, int32_t v) {
+    if (len == 0) return;
+    size_t m = w.beginSub(tag);
+    w.i32(v);
+    w.endSub(m);
+}
+void WriteFloatIfSet(ByteWriter& w, std::string_view tag, int32_t len, float v) {
+    if (len == 0) return;
+    size_t m = w.beginSub(tag);
+    w.f32(v);
+    w.endSub(m);
+}
+void WriteSixIfSet(ByteWriter& w, std::string_view tag, int32_t len, const std::array<float, 6>& v) {
+    if (len == 0) return;
+    size_t m = w.beginSub(tag);
+    for (float f : v) w.f32(f);
+    w.endSub(m);
+}
+void WriteIndex(ByteWriter& w, std::string_view tag, const std::array<uint8_t, 3>& low, uint8_t high) {
+    size_t m = w.beginSub(tag);
+    w.raw(low.data(), 3);
+    w.u8(high);
+    w.endSub(m);
+}
+// A colour's three bytes and a zero byte.
+void PutColour(ByteWriter& w, const std::array<uint8_t, 3>& c) {
+    w.raw(c.data(), 3);
+    w.u8(0);
+}
+
+void WriteCellData(ByteWriter& w, const CELLRecord& rec) {
+    size_t m = w.beginSub("DATA");
+    w.i32(rec.CellFlags);
+    w.i32(rec.GridX);
+    w.i32(rec.GridY);
+    w.endSub(m);
+}
+void WriteNAM5(ByteWriter& w, const CELLRecord& rec) {
+    size_t m = w.beginSub("NAM5");
+    PutColour(w, rec.NAM5);
+    w.endSub(m);
+}
+void WriteMPCD(ByteWriter& w, const CELLRecord& rec) {
+    size_t m = w.beginSub("MPCD");
+    for (int32_t v : rec.MPCD) w.i32(v);
+    w.endSub(m);
+}
+void WriteLighting(ByteWriter& w, const CELLRecord& rec) {
+    size_t m = w.beginSub("AMBI");
+    PutColour(w, rec.Ambient);
+    PutColour(w, rec.Sunlight);
+    PutColour(w, rec.Fog);
+    w.f32(rec.FogDensity);
+    w.endSub(m);
+}
+
+void WriteGrid(ByteWriter& w, const FRMRRare& rare) {
+    size_t m = w.beginSub("CNDT");
+    w.i32(rare.CNDTGridX);
+    w.i32(rare.CNDTGridY);
+    w.endSub(m);
+}
+void WriteUNAM(ByteWriter& w, const FRMRData& ref) {
+    size_t m = w.beginSub("UNAM");
+    w.u8(ref.UNAM);
+    w.endSub(m);
+}
+// ZNAM is written with the value 0, whatever value was read.
+void WriteZNAM(ByteWriter& w) {
+    size_t m = w.beginSub("ZNAM");
+    w.u8(0);
+    w.endSub(m);
+}
+// Each saved-game subrecord: its tag, then its data bytes.
+void WriteSavedGameSubs(ByteWriter& w, const FRMRRare& rare) {
     for (const std::string& extra : rare.Extras) {
         if (extra.empty()) continue;
         std::string_view e(extra);
-        o.textSub(e.substr(0, 4), e.size() > 4 ? e.substr(4) : std::string_view());
+        w.textSub(e.substr(0, 4), e.size() > 4 ? e.substr(4) : std::string_view());
     }
-    value("DATA", ref.DATALen, [&] { PutSix(o, ref.DATA); });
-    value("DATA", rare.DATA2Len, [&] { PutSix(o, rare.DATA2); });
-    if (ref.Deleted == 1) {
-        o.tag("DELE");
-        o.u32(4);
-        static constexpr unsigned char kDeletedReference[4] = {0x64, 0x2C, 0x48, 0x00};
-        o.raw(kDeletedReference, 4);
+}
+void WriteDeletedReference(ByteWriter& w) {
+    size_t m = w.beginSub("DELE");
+    w.raw(kDeletedReference, sizeof kDeletedReference);
+    w.endSub(m);
+}
+
+// Writes one reference in the game's order of its subrecords; returns false, having written nothing, for a
+// moved reference that names neither the grid nor the cell it moved to.
+bool WriteReference(ByteWriter& w, const FRMRData& ref) {
+    const FRMRRare& rare = *ref.Rare;
+    if (ref.MVRFLen != 0) {
+        if (rare.CNDTLen == 0 && rare.MovedCellLen == 0 && rare.DestinationKept == 0) return false;
+        WriteIndex(w, "MVRF", ref.MVRFIndex, ref.MVRFIndexHigh);
     }
+    if (rare.CNDTLen != 0)
+        WriteGrid(w, rare);
+    else
+        WriteTextIfSet(w, "CNAM", rare.MovedCellLen, rare.MovedCell);
+    if (ref.FRMRLen != 0) WriteIndex(w, "FRMR", ref.RefIndex, ref.RefIndexHigh);
+    WriteZStringIfSet(w, "NAME", ref.NAMELen, ref.NAME);
+    WriteFloatIfSet(w, "XSCL", ref.XSCLLen, ref.XSCL);
+    WriteSixIfSet(w, "DODT", rare.DODTLen, rare.DODT);
+    WriteZStringIfSet(w, "DNAM", rare.DNAMLen, rare.DNAM);
+    WriteIntIfSet(w, "FLTV", ref.FLTVLen, ref.FLTV);
+    WriteZStringIfSet(w, "KNAM", rare.KNAMLen, rare.KNAM);
+    WriteZStringIfSet(w, "TNAM", rare.TNAMLen, rare.TNAM);
+    WriteZStringIfSet(w, "ANAM", rare.ANAMLen, rare.ANAM);
+    WriteZStringIfSet(w, "CNAM", rare.CNAMLen, rare.CNAM);
+    if (ref.UNAMLen != 0) WriteUNAM(w, ref);
+    WriteZStringIfSet(w, "BNAM", rare.BNAMLen, rare.BNAM);
+    WriteFloatIfSet(w, "XCHG", ref.XCHGLen, ref.XCHG);
+    WriteIntIfSet(w, "INTV", ref.INTVLen, ref.INTV);
+    WriteIntIfSet(w, "NAM9", ref.NAM9Len, ref.NAM9);
+    WriteIntIfSet(w, "INDX", ref.INDXLen, ref.INDX);
+    WriteZStringIfSet(w, "XSOL", rare.XSOLLen, rare.XSOL);
+    if (ref.HasZNAM != 0) WriteZNAM(w);
+    WriteSavedGameSubs(w, rare);
+    WriteSixIfSet(w, "DATA", ref.DATALen, ref.DATA);
+    WriteSixIfSet(w, "DATA", rare.DATA2Len, rare.DATA2);
+    if (ref.Deleted != 0) WriteDeletedReference(w);
     return true;
 }
-
-// Writes everything after the record header; returns false when a moved reference had to be left out.
-template <class Out> bool PutCellBody(Out& o, const CELLRecord& rec) {
-    o.zstringSub("NAME", rec.NAME);
-    if (rec.Deleted == 1) o.deleSub();
-    size_t m = o.beginSub("DATA");
-    o.i32(rec.CellFlags);
-    o.i32(rec.GridX);
-    o.i32(rec.GridY);
-    o.endSub(m);
-    auto value = [&](std::string_view tag, int32_t len, auto&& put) {
-        if (len == 0) return;
-        size_t s = o.beginSub(tag);
-        put();
-        o.endSub(s);
-    };
-    auto colour = [&](const std::array<uint8_t, 3>& c) {
-        o.raw(c.data(), 3);
-        o.u8(0);
-    };
-    if (rec.RGNNLen != 0) o.zstringSub("RGNN", rec.RGNN);
-    value("NAM5", rec.NAM5Len, [&] { colour(rec.NAM5); });
-    if (rec.NAM8Len != 0) o.textSub("NAM8", rec.NAM8);
-    value("MPCD", rec.MPCDLen, [&] {
-        for (int32_t v : rec.MPCD) o.i32(v);
-    });
-    value("WHGT", rec.WHGTLen, [&] { o.f32(rec.WHGT); });
-    value("AMBI", rec.AMBILen, [&] {
-        colour(rec.Ambient);
-        colour(rec.Sunlight);
-        colour(rec.Fog);
-        o.f32(rec.FogDensity);
-    });
-    value("INTV", rec.INTVLen, [&] { o.i32(rec.INTV); });
-
-    // Nothing of the references is written when the first of them has no FRMR.
-    const bool withReferences = !rec.References.empty() && rec.References.front().FRMRLen != 0;
+// The persistent references (persistent 1) or the others, in list order; false when one was left out.
+bool WriteReferences(ByteWriter& w, const CELLRecord& rec, uint8_t persistent) {
     bool complete = true;
-    if (withReferences) {
-        for (const FRMRData& ref : rec.References)
-            if (ref.Persistent != 0 && !PutReference(o, ref)) complete = false;
-    }
-    value("NAM0", rec.NAM0Len, [&] { o.i32(rec.NAM0); });
-    if (withReferences) {
-        for (const FRMRData& ref : rec.References)
-            if (ref.Persistent == 0 && !PutReference(o, ref)) complete = false;
-    }
+    for (const FRMRData& ref : rec.References)
+        if (ref.Persistent == persistent && !WriteReference(w, ref)) complete = false;
     return complete;
 }
-
-// --- Reading. ---
-
-// The number of FRMR subrecords in a record body of `size` bytes, counted by their framing on a copy of the
-// reader; used to size the reference list once.
-size_t CountReferences(ByteReader scan, int32_t size) {
-    uint64_t left = std::min<uint64_t>(static_cast<uint32_t>(size), scan.remaining());
-    size_t count = 0;
-    while (left >= 8) {
-        uint32_t tag = scan.u32();
-        uint32_t len = scan.u32();
-        if (tag == kFRMR) ++count;
-        if (len > left - 8) break;
-        scan.skip(len);
-        left -= 8 + uint64_t(len);
-    }
-    return count;
-}
-
-class CellReader {
-  public:
-    CellReader(ByteReader& r, std::string& pendingTag) : r_(r), pendingTag_(pendingTag) {}
-
-    // The four characters of a tag read as a number.
-    static std::string TagText(uint32_t id) {
-        const char text[4] = {static_cast<char>(id & 0xFF), static_cast<char>((id >> 8) & 0xFF),
-                              static_cast<char>((id >> 16) & 0xFF), static_cast<char>(id >> 24)};
-        return std::string(text, 4);
-    }
-
-    CELLRecord read() {
-        CELLRecord rec;
-        rec.Size = r_.i32();
-        rec.Header1 = r_.i32();
-        rec.Flags = r_.i32();
-        const size_t bodyStart = r_.position();
-        rec.References.reserve(CountReferences(r_, rec.Size));
-        next();
-        while (cellSubrecord(rec)) {
-        }
-        // A damaged file may announce far more references than it holds.
-        if (rec.References.capacity() > 2 * rec.References.size() + 64) rec.References.shrink_to_fit();
-        layout::AdjustSize(rec.Size, tagStart_ - bodyStart,
-                           [&](layout::ByteCounter& n) { PutCellBody(n, rec); });
-        pendingTag_ = TagText(id_);
-        return rec;
-    }
-
-  private:
-    void next() {
-        tagStart_ = r_.position();
-        id_ = r_.u32(); // the tag as a number; its text is made only where it is needed
-    }
-
-    // Reads one cell-level subrecord (or one reference with its subrecords) and the tag after it; false at a
-    // tag that does not belong to the cell.
-    bool cellSubrecord(CELLRecord& rec) {
-        switch (id_) {
-        case kNAME: ReadZString(r_, rec.NAMELen, rec.NAME); break;
-        case kRGNN: ReadZString(r_, rec.RGNNLen, rec.RGNN); break;
-        case kDATA:
-            layout::ReadFixedSub<12>(r_, rec.DATALen, [&](ByteReader& s) {
-                rec.CellFlags = s.i32();
-                rec.GridX = s.i32();
-                rec.GridY = s.i32();
-            });
-            break;
-        case kNAM0:
-            layout::ReadFixedSub<4>(r_, rec.NAM0Len, [&](ByteReader& s) { rec.NAM0 = s.i32(); });
-            afterNAM0_ = true;
-            break;
-        case kNAM5:
-            layout::ReadFixedSub<4>(r_, rec.NAM5Len, [&](ByteReader& s) { s.bytes(rec.NAM5.data(), 3); });
-            break;
-        case kWHGT:
-            layout::ReadFixedSub<4>(r_, rec.WHGTLen, [&](ByteReader& s) { rec.WHGT = s.f32(); });
-            break;
-        case kINTV:
-            layout::ReadFixedSub<4>(r_, rec.INTVLen, [&](ByteReader& s) { rec.INTV = s.i32(); });
-            break;
-        case kAMBI:
-            layout::ReadFixedSub<16>(r_, rec.AMBILen, [&](ByteReader& s) {
-                for (auto* c : {&rec.Ambient, &rec.Sunlight, &rec.Fog}) {
-                    s.bytes(c->data(), 3);
-                    s.skip(1);
-                }
-                rec.FogDensity = s.f32();
-            });
-            break;
-        case kMPCD:
-            layout::ReadFixedSub<12>(r_, rec.MPCDLen, [&](ByteReader& s) {
-                for (int32_t& v : rec.MPCD) v = s.i32();
-            });
-            break;
-        case kMPNT: layout::SkipSub(r_); break; // not kept
-        case kNAM8: ReadText(r_, rec.NAM8Len, rec.NAM8); break;
-        case kDELE:
-            layout::SkipSub(r_);
-            rec.Deleted = 1;
-            break;
-        case kFRMR: {
-            FRMRData& ref = newReference(rec);
-            readFRMR(ref);
-            return true; // the tag that ended the reference is dispatched here again
-        }
-        case kMVRF: {
-            FRMRData& ref = newReference(rec);
-            layout::ReadFixedSub<4>(r_, ref.MVRFLen, [&](ByteReader& s) {
-                s.bytes(ref.MVRFIndex.data(), 3);
-                ref.MVRFIndexHigh = s.u8();
-            });
-            next();
-            if (id_ == kCNDT) {
-                FRMRRare& rare = ref.Rare.edit();
-                layout::ReadFixedSub<8>(r_, rare.CNDTLen, [&](ByteReader& s) {
-                    rare.CNDTGridX = s.i32();
-                    rare.CNDTGridY = s.i32();
-                });
-                next();
-            } else if (id_ == kCNAM) {
-                FRMRRare& rare = ref.Rare.edit();
-                ReadText(r_, rare.MovedCellLen, rare.MovedCell);
-                next();
-            }
-            // The moved reference's own FRMR follows; without it the moved reference ends here.
-            if (id_ == kFRMR) readFRMR(ref);
-            return true;
-        }
-        default: return false;
-        }
-        next();
-        return true;
-    }
-
-    FRMRData& newReference(CELLRecord& rec) {
-        FRMRData& ref = rec.References.emplace_back();
-        ref.Persistent = afterNAM0_ ? 0 : 1;
-        return ref;
-    }
-
-    // With pendingTag "FRMR": the FRMR and the reference's subrecords, up to the first tag that is not one
-    // of them.
-    void readFRMR(FRMRData& ref) {
-        layout::ReadFixedSub<4>(r_, ref.FRMRLen, [&](ByteReader& s) {
-            s.bytes(ref.RefIndex.data(), 3);
-            ref.RefIndexHigh = s.u8();
-        });
-        next();
-        while (referenceSubrecord(ref)) {
-        }
-    }
-
-    // Reads one subrecord of a reference and the tag after it; false at a tag that ends the reference.
-    bool referenceSubrecord(FRMRData& ref) {
-        auto int32Sub = [&](int32_t& len, int32_t& v) {
-            layout::ReadFixedSub<4>(r_, len, [&](ByteReader& s) { v = s.i32(); });
-        };
-        auto floatSub = [&](int32_t& len, float& v) {
-            layout::ReadFixedSub<4>(r_, len, [&](ByteReader& s) { v = s.f32(); });
-        };
-        auto sixSub = [&](int32_t& len, std::array<float, 6>& v) {
-            layout::ReadFixedSub<24>(r_, len, [&](ByteReader& s) { ReadSix(s, v); });
-        };
-        // The rarely present subrecords go to the reference's separately allocated part.
-        auto rareZString = [&](int32_t FRMRRare::*len, std::string FRMRRare::*text) {
-            FRMRRare& rare = ref.Rare.edit();
-            ReadZString(r_, rare.*len, rare.*text);
-        };
-        switch (id_) {
-        case kNAME: ReadZString(r_, ref.NAMELen, ref.NAME); break;
-        case kDNAM: rareZString(&FRMRRare::DNAMLen, &FRMRRare::DNAM); break;
-        case kKNAM: rareZString(&FRMRRare::KNAMLen, &FRMRRare::KNAM); break;
-        case kTNAM: rareZString(&FRMRRare::TNAMLen, &FRMRRare::TNAM); break;
-        case kCNAM: rareZString(&FRMRRare::CNAMLen, &FRMRRare::CNAM); break;
-        case kANAM: rareZString(&FRMRRare::ANAMLen, &FRMRRare::ANAM); break;
-        case kBNAM: rareZString(&FRMRRare::BNAMLen, &FRMRRare::BNAM); break;
-        case kXSOL: rareZString(&FRMRRare::XSOLLen, &FRMRRare::XSOL); break;
-        case kXCHG: floatSub(ref.XCHGLen, ref.XCHG); break;
-        case kXSCL: floatSub(ref.XSCLLen, ref.XSCL); break;
-        case kFLTV: int32Sub(ref.FLTVLen, ref.FLTV); break;
-        case kINTV: int32Sub(ref.INTVLen, ref.INTV); break;
-        case kINDX: int32Sub(ref.INDXLen, ref.INDX); break;
-        case kNAM9: int32Sub(ref.NAM9Len, ref.NAM9); break;
-        case kUNAM:
-            layout::ReadFixedSub<1>(r_, ref.UNAMLen, [&](ByteReader& s) { ref.UNAM = s.u8(); });
-            break;
-        case kDODT: {
-            FRMRRare& rare = ref.Rare.edit();
-            sixSub(rare.DODTLen, rare.DODT);
-            break;
-        }
-        case kZNAM:
-            layout::SkipSub(r_);
-            ref.HasZNAM = 1;
-            break;
-        case kDELE:
-            layout::SkipSub(r_);
-            ref.Deleted = 1;
-            break;
-        case kDATA:
-            sixSub(ref.DATALen, ref.DATA);
-            next();
-            if (id_ != kDATA) return true; // dispatch the tag just read
-            {
-                FRMRRare& rare = ref.Rare.edit();
-                sixSub(rare.DATA2Len, rare.DATA2);
-            }
-            break;
-        default:
-            if (!IsSavedGameReferenceId(id_)) return false;
-            ref.Rare.edit().Extras.push_back(TagText(id_) + layout::ReadSubData(r_));
-            break;
-        }
-        next();
-        return true;
-    }
-
-    ByteReader& r_;
-    std::string& pendingTag_;
-    uint32_t id_ = 0;
-    size_t tagStart_ = 0;
-    bool afterNAM0_ = false;
-};
 
 } // namespace
 
 bool IsSavedGameReferenceTag(std::string_view tag) {
-    return tag.size() == 4 && IsSavedGameReferenceId(Tag(tag));
+    return tag.size() == 4 && IsSavedGameReferenceId(TagValue(tag));
 }
 
-CELLRecord ReadCELL(ByteReader& r, std::string& pendingTag) {
-    return CellReader(r, pendingTag).read();
+void ReadCELL(Body& b, CELLRecord& rec) {
+    rec.References.reserve(CountReferences(b));
+    Walk w;
+    while (b.more()) switch (b.next()) {
+        case "NAME"_tag: ReadName(b, rec, w); break;
+        case "DATA"_tag: ReadData(b, rec, w); break;
+        case "INTV"_tag: ReadINTV(b, rec, w); break;
+        case "DELE"_tag: ReadDele(b, rec, w); break;
+        case "RGNN"_tag: ZString(b, rec.extras, rec.RGNNLen, rec.RGNN); break;
+        case "NAM5"_tag: Fixed(b, rec.extras, rec.NAM5Len, 4, [&] { Colour(b, rec.NAM5); }); break;
+        case "NAM8"_tag: Text(b, rec.extras, rec.NAM8Len, rec.NAM8); break;
+        case "WHGT"_tag: Float(b, rec.extras, rec.WHGTLen, rec.WHGT); break;
+        case "AMBI"_tag: ReadLighting(b, rec); break;
+        case "MPCD"_tag: ReadMPCD(b, rec); break;
+        case "NAM0"_tag: ReadNAM0(b, rec, w); break;
+        case "MVRF"_tag: ReadMVRF(b, rec, w); break;
+        case "CNDT"_tag: ReadCNDT(b, rec, w); break;
+        case "FRMR"_tag: ReadFRMR(b, rec, w); break;
+        case "CNAM"_tag: ReadCNAM(b, rec, w); break;
+        case "DNAM"_tag: ReadRareString(b, rec, w, &FRMRRare::DNAMLen, &FRMRRare::DNAM); break;
+        case "KNAM"_tag: ReadRareString(b, rec, w, &FRMRRare::KNAMLen, &FRMRRare::KNAM); break;
+        case "TNAM"_tag: ReadRareString(b, rec, w, &FRMRRare::TNAMLen, &FRMRRare::TNAM); break;
+        case "ANAM"_tag: ReadRareString(b, rec, w, &FRMRRare::ANAMLen, &FRMRRare::ANAM); break;
+        case "BNAM"_tag: ReadRareString(b, rec, w, &FRMRRare::BNAMLen, &FRMRRare::BNAM); break;
+        case "XSOL"_tag: ReadRareString(b, rec, w, &FRMRRare::XSOLLen, &FRMRRare::XSOL); break;
+        case "DODT"_tag: ReadDODT(b, rec, w); break;
+        case "XSCL"_tag: ReadRefFloat(b, rec, w, &FRMRData::XSCLLen, &FRMRData::XSCL); break;
+        case "XCHG"_tag: ReadRefFloat(b, rec, w, &FRMRData::XCHGLen, &FRMRData::XCHG); break;
+        case "FLTV"_tag: ReadRefInt(b, rec, w, &FRMRData::FLTVLen, &FRMRData::FLTV); break;
+        case "INDX"_tag: ReadRefInt(b, rec, w, &FRMRData::INDXLen, &FRMRData::INDX); break;
+        case "NAM9"_tag: ReadRefInt(b, rec, w, &FRMRData::NAM9Len, &FRMRData::NAM9); break;
+        case "UNAM"_tag: ReadUNAM(b, rec, w); break;
+        case "ZNAM"_tag: ReadZNAM(b, rec, w); break;
+        default: ReadOther(b, rec, w); break;
+        }
 }
 
 void WriteCELL(ByteWriter& w, const CELLRecord& rec, Ui& ui) {
-    size_t m = w.beginRecord("CELL", rec.Size, rec.Header1, rec.Flags);
-    const bool complete = PutCellBody(w, rec);
+    size_t m = w.beginRecord("CELL", rec.Header1, rec.Flags, &rec.extras);
+    w.zstringSub("NAME", rec.NAME);
+    if (rec.Deleted != 0) w.deleSub();
+    if (rec.DATALen != 0 || !rec.extras.has("DATA"_tag)) WriteCellData(w, rec);
+    WriteZStringIfSet(w, "RGNN", rec.RGNNLen, rec.RGNN);
+    if (rec.NAM5Len != 0) WriteNAM5(w, rec);
+    WriteTextIfSet(w, "NAM8", rec.NAM8Len, rec.NAM8);
+    if (rec.MPCDLen != 0) WriteMPCD(w, rec);
+    WriteFloatIfSet(w, "WHGT", rec.WHGTLen, rec.WHGT);
+    if (rec.AMBILen != 0) WriteLighting(w, rec);
+    WriteIntIfSet(w, "INTV", rec.INTVLen, rec.INTV);
+    bool complete = WriteReferences(w, rec, 1);
+    WriteIntIfSet(w, "NAM0", rec.NAM0Len, rec.NAM0);
+    complete = WriteReferences(w, rec, 0) && complete;
     w.endRecord(m);
     if (!complete)
         ui.messageBox("Error while writing moved reference.", kProgramTitle, Buttons::OK, Icon::None,

@@ -1,9 +1,12 @@
 // Record layouts: cells and the object references placed in them.
 //
 // A cell holds its header subrecords (name, grid position, region, lighting, water) and its references in
-// file order. References read before the cell's NAM0 are the persistent ones; they are written before NAM0
-// again and the others after it. Saved games attach extra subrecords to references; those are kept as raw
-// bytes and written back unchanged.
+// file order: each reference is an FRMR (an MVRF with the cell it moved to, for a moved one) and the
+// subrecords after it. References read before the cell's NAM0 are the persistent ones; they are written
+// before NAM0 again and the others after it. Saved games attach extra subrecords to references; those are
+// kept as raw bytes and written back before the reference's DATA. Every other subrecord the reader does not
+// hold in fields, of the cell or of one of its references, is kept whole in the cell's extras and written
+// back in its place.
 #pragma once
 
 #include <array>
@@ -12,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "esfile/body.h"
 #include "esfile/bytes.h"
 #include "ui.h"
 
@@ -78,8 +82,9 @@ struct FRMRRare {
     int32_t MovedCellLen = 0;
     std::string MovedCell; // CNAM after MVRF: every byte as read, its terminating zero included
     int32_t DATA2Len = 0;
-    std::array<float, 6> DATA2{};    // a second DATA right after the first
+    std::array<float, 6> DATA2{};    // the reference's second DATA
     std::vector<std::string> Extras; // saved-game subrecords: 4-character tag followed by the data bytes
+    uint8_t DestinationKept = 0;     // 1 when the CNDT or CNAM after MVRF did not fit and is kept whole
 
     bool operator==(const FRMRRare&) const = default;
 };
@@ -87,7 +92,8 @@ struct FRMRRare {
 // One object reference of a cell: an FRMR with its subrecords, or a moved reference (MVRF with the cell it
 // moved to, then its FRMR). The subrecords most references have are held here; the others are in Rare,
 // read through `ref.Rare->DNAM` and written through `ref.Rare.edit().DNAM`. Master files hold hundreds of
-// thousands of references, so the layout is kept small.
+// thousands of references, so the layout is kept small. Like every subrecord of a reference, FRMR and NAME
+// are written only when they were read (their length is not 0).
 struct FRMRData {
     int32_t FRMRLen = 0;
     std::array<uint8_t, 3> RefIndex{}; // the first three bytes of FRMR
@@ -125,7 +131,6 @@ struct FRMRData {
 static_assert(sizeof(FRMRData) <= sizeof(std::string) + 16 * sizeof(void*));
 
 struct CELLRecord {
-    int32_t Size = 0;
     int32_t Header1 = 0;
     int32_t Flags = 0;
     int32_t NAMELen = 0;
@@ -155,6 +160,7 @@ struct CELLRecord {
     std::string NAM8; // every byte as read, no terminator handling
     std::vector<FRMRData> References;
     uint8_t Deleted = 0;
+    Extras extras; // subrecords of the cell and of its references kept whole, in their place
 
     bool operator==(const CELLRecord&) const = default;
 };
@@ -162,7 +168,7 @@ struct CELLRecord {
 // The 24 subrecords that saved games attach to a reference, kept raw in FRMRRare::Extras.
 bool IsSavedGameReferenceTag(std::string_view tag);
 
-CELLRecord ReadCELL(ByteReader& r, std::string& pendingTag);
+void ReadCELL(Body& b, CELLRecord& rec);
 // Writes one cell. A moved reference that names neither the grid nor the cell it moved to cannot be written:
 // it is left out, the rest of the cell is written, and "Error while writing moved reference." is shown
 // once for the cell.

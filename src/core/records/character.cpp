@@ -4,15 +4,22 @@ namespace vellum {
 
 namespace {
 
-// Takes bytes that the reader drops off the record's Size. A deleted record has lost all its data bytes
-// in the reading loop already.
-void Dropped(int32_t& size, int32_t flags, uint64_t bytes) {
-    if (!IsDeleted(flags)) DropFromSize(size, bytes);
+constexpr size_t kCLDTBytes = 60;
+constexpr size_t kFADTBytes = 240;
+constexpr size_t kRADTBytes = 140;
+constexpr size_t kSKDTBytes = 24;
+
+// A spell entry of a race or a birthsign; an empty one is kept whole.
+void ReadSpecial(Body& b, std::vector<NPCSData>& specials, Extras& extras) {
+    if (b.size() == 0) {
+        b.keep(extras);
+        return;
+    }
+    specials.push_back(ReadNPCS(b));
 }
 
-// The bytes of a reaction as the writer writes it: ANAM with its characters, and INTV when it was read.
-uint64_t ReactionBytes(const ReactionData& d) {
-    return 8 + d.ANAM.size() + (d.INTVLen != 0 ? 12 : 0);
+void WriteSpecials(ByteWriter& w, const std::vector<NPCSData>& specials) {
+    for (const NPCSData& d : specials) WriteNPCS(w, d);
 }
 
 void WriteNumberSub(ByteWriter& w, std::string_view tag, int32_t v) {
@@ -21,58 +28,56 @@ void WriteNumberSub(ByteWriter& w, std::string_view tag, int32_t v) {
     w.endSub(s);
 }
 
-// The spell entries of races and birthsigns: all of them when the first one was read from the file.
-void WriteSpecials(ByteWriter& w, const std::vector<NPCSData>& specials) {
-    if (specials.empty() || specials.front().NPCSLen == 0) return;
-    for (const NPCSData& d : specials) WriteNPCS(w, d);
-}
-
 } // namespace
 
 // ---- CLAS ----
 
-CLASRecord ReadCLAS(ByteReader& r, std::string& pendingTag) {
-    return ReadSubrecords<CLASRecord>(r, pendingTag, [&r](CLASRecord& rec, const std::string& tag) {
-        SubRead kind = SubRead::Data;
-        if (tag == "NAME") {
-            ReadZString(r, rec.NAMELen, rec.NAME);
-            kind = SubRead::Identity;
-        } else if (tag == "FNAM") {
-            ReadZString(r, rec.FNAMLen, rec.FNAM);
-        } else if (tag == "CLDT") {
-            rec.CLDTLen = r.i32();
-            rec.Attribute1 = r.i32();
-            rec.Attribute2 = r.i32();
-            rec.Specialization = r.i32();
-            for (int32_t& v : rec.Skills) v = r.i32();
-            rec.Playable = ReadFlagByte(r);
-            rec.AutoCalc = r.i32();
-        } else if (tag == "DESC") {
-            ReadText(r, rec.DESCLen, rec.DESC);
-        } else {
-            return SubRead::End;
-        }
-        return kind;
+namespace {
+
+void ReadClassData(Body& b, CLASRecord& rec) {
+    b.layout(kCLDTBytes, rec.extras, [&] {
+        rec.CLDTLen = static_cast<int32_t>(kCLDTBytes);
+        rec.Attribute1 = b.i32();
+        rec.Attribute2 = b.i32();
+        rec.Specialization = b.i32();
+        for (int32_t& v : rec.Skills) v = b.i32();
+        rec.Playable = ReadFlagByte(b);
+        rec.AutoCalc = b.i32();
     });
 }
 
+void WriteClassData(ByteWriter& w, const CLASRecord& rec) {
+    size_t s = w.beginSub("CLDT");
+    w.i32(rec.Attribute1);
+    w.i32(rec.Attribute2);
+    w.i32(rec.Specialization);
+    for (int32_t v : rec.Skills) w.i32(v);
+    WriteFlagByte(w, rec.Playable);
+    w.i32(rec.AutoCalc);
+    w.endSub(s);
+}
+
+} // namespace
+
+void ReadCLAS(Body& b, CLASRecord& rec) {
+    while (b.more()) switch (b.next()) {
+        case "NAME"_tag: ReadZString(b, rec.NAMELen, rec.NAME); break;
+        case "FNAM"_tag: ReadZString(b, rec.FNAMLen, rec.FNAM); break;
+        case "CLDT"_tag: ReadClassData(b, rec); break;
+        case "DESC"_tag: ReadText(b, rec.DESCLen, rec.DESC); break;
+        case "DELE"_tag: break;
+        default: b.keep(rec.extras); break;
+        }
+}
+
 void WriteCLAS(ByteWriter& w, const CLASRecord& rec) {
-    size_t m = w.beginRecord("CLAS", rec.Size, rec.Header1, rec.Flags);
+    size_t m = w.beginRecord("CLAS", rec.Header1, rec.Flags, &rec.extras);
     WriteZStringIfSet(w, "NAME", rec.NAMELen, rec.NAME);
     if (IsDeleted(rec.Flags)) {
         w.deleSub();
     } else {
         WriteZStringIfSet(w, "FNAM", rec.FNAMLen, rec.FNAM);
-        if (rec.CLDTLen != 0) {
-            size_t s = w.beginSub("CLDT");
-            w.i32(rec.Attribute1);
-            w.i32(rec.Attribute2);
-            w.i32(rec.Specialization);
-            for (int32_t v : rec.Skills) w.i32(v);
-            WriteFlagByte(w, rec.Playable);
-            w.i32(rec.AutoCalc);
-            w.endSub(s);
-        }
+        if (rec.CLDTLen != 0) WriteClassData(w, rec);
         WriteTextIfSet(w, "DESC", rec.DESCLen, rec.DESC);
     }
     w.endRecord(m);
@@ -82,180 +87,208 @@ void WriteCLAS(ByteWriter& w, const CLASRecord& rec) {
 
 namespace {
 
-// A run of RNAM subrecords (the first one's tag just read) fills the rank names from slot 0. A slot that an
-// earlier run filled is overwritten (the earlier name's bytes leave the Size); names beyond the last slot
-// are skipped by their stored length and leave the Size as well.
-void ReadRankNames(ByteReader& r, FACTRecord& rec) {
-    for (size_t slot = 0;; ++slot) {
-        const int32_t len = r.i32();
-        if (slot < kRankSlots) {
-            RankNameData& d = rec.RankNames[slot];
-            if (d.RNAMLen != 0) Dropped(rec.Size, rec.Flags, 8 + 32);
-            d.RNAMLen = len;
-            d.RankName = r.fixed(32);
-        } else {
-            const uint64_t skipped = len > 0 ? static_cast<uint32_t>(len) : 0;
-            r.skip(skipped);
-            Dropped(rec.Size, rec.Flags, 8 + skipped);
+// A run of rank names or of reactions while a faction is read. It goes on while the subrecords since its
+// last one were all kept whole (other tags, other lengths); any other subrecord ends it.
+struct Run {
+    bool open = false;
+    uint32_t next = 0; // the index after the run's last subrecord
+    size_t kept = 0;   // the record's kept subrecords at that point
+    bool goesOn(const Body& b, const Extras& extras) const {
+        return open && b.index() - next == extras.subs.size() - kept;
+    }
+    void mark(const Body& b, const Extras& extras) {
+        open = true;
+        next = b.index() + 1;
+        kept = extras.subs.size();
+    }
+};
+// A new run of rank names fills the slots again from the first; a new run of reactions replaces the
+// reactions read before.
+struct FactionRuns {
+    Run ranks;
+    size_t rankSlot = 0; // the slot the next rank name of the run fills
+    Run reactions;
+};
+
+// A rank name fills the next slot of its run. One beyond the last slot, or an empty one, is kept whole.
+void ReadRankName(Body& b, FACTRecord& rec, FactionRuns& runs) {
+    const size_t slot = runs.ranks.goesOn(b, rec.extras) ? runs.rankSlot : 0;
+    runs.rankSlot = slot + 1;
+    if (slot >= kRankSlots || b.size() == 0)
+        b.keep(rec.extras);
+    else
+        rec.RankNames[slot] = {static_cast<int32_t>(b.size()), b.text()};
+    runs.ranks.mark(b, rec.extras);
+}
+
+void ReadFactionData(Body& b, FACTRecord& rec) {
+    b.layout(kFADTBytes, rec.extras, [&] {
+        rec.FADTLen = static_cast<int32_t>(kFADTBytes);
+        rec.Attribute1 = b.i32();
+        rec.Attribute2 = b.i32();
+        for (RankData& d : rec.Ranks) {
+            d.Attribute1 = b.i32();
+            d.Attribute2 = b.i32();
+            d.Skill1 = b.i32();
+            d.Skill2 = b.i32();
+            d.Reputation = b.i32();
         }
-        if (PeekTag(r) != "RNAM") return;
-        r.skip(4);
+        for (int32_t& v : rec.Skills) v = b.i32();
+        rec.FactionUnknown = b.i32();
+        rec.FactionFlags = b.i32();
+    });
+}
+
+// The other faction of a reaction, with all its characters (its terminating zero included).
+void ReadReaction(Body& b, FACTRecord& rec, FactionRuns& runs) {
+    if (!runs.reactions.goesOn(b, rec.extras)) rec.Reactions.clear();
+    ReactionData& d = rec.Reactions.emplace_back();
+    ReadText(b, d.ANAMLen, d.ANAM);
+    runs.reactions.mark(b, rec.extras);
+}
+
+// The value of the reaction whose ANAM came before it. An INTV that follows no such ANAM, or one of another
+// length than 4 bytes, is kept whole.
+void ReadReactionValue(Body& b, FACTRecord& rec, FactionRuns& runs) {
+    const bool inRun = runs.reactions.goesOn(b, rec.extras);
+    ReactionData* d = inRun && !rec.Reactions.empty() && rec.Reactions.back().INTVLen == 0
+                          ? &rec.Reactions.back()
+                          : nullptr;
+    if (!d || b.size() != 4) {
+        b.keep(rec.extras);
+    } else {
+        d->INTVLen = 4;
+        d->INTV = b.i32();
+    }
+    if (inRun) runs.reactions.mark(b, rec.extras);
+}
+
+void WriteRankNames(ByteWriter& w, const FACTRecord& rec) {
+    for (const RankNameData& d : rec.RankNames) {
+        if (d.RNAMLen == 0) continue;
+        size_t s = w.beginSub("RNAM");
+        w.fixed(d.RankName, static_cast<size_t>(d.RNAMLen));
+        w.endSub(s);
     }
 }
 
-// A run of ANAM subrecords (the first one's tag just read), each followed by its INTV, replaces the
-// reactions read so far (their bytes leave the Size). An ANAM that is not followed by an INTV keeps the
-// value 0 with INTVLen 0, and the tag that follows it is read as the next subrecord.
-void ReadReactions(ByteReader& r, FACTRecord& rec) {
-    for (const ReactionData& old : rec.Reactions) Dropped(rec.Size, rec.Flags, ReactionBytes(old));
-    rec.Reactions.clear();
-    for (;;) {
-        ReactionData& d = rec.Reactions.emplace_back();
-        ReadText(r, d.ANAMLen, d.ANAM);
-        if (PeekTag(r) == "INTV") {
-            r.skip(4);
-            d.INTVLen = r.i32();
-            d.INTV = r.i32();
-        }
-        if (PeekTag(r) != "ANAM") return;
-        r.skip(4);
+void WriteFactionData(ByteWriter& w, const FACTRecord& rec) {
+    size_t s = w.beginSub("FADT");
+    w.i32(rec.Attribute1);
+    w.i32(rec.Attribute2);
+    for (const RankData& d : rec.Ranks) {
+        w.i32(d.Attribute1);
+        w.i32(d.Attribute2);
+        w.i32(d.Skill1);
+        w.i32(d.Skill2);
+        w.i32(d.Reputation);
+    }
+    for (int32_t v : rec.Skills) w.i32(v);
+    w.i32(rec.FactionUnknown);
+    w.i32(rec.FactionFlags);
+    w.endSub(s);
+}
+
+void WriteReactions(ByteWriter& w, const FACTRecord& rec) {
+    for (const ReactionData& d : rec.Reactions) {
+        w.textSub("ANAM", d.ANAM);
+        if (d.INTVLen != 0) WriteNumberSub(w, "INTV", d.INTV);
     }
 }
 
 } // namespace
 
-FACTRecord ReadFACT(ByteReader& r, std::string& pendingTag) {
-    return ReadSubrecords<FACTRecord>(r, pendingTag, [&r](FACTRecord& rec, const std::string& tag) {
-        if (tag == "NAME") {
-            ReadZString(r, rec.NAMELen, rec.NAME);
-            return SubRead::Identity;
+void ReadFACT(Body& b, FACTRecord& rec) {
+    FactionRuns runs;
+    while (b.more()) switch (b.next()) {
+        case "NAME"_tag: ReadZString(b, rec.NAMELen, rec.NAME); break;
+        case "FNAM"_tag: ReadZString(b, rec.FNAMLen, rec.FNAM); break;
+        case "RNAM"_tag: ReadRankName(b, rec, runs); break;
+        case "FADT"_tag: ReadFactionData(b, rec); break;
+        case "ANAM"_tag: ReadReaction(b, rec, runs); break;
+        case "INTV"_tag: ReadReactionValue(b, rec, runs); break;
+        case "DELE"_tag: break;
+        default: b.keep(rec.extras); break;
         }
-        if (tag == "FNAM") {
-            ReadZString(r, rec.FNAMLen, rec.FNAM);
-        } else if (tag == "RNAM") {
-            ReadRankNames(r, rec);
-        } else if (tag == "FADT") {
-            rec.FADTLen = r.i32();
-            rec.Attribute1 = r.i32();
-            rec.Attribute2 = r.i32();
-            for (RankData& d : rec.Ranks) {
-                d.Attribute1 = r.i32();
-                d.Attribute2 = r.i32();
-                d.Skill1 = r.i32();
-                d.Skill2 = r.i32();
-                d.Reputation = r.i32();
-            }
-            for (int32_t& v : rec.Skills) v = r.i32();
-            rec.FactionUnknown = r.i32();
-            rec.FactionFlags = r.i32();
-        } else if (tag == "ANAM") {
-            ReadReactions(r, rec);
-        } else {
-            return SubRead::End;
-        }
-        return SubRead::Data;
-    });
 }
 
 void WriteFACT(ByteWriter& w, const FACTRecord& rec) {
-    size_t m = w.beginRecord("FACT", rec.Size, rec.Header1, rec.Flags);
+    size_t m = w.beginRecord("FACT", rec.Header1, rec.Flags, &rec.extras);
     WriteZStringIfSet(w, "NAME", rec.NAMELen, rec.NAME);
     if (IsDeleted(rec.Flags)) {
         w.deleSub();
     } else {
         WriteZStringIfSet(w, "FNAM", rec.FNAMLen, rec.FNAM);
-        for (const RankNameData& d : rec.RankNames) {
-            if (d.RNAMLen == 0) continue;
-            size_t s = w.beginSub("RNAM");
-            w.fixed(d.RankName, 32);
-            w.endSub(s);
-        }
-        if (rec.FADTLen != 0) {
-            size_t s = w.beginSub("FADT");
-            w.i32(rec.Attribute1);
-            w.i32(rec.Attribute2);
-            for (const RankData& d : rec.Ranks) {
-                w.i32(d.Attribute1);
-                w.i32(d.Attribute2);
-                w.i32(d.Skill1);
-                w.i32(d.Skill2);
-                w.i32(d.Reputation);
-            }
-            for (int32_t v : rec.Skills) w.i32(v);
-            w.i32(rec.FactionUnknown);
-            w.i32(rec.FactionFlags);
-            w.endSub(s);
-        }
-        if (!rec.Reactions.empty() && rec.Reactions.front().ANAMLen != 0) {
-            for (const ReactionData& d : rec.Reactions) {
-                w.textSub("ANAM", d.ANAM);
-                if (d.INTVLen != 0) WriteNumberSub(w, "INTV", d.INTV);
-            }
-        }
+        WriteRankNames(w, rec);
+        if (rec.FADTLen != 0) WriteFactionData(w, rec);
+        WriteReactions(w, rec);
     }
     w.endRecord(m);
 }
 
 // ---- RACE ----
 
-RACERecord ReadRACE(ByteReader& r, std::string& pendingTag) {
-    return ReadSubrecords<RACERecord>(r, pendingTag, [&r](RACERecord& rec, const std::string& tag) {
-        SubRead kind = SubRead::Data;
-        if (tag == "NAME") {
-            ReadZString(r, rec.NAMELen, rec.NAME);
-            kind = SubRead::Identity;
-        } else if (tag == "FNAM") {
-            ReadZString(r, rec.FNAMLen, rec.FNAM);
-        } else if (tag == "RADT") {
-            rec.RADTLen = r.i32();
-            for (SkillBonusData& d : rec.SkillBonuses) {
-                d.Skill = r.i32();
-                d.Bonus = r.i32();
-            }
-            for (AttributeValueData& d : rec.Attributes) {
-                d.Male = r.i32();
-                d.Female = r.i32();
-            }
-            rec.HeightMale = r.f32();
-            rec.HeightFemale = r.f32();
-            rec.WeightMale = r.f32();
-            rec.WeightFemale = r.f32();
-            rec.RaceFlags = r.i32();
-        } else if (tag == "NPCS") {
-            rec.Specials.push_back(ReadNPCS(r));
-        } else if (tag == "DESC") {
-            ReadText(r, rec.DESCLen, rec.DESC);
-        } else {
-            return SubRead::End;
+namespace {
+
+void ReadRaceData(Body& b, RACERecord& rec) {
+    b.layout(kRADTBytes, rec.extras, [&] {
+        rec.RADTLen = static_cast<int32_t>(kRADTBytes);
+        for (SkillBonusData& d : rec.SkillBonuses) {
+            d.Skill = b.i32();
+            d.Bonus = b.i32();
         }
-        return kind;
+        for (AttributeValueData& d : rec.Attributes) {
+            d.Male = b.i32();
+            d.Female = b.i32();
+        }
+        rec.HeightMale = b.f32();
+        rec.HeightFemale = b.f32();
+        rec.WeightMale = b.f32();
+        rec.WeightFemale = b.f32();
+        rec.RaceFlags = b.i32();
     });
 }
 
+void WriteRaceData(ByteWriter& w, const RACERecord& rec) {
+    size_t s = w.beginSub("RADT");
+    for (const SkillBonusData& d : rec.SkillBonuses) {
+        w.i32(d.Skill);
+        w.i32(d.Bonus);
+    }
+    for (const AttributeValueData& d : rec.Attributes) {
+        w.i32(d.Male);
+        w.i32(d.Female);
+    }
+    w.f32(rec.HeightMale);
+    w.f32(rec.HeightFemale);
+    w.f32(rec.WeightMale);
+    w.f32(rec.WeightFemale);
+    w.i32(rec.RaceFlags);
+    w.endSub(s);
+}
+
+} // namespace
+
+void ReadRACE(Body& b, RACERecord& rec) {
+    while (b.more()) switch (b.next()) {
+        case "NAME"_tag: ReadZString(b, rec.NAMELen, rec.NAME); break;
+        case "FNAM"_tag: ReadZString(b, rec.FNAMLen, rec.FNAM); break;
+        case "RADT"_tag: ReadRaceData(b, rec); break;
+        case "NPCS"_tag: ReadSpecial(b, rec.Specials, rec.extras); break;
+        case "DESC"_tag: ReadText(b, rec.DESCLen, rec.DESC); break;
+        case "DELE"_tag: break;
+        default: b.keep(rec.extras); break;
+        }
+}
+
 void WriteRACE(ByteWriter& w, const RACERecord& rec) {
-    size_t m = w.beginRecord("RACE", rec.Size, rec.Header1, rec.Flags);
+    size_t m = w.beginRecord("RACE", rec.Header1, rec.Flags, &rec.extras);
     WriteZStringIfSet(w, "NAME", rec.NAMELen, rec.NAME);
     if (IsDeleted(rec.Flags)) {
         w.deleSub();
     } else {
         WriteZStringIfSet(w, "FNAM", rec.FNAMLen, rec.FNAM);
-        if (rec.RADTLen != 0) {
-            size_t s = w.beginSub("RADT");
-            for (const SkillBonusData& d : rec.SkillBonuses) {
-                w.i32(d.Skill);
-                w.i32(d.Bonus);
-            }
-            for (const AttributeValueData& d : rec.Attributes) {
-                w.i32(d.Male);
-                w.i32(d.Female);
-            }
-            w.f32(rec.HeightMale);
-            w.f32(rec.HeightFemale);
-            w.f32(rec.WeightMale);
-            w.f32(rec.WeightFemale);
-            w.i32(rec.RaceFlags);
-            w.endSub(s);
-        }
+        if (rec.RADTLen != 0) WriteRaceData(w, rec);
         WriteSpecials(w, rec.Specials);
         WriteTextIfSet(w, "DESC", rec.DESCLen, rec.DESC);
     }
@@ -264,40 +297,51 @@ void WriteRACE(ByteWriter& w, const RACERecord& rec) {
 
 // ---- SKIL ----
 
-SKILRecord ReadSKIL(ByteReader& r, std::string& pendingTag) {
-    return ReadSubrecords<SKILRecord>(r, pendingTag, [&r](SKILRecord& rec, const std::string& tag) {
-        SubRead kind = SubRead::Data;
-        if (tag == "INDX") {
-            rec.INDXLen = r.i32();
-            rec.INDX = r.i32();
-            kind = SubRead::Identity;
-        } else if (tag == "SKDT") {
-            rec.SKDTLen = r.i32();
-            rec.Attribute = r.i32();
-            rec.Specialization = r.i32();
-            for (float& v : rec.UseValues) v = r.f32();
-        } else if (tag == "DESC") {
-            ReadText(r, rec.DESCLen, rec.DESC);
-        } else {
-            return SubRead::End;
-        }
-        return kind;
+namespace {
+
+void ReadSkillIndex(Body& b, SKILRecord& rec) {
+    b.layout(4, rec.extras, [&] {
+        rec.INDXLen = 4;
+        rec.INDX = b.i32();
     });
 }
 
+void ReadSkillData(Body& b, SKILRecord& rec) {
+    b.layout(kSKDTBytes, rec.extras, [&] {
+        rec.SKDTLen = static_cast<int32_t>(kSKDTBytes);
+        rec.Attribute = b.i32();
+        rec.Specialization = b.i32();
+        for (float& v : rec.UseValues) v = b.f32();
+    });
+}
+
+void WriteSkillData(ByteWriter& w, const SKILRecord& rec) {
+    size_t s = w.beginSub("SKDT");
+    w.i32(rec.Attribute);
+    w.i32(rec.Specialization);
+    for (float v : rec.UseValues) w.f32(v);
+    w.endSub(s);
+}
+
+} // namespace
+
+void ReadSKIL(Body& b, SKILRecord& rec) {
+    while (b.more()) switch (b.next()) {
+        case "INDX"_tag: ReadSkillIndex(b, rec); break;
+        case "SKDT"_tag: ReadSkillData(b, rec); break;
+        case "DESC"_tag: ReadText(b, rec.DESCLen, rec.DESC); break;
+        case "DELE"_tag: break;
+        default: b.keep(rec.extras); break;
+        }
+}
+
 void WriteSKIL(ByteWriter& w, const SKILRecord& rec) {
-    size_t m = w.beginRecord("SKIL", rec.Size, rec.Header1, rec.Flags);
+    size_t m = w.beginRecord("SKIL", rec.Header1, rec.Flags, &rec.extras);
     if (rec.INDXLen != 0) WriteNumberSub(w, "INDX", rec.INDX);
     if (IsDeleted(rec.Flags)) {
         w.deleSub();
     } else {
-        if (rec.SKDTLen != 0) {
-            size_t s = w.beginSub("SKDT");
-            w.i32(rec.Attribute);
-            w.i32(rec.Specialization);
-            for (float v : rec.UseValues) w.f32(v);
-            w.endSub(s);
-        }
+        if (rec.SKDTLen != 0) WriteSkillData(w, rec);
         WriteTextIfSet(w, "DESC", rec.DESCLen, rec.DESC);
     }
     w.endRecord(m);
@@ -305,29 +349,20 @@ void WriteSKIL(ByteWriter& w, const SKILRecord& rec) {
 
 // ---- BSGN ----
 
-BSGNRecord ReadBSGN(ByteReader& r, std::string& pendingTag) {
-    return ReadSubrecords<BSGNRecord>(r, pendingTag, [&r](BSGNRecord& rec, const std::string& tag) {
-        SubRead kind = SubRead::Data;
-        if (tag == "NAME") {
-            ReadZString(r, rec.NAMELen, rec.NAME);
-            kind = SubRead::Identity;
-        } else if (tag == "FNAM") {
-            ReadZString(r, rec.FNAMLen, rec.FNAM);
-        } else if (tag == "TNAM") {
-            ReadZString(r, rec.TNAMLen, rec.TNAM);
-        } else if (tag == "DESC") {
-            ReadText(r, rec.DESCLen, rec.DESC);
-        } else if (tag == "NPCS") {
-            rec.Specials.push_back(ReadNPCS(r));
-        } else {
-            return SubRead::End;
+void ReadBSGN(Body& b, BSGNRecord& rec) {
+    while (b.more()) switch (b.next()) {
+        case "NAME"_tag: ReadZString(b, rec.NAMELen, rec.NAME); break;
+        case "FNAM"_tag: ReadZString(b, rec.FNAMLen, rec.FNAM); break;
+        case "TNAM"_tag: ReadZString(b, rec.TNAMLen, rec.TNAM); break;
+        case "DESC"_tag: ReadText(b, rec.DESCLen, rec.DESC); break;
+        case "NPCS"_tag: ReadSpecial(b, rec.Specials, rec.extras); break;
+        case "DELE"_tag: break;
+        default: b.keep(rec.extras); break;
         }
-        return kind;
-    });
 }
 
 void WriteBSGN(ByteWriter& w, const BSGNRecord& rec) {
-    size_t m = w.beginRecord("BSGN", rec.Size, rec.Header1, rec.Flags);
+    size_t m = w.beginRecord("BSGN", rec.Header1, rec.Flags, &rec.extras);
     WriteZStringIfSet(w, "NAME", rec.NAMELen, rec.NAME);
     if (IsDeleted(rec.Flags)) {
         w.deleSub();

@@ -7,13 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "esfile/body.h"
 #include "esfile/bytes.h"
 #include "records/common.h"
 
 namespace vellum {
 
 struct CLASRecord {
-    int32_t Size = 0;
     int32_t Header1 = 0;
     int32_t Flags = 0;
     int32_t NAMELen = 0;
@@ -29,12 +29,14 @@ struct CLASRecord {
     int32_t AutoCalc = 0;
     int32_t DESCLen = 0;
     std::string DESC; // no terminator
+    Extras extras;
     bool operator==(const CLASRecord&) const = default;
 };
 
-// One rank name of a faction: 32 characters, zero bytes included.
+// One rank name of a faction: 32 characters in the game's files, zero bytes included; a name of another
+// length keeps its own.
 struct RankNameData {
-    int32_t RNAMLen = 0;
+    int32_t RNAMLen = 0; // the characters the subrecord holds
     std::string RankName;
     bool operator==(const RankNameData&) const = default;
 };
@@ -47,7 +49,8 @@ struct RankData {
     int32_t Reputation = 0;
     bool operator==(const RankData&) const = default;
 };
-// A faction's reaction towards another faction (an ANAM with the INTV that follows it).
+// A faction's reaction towards another faction (an ANAM with the INTV that follows it; INTVLen 0 when no
+// INTV followed).
 struct ReactionData {
     int32_t ANAMLen = 0;
     std::string ANAM; // the other faction's ID, its terminating zero kept as the last character
@@ -58,7 +61,6 @@ struct ReactionData {
 inline constexpr size_t kRankSlots = 10;
 
 struct FACTRecord {
-    int32_t Size = 0;
     int32_t Header1 = 0;
     int32_t Flags = 0;
     int32_t NAMELen = 0;
@@ -74,6 +76,7 @@ struct FACTRecord {
     int32_t FactionUnknown = 0;
     int32_t FactionFlags = 0;
     std::vector<ReactionData> Reactions;
+    Extras extras;
     bool operator==(const FACTRecord&) const = default;
 };
 
@@ -89,7 +92,6 @@ struct AttributeValueData {
 };
 
 struct RACERecord {
-    int32_t Size = 0;
     int32_t Header1 = 0;
     int32_t Flags = 0;
     int32_t NAMELen = 0;
@@ -107,11 +109,11 @@ struct RACERecord {
     std::vector<NPCSData> Specials;
     int32_t DESCLen = 0;
     std::string DESC; // no terminator
+    Extras extras;
     bool operator==(const RACERecord&) const = default;
 };
 
 struct SKILRecord {
-    int32_t Size = 0;
     int32_t Header1 = 0;
     int32_t Flags = 0;
     int32_t INDXLen = 0;
@@ -122,11 +124,11 @@ struct SKILRecord {
     std::array<float, 4> UseValues{};
     int32_t DESCLen = 0;
     std::string DESC; // no terminator
+    Extras extras;
     bool operator==(const SKILRecord&) const = default;
 };
 
 struct BSGNRecord {
-    int32_t Size = 0;
     int32_t Header1 = 0;
     int32_t Flags = 0;
     int32_t NAMELen = 0;
@@ -138,18 +140,19 @@ struct BSGNRecord {
     int32_t DESCLen = 0;
     std::string DESC; // no terminator
     std::vector<NPCSData> Specials;
+    Extras extras;
     bool operator==(const BSGNRecord&) const = default;
 };
 
-CLASRecord ReadCLAS(ByteReader& r, std::string& pendingTag);
+void ReadCLAS(Body& b, CLASRecord& rec);
 void WriteCLAS(ByteWriter& w, const CLASRecord& rec);
-FACTRecord ReadFACT(ByteReader& r, std::string& pendingTag);
+void ReadFACT(Body& b, FACTRecord& rec);
 void WriteFACT(ByteWriter& w, const FACTRecord& rec);
-RACERecord ReadRACE(ByteReader& r, std::string& pendingTag);
+void ReadRACE(Body& b, RACERecord& rec);
 void WriteRACE(ByteWriter& w, const RACERecord& rec);
-SKILRecord ReadSKIL(ByteReader& r, std::string& pendingTag);
+void ReadSKIL(Body& b, SKILRecord& rec);
 void WriteSKIL(ByteWriter& w, const SKILRecord& rec);
-BSGNRecord ReadBSGN(ByteReader& r, std::string& pendingTag);
+void ReadBSGN(Body& b, BSGNRecord& rec);
 void WriteBSGN(ByteWriter& w, const BSGNRecord& rec);
 
 } // namespace vellum

@@ -1,41 +1,39 @@
 #include "records/dialogue.h"
 
+#include <type_traits>
+
 #include "records/common.h"
-#include "store/store.h"
 
 namespace vellum {
 
 namespace {
 
-// Reads the next tag, remembering where it started: the record's subrecords end there.
-struct TagReader {
-    ByteReader& r;
-    std::string& pendingTag;
-    size_t tagStart = 0;
-    void next() {
-        tagStart = r.position();
-        pendingTag = r.tag();
-    }
-};
-
-// A 32-bit value subrecord: its length, then the value unless the length is 0.
-void ReadValue(ByteReader& r, int32_t& len, int32_t& value) {
-    len = r.i32();
-    if (len != 0) value = r.i32();
-}
-void ReadValue(ByteReader& r, int32_t& len, float& value) {
-    len = r.i32();
-    if (len != 0) value = r.f32();
+// A 32-bit value subrecord (XIDX, and the INTV or FLTV of a condition).
+template <class T> void ReadValue(Body& b, Extras& extras, int32_t& len, T& value) {
+    b.layout(4, extras, [&] {
+        len = 4;
+        if constexpr (std::is_same_v<T, float>)
+            value = b.f32();
+        else
+            value = b.i32();
+    });
 }
 // A one-byte marker subrecord (QSTN, QSTF, QSTR).
-void ReadMarker(ByteReader& r, int32_t& len, uint8_t& value) {
-    len = r.i32();
-    if (len != 0) value = r.u8();
+void ReadMarker(Body& b, Extras& extras, int32_t& len, uint8_t& value) {
+    b.layout(1, extras, [&] {
+        len = 1;
+        value = b.u8();
+    });
 }
 
 void WriteValueSub(ByteWriter& w, std::string_view tag, int32_t value) {
     size_t s = w.beginSub(tag);
     w.i32(value);
+    w.endSub(s);
+}
+void WriteFloatSub(ByteWriter& w, std::string_view tag, float value) {
+    size_t s = w.beginSub(tag);
+    w.f32(value);
     w.endSub(s);
 }
 void WriteMarkerSub(ByteWriter& w, std::string_view tag, uint8_t value) {
@@ -44,21 +42,64 @@ void WriteMarkerSub(ByteWriter& w, std::string_view tag, uint8_t value) {
     w.endSub(s);
 }
 
-// The topic record alone, without its responses.
-void WriteTopicRecord(ByteWriter& w, const DIALRecord& rec) {
-    size_t m = w.beginRecord("DIAL", rec.Size, rec.Header1, rec.Flags);
-    w.zstringSub("NAME", rec.NAME);
-    size_t s = w.beginSub("DATA");
-    // The saved-game form's 4 bytes are not kept: they are written back as zeros.
-    if (rec.DATALen == 4)
-        w.u32(0);
-    else
-        w.u8(rec.DialType);
-    w.endSub(s);
-    if (rec.XIDXLen > 0) WriteValueSub(w, "XIDX", rec.XIDX);
-    if (IsDeleted(rec.Flags)) w.deleSub();
-    w.endRecord(m);
+// A topic's type: one byte, or the 4 bytes of a saved game (written back as zeros).
+void ReadTopicType(Body& b, DIALRecord& rec) {
+    if (b.size() == 1) {
+        rec.DATALen = 1;
+        rec.DialType = b.u8();
+    } else if (b.size() == 4) {
+        rec.DATALen = 4;
+        rec.DialType = 128;
+    } else {
+        b.keep(rec.extras);
+    }
 }
+
+// The fields of a response's DATA: the 12 bytes of its layout.
+void ReadResponseData(Body& b, INFORecord& rec) {
+    b.layout(12, rec.extras, [&] {
+        rec.DATALen = 12;
+        rec.InfoType = b.i32();
+        rec.Disposition = b.i32();
+        rec.Rank = b.u8();
+        rec.Gender = b.u8();
+        rec.PCRank = b.u8();
+        rec.InfoUnknown = b.u8();
+    });
+}
+
+// Conditions fill the six slots in the order they come, whatever their index character says; the value
+// subrecord right after a condition is its operand. A condition beyond the sixth, or one too short to hold
+// its five characters, is kept whole with its operand.
+class ConditionSlots {
+  public:
+    void condition(Body& b, INFORecord& rec) {
+        if (filled_ == kConditionSlots || b.size() < 5) return b.keep(rec.extras), void(last_ = nullptr);
+        SCVRData& c = rec.Conditions[static_cast<size_t>(filled_++)];
+        c.SCVRLen = static_cast<int32_t>(b.size());
+        c.CondIndex = b.fixed(1);
+        c.CondType = b.fixed(1);
+        c.CondFunction = b.fixed(2);
+        c.CondComparison = b.fixed(1);
+        c.CondName = b.fixed(b.left());
+        last_ = &c;
+        lastAt_ = b.index();
+    }
+    void integer(Body& b, INFORecord& rec) {
+        if (SCVRData* c = operandOf(b)) return ReadValue(b, rec.extras, c->INTVLen, c->INTV);
+        b.keep(rec.extras);
+    }
+    void real(Body& b, INFORecord& rec) {
+        if (SCVRData* c = operandOf(b)) return ReadValue(b, rec.extras, c->FLTVLen, c->FLTV);
+        b.keep(rec.extras);
+    }
+
+  private:
+    SCVRData* operandOf(const Body& b) { return last_ && lastAt_ + 1 == b.index() ? last_ : nullptr; }
+    int filled_ = 0;
+    SCVRData* last_ = nullptr;
+    uint32_t lastAt_ = 0;
+};
 
 void WriteCondition(ByteWriter& w, const SCVRData& c) {
     size_t s = w.beginSub("SCVR");
@@ -68,184 +109,71 @@ void WriteCondition(ByteWriter& w, const SCVRData& c) {
     w.fixed(c.CondComparison, 1);
     w.raw(c.CondName);
     w.endSub(s);
-    if (c.INTVLen != 0) {
+    if (c.INTVLen != 0)
         WriteValueSub(w, "INTV", c.INTV);
-    } else if (c.FLTVLen != 0) {
-        size_t f = w.beginSub("FLTV");
-        w.f32(c.FLTV);
-        w.endSub(f);
-    }
-}
-
-// What the writer leaves out of a record (a seventh condition, ACDT, subrecords stored with length 0, the
-// parts of a deleted record that are not written) and what it adds (an INAM or DATA the file lacked) change
-// the record's size; Size follows by that difference so that the next save stays well-formed. For a
-// well-formed record of which nothing is dropped the difference is 0 and Size stays as read.
-template <class Rec, class Write> void KeepSizeInStep(Rec& rec, size_t bodyBytesRead, Write write) {
-    thread_local ByteWriter scratch;
-    scratch.buffer().clear();
-    write(scratch, rec);
-    const int64_t written = static_cast<int64_t>(scratch.size()) - 16;
-    rec.Size =
-        static_cast<int32_t>(static_cast<int64_t>(rec.Size) + written - static_cast<int64_t>(bodyBytesRead));
-}
-
-// The size rule of text changes; `written` tells whether the subrecord counts in Size at all.
-void ReplaceCounted(std::string& value, int32_t& len, int32_t& size, std::string text, bool written,
-                    bool dropWhenEmpty) {
-    const int32_t d = static_cast<int32_t>(text.size()) - static_cast<int32_t>(value.size());
-    if (d != 0) {
-        len += d;
-        if (written) {
-            size += d;
-            if (dropWhenEmpty && d > 0 && value.empty()) size += 8;
-            if (dropWhenEmpty && d < 0 && text.empty()) size -= 8;
-        }
-    }
-    value = std::move(text);
+    else if (c.FLTVLen != 0)
+        WriteFloatSub(w, "FLTV", c.FLTV);
 }
 
 } // namespace
 
-DIALRecord ReadDIAL(ByteReader& r, std::string& pendingTag, RecordStore& store) {
-    DIALRecord rec;
-    rec.Size = r.i32();
-    rec.Header1 = r.i32();
-    rec.Flags = r.i32();
-    const size_t bodyStart = r.position();
-    TagReader t{r, pendingTag};
-    t.next();
-    for (;;) {
-        if (pendingTag == "NAME") {
-            ReadZString(r, rec.NAMELen, rec.NAME);
-            store.currentTopic = rec.NAME;
-        } else if (pendingTag == "DATA") {
-            rec.DATALen = r.i32();
-            if (rec.DATALen == 4) {
-                r.skip(4);
-                rec.DialType = 128;
-            } else {
-                rec.DialType = r.u8();
-            }
-        } else if (pendingTag == "XIDX") {
-            ReadValue(r, rec.XIDXLen, rec.XIDX);
-        } else if (pendingTag == "DELE") {
-            r.skip(8);
-        } else {
-            break;
+void ReadDIAL(Body& b, DIALRecord& rec) {
+    while (b.more()) switch (b.next()) {
+        case "NAME"_tag: ReadZString(b, rec.NAMELen, rec.NAME); break;
+        case "DATA"_tag: ReadTopicType(b, rec); break;
+        case "XIDX"_tag: ReadValue(b, rec.extras, rec.XIDXLen, rec.XIDX); break;
+        case "DELE"_tag: break;
+        default: b.keep(rec.extras); break;
         }
-        t.next();
-    }
-    KeepSizeInStep(rec, t.tagStart - bodyStart, WriteTopicRecord);
-    return rec;
 }
 
-INFORecord ReadINFO(ByteReader& r, std::string& pendingTag, RecordStore& store) {
-    INFORecord rec;
-    rec.Size = r.i32();
-    rec.Header1 = r.i32();
-    rec.Flags = r.i32();
-    rec.Topic = store.currentTopic;
-    const size_t bodyStart = r.position();
-    int conditions = 0;
-    TagReader t{r, pendingTag};
-    t.next();
-    for (;;) {
-        const std::string& tag = pendingTag;
-        const uint32_t id = layout::Tag(tag); // compared as numbers: a response has many subrecords
-        if (id == layout::Tag("INAM"))
-            ReadZString(r, rec.INAMLen, rec.INAM);
-        else if (id == layout::Tag("PNAM"))
-            ReadZString(r, rec.PNAMLen, rec.PNAM);
-        else if (id == layout::Tag("NNAM"))
-            ReadZString(r, rec.NNAMLen, rec.NNAM);
-        else if (id == layout::Tag("ONAM"))
-            ReadZString(r, rec.ONAMLen, rec.ONAM);
-        else if (id == layout::Tag("RNAM"))
-            ReadZString(r, rec.RNAMLen, rec.RNAM);
-        else if (id == layout::Tag("CNAM"))
-            ReadZString(r, rec.CNAMLen, rec.CNAM);
-        else if (id == layout::Tag("FNAM"))
-            ReadZString(r, rec.FNAMLen, rec.FNAM);
-        else if (id == layout::Tag("ANAM"))
-            ReadZString(r, rec.ANAMLen, rec.ANAM);
-        else if (id == layout::Tag("DNAM"))
-            ReadZString(r, rec.DNAMLen, rec.DNAM);
-        else if (id == layout::Tag("SNAM"))
-            ReadZString(r, rec.SNAMLen, rec.SNAM);
-        else if (id == layout::Tag("ACDT"))
-            ReadZString(r, rec.ACDTLen, rec.ACDT);
-        else if (id == layout::Tag("NAME"))
-            ReadText(r, rec.NAMELen, rec.NAME);
-        else if (id == layout::Tag("BNAM"))
-            ReadText(r, rec.BNAMLen, rec.BNAM);
-        else if (id == layout::Tag("QSTN"))
-            ReadMarker(r, rec.QSTNLen, rec.QSTN);
-        else if (id == layout::Tag("QSTF"))
-            ReadMarker(r, rec.QSTFLen, rec.QSTF);
-        else if (id == layout::Tag("QSTR"))
-            ReadMarker(r, rec.QSTRLen, rec.QSTR);
-        else if (id == layout::Tag("XIDX"))
-            ReadValue(r, rec.XIDXLen, rec.XIDX);
-        else if (id == layout::Tag("DELE"))
-            r.skip(8);
-        else if (id == layout::Tag("DATA")) {
-            // Always the 12 bytes of the layout, whatever the stored length says.
-            rec.DATALen = r.i32();
-            rec.InfoType = r.i32();
-            rec.Disposition = r.i32();
-            rec.Rank = r.u8();
-            rec.Gender = r.u8();
-            rec.PCRank = r.u8();
-            rec.InfoUnknown = r.u8();
-        } else if (id == layout::Tag("SCVR")) {
-            // Slots are filled in the order the conditions come, whatever their index character says. A
-            // condition beyond the sixth (damaged files) is read and dropped.
-            SCVRData c;
-            c.SCVRLen = r.i32();
-            if (c.SCVRLen != 0) {
-                c.CondIndex = r.fixed(1);
-                c.CondType = r.fixed(1);
-                c.CondFunction = r.fixed(2);
-                c.CondComparison = r.fixed(1);
-                if (c.SCVRLen > 5) c.CondName = r.fixed(static_cast<uint32_t>(c.SCVRLen - 5));
-            }
-            t.next();
-            if (pendingTag == "INTV") {
-                ReadValue(r, c.INTVLen, c.INTV);
-                t.next();
-            } else if (pendingTag == "FLTV") {
-                ReadValue(r, c.FLTVLen, c.FLTV);
-                t.next();
-            }
-            if (conditions < kConditionSlots) rec.Conditions[static_cast<size_t>(conditions)] = std::move(c);
-            ++conditions;
-            continue; // dispatch on the tag in hand
-        } else {
-            break;
+void WriteDIAL(ByteWriter& w, const DIALRecord& rec) {
+    size_t m = w.beginRecord("DIAL", rec.Header1, rec.Flags, &rec.extras);
+    w.zstringSub("NAME", rec.NAME);
+    if (rec.DATALen != 0 || !rec.extras.has("DATA"_tag)) {
+        size_t s = w.beginSub("DATA");
+        // The saved-game form's 4 bytes are not kept: they are written back as zeros.
+        if (rec.DATALen == 4)
+            w.u32(0);
+        else
+            w.u8(rec.DialType);
+        w.endSub(s);
+    }
+    if (rec.XIDXLen > 0) WriteValueSub(w, "XIDX", rec.XIDX);
+    if (IsDeleted(rec.Flags)) w.deleSub();
+    w.endRecord(m);
+}
+
+void ReadINFO(Body& b, INFORecord& rec) {
+    ConditionSlots conditions;
+    while (b.more()) switch (b.next()) {
+        case "INAM"_tag: ReadZString(b, rec.INAMLen, rec.INAM); break;
+        case "PNAM"_tag: ReadZString(b, rec.PNAMLen, rec.PNAM); break;
+        case "NNAM"_tag: ReadZString(b, rec.NNAMLen, rec.NNAM); break;
+        case "DATA"_tag: ReadResponseData(b, rec); break;
+        case "ONAM"_tag: ReadZString(b, rec.ONAMLen, rec.ONAM); break;
+        case "RNAM"_tag: ReadZString(b, rec.RNAMLen, rec.RNAM); break;
+        case "CNAM"_tag: ReadZString(b, rec.CNAMLen, rec.CNAM); break;
+        case "FNAM"_tag: ReadZString(b, rec.FNAMLen, rec.FNAM); break;
+        case "ANAM"_tag: ReadZString(b, rec.ANAMLen, rec.ANAM); break;
+        case "DNAM"_tag: ReadZString(b, rec.DNAMLen, rec.DNAM); break;
+        case "SNAM"_tag: ReadZString(b, rec.SNAMLen, rec.SNAM); break;
+        case "NAME"_tag: ReadText(b, rec.NAMELen, rec.NAME); break;
+        case "QSTN"_tag: ReadMarker(b, rec.extras, rec.QSTNLen, rec.QSTN); break;
+        case "QSTF"_tag: ReadMarker(b, rec.extras, rec.QSTFLen, rec.QSTF); break;
+        case "QSTR"_tag: ReadMarker(b, rec.extras, rec.QSTRLen, rec.QSTR); break;
+        case "SCVR"_tag: conditions.condition(b, rec); break;
+        case "INTV"_tag: conditions.integer(b, rec); break;
+        case "FLTV"_tag: conditions.real(b, rec); break;
+        case "BNAM"_tag: ReadText(b, rec.BNAMLen, rec.BNAM); break;
+        case "XIDX"_tag: ReadValue(b, rec.extras, rec.XIDXLen, rec.XIDX); break;
+        case "DELE"_tag: break;
+        default: b.keep(rec.extras); break;
         }
-        t.next();
-    }
-    KeepSizeInStep(rec, t.tagStart - bodyStart, [](ByteWriter& w, const INFORecord& x) { WriteINFO(w, x); });
-    return rec;
-}
-
-InfoIndex BuildInfoIndex(const RecordStore& store) {
-    InfoIndex index;
-    index.reserve(store.tblDIAL.size());
-    for (size_t i = 0; i < store.tblINFO.size(); ++i) index[store.tblINFO[i].Topic].push_back(i);
-    return index;
-}
-
-void WriteDIAL(ByteWriter& w, const DIALRecord& rec, const RecordStore& store, const InfoIndex& index) {
-    WriteTopicRecord(w, rec);
-    auto it = index.find(rec.NAME);
-    if (it == index.end()) return;
-    for (size_t i : it->second) WriteINFO(w, store.tblINFO[i]);
 }
 
 void WriteINFO(ByteWriter& w, const INFORecord& rec) {
-    size_t m = w.beginRecord("INFO", rec.Size, rec.Header1, rec.Flags);
+    size_t m = w.beginRecord("INFO", rec.Header1, rec.Flags, &rec.extras);
     w.zstringSub("INAM", rec.INAM);
     if (IsDeleted(rec.Flags)) {
         if (rec.PNAMLen > 0) w.zstringSub("PNAM", rec.PNAM);
@@ -258,14 +186,16 @@ void WriteINFO(ByteWriter& w, const INFORecord& rec) {
     if (rec.XIDXLen > 0) WriteValueSub(w, "XIDX", rec.XIDX);
     if (rec.PNAMLen > 0) w.zstringSub("PNAM", rec.PNAM);
     if (rec.NNAMLen > 0) w.zstringSub("NNAM", rec.NNAM);
-    size_t s = w.beginSub("DATA");
-    w.i32(rec.InfoType);
-    w.i32(rec.Disposition);
-    w.u8(rec.Rank);
-    w.u8(rec.Gender);
-    w.u8(rec.PCRank);
-    w.u8(rec.InfoUnknown);
-    w.endSub(s);
+    if (rec.DATALen != 0 || !rec.extras.has("DATA"_tag)) {
+        size_t s = w.beginSub("DATA");
+        w.i32(rec.InfoType);
+        w.i32(rec.Disposition);
+        w.u8(rec.Rank);
+        w.u8(rec.Gender);
+        w.u8(rec.PCRank);
+        w.u8(rec.InfoUnknown);
+        w.endSub(s);
+    }
     WriteZStringIfSet(w, "ONAM", rec.ONAMLen, rec.ONAM);
     WriteZStringIfSet(w, "RNAM", rec.RNAMLen, rec.RNAM);
     WriteZStringIfSet(w, "CNAM", rec.CNAMLen, rec.CNAM);
@@ -285,15 +215,18 @@ void WriteINFO(ByteWriter& w, const INFORecord& rec) {
 }
 
 void SetResponseText(INFORecord& rec, std::string text) {
-    ReplaceCounted(rec.NAME, rec.NAMELen, rec.Size, std::move(text), true, true);
+    rec.NAMELen = static_cast<int32_t>(text.size());
+    rec.NAME = std::move(text);
 }
 
 void SetResultScript(INFORecord& rec, std::string text) {
-    ReplaceCounted(rec.BNAM, rec.BNAMLen, rec.Size, std::move(text), !IsDeleted(rec.Flags), true);
+    rec.BNAMLen = static_cast<int32_t>(text.size());
+    rec.BNAM = std::move(text);
 }
 
 void SetTopicName(DIALRecord& rec, std::string name) {
-    ReplaceCounted(rec.NAME, rec.NAMELen, rec.Size, std::move(name), true, false);
+    rec.NAMELen = static_cast<int32_t>(name.size() + 1);
+    rec.NAME = std::move(name);
 }
 
 } // namespace vellum

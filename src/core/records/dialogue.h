@@ -1,25 +1,23 @@
 // Record layouts: dialogue topics (DIAL) and their responses (INFO).
 //
-// A response belongs to the topic under which it stands in the file; in the store that tie is only the
-// response's Topic, the NAME of that topic. The topic writer writes each topic's responses right after it.
+// A response belongs to the topic under which it stands in the file: its TopicIndex is that topic's place in
+// the topic table, and a save writes every topic followed by its own responses, whatever their names. Its
+// Topic holds the topic's name for the tools that show it.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
+#include "esfile/body.h"
 #include "esfile/bytes.h"
 #include "records/short_text.h"
 
 namespace vellum {
 
-struct RecordStore;
-
 // A topic: conversation keyword, voice, greeting, persuasion group or journal quest.
 struct DIALRecord {
-    int32_t Size = 0;
     int32_t Header1 = 0;
     int32_t Flags = 0;
     int32_t NAMELen = 0;  // characters + 1
@@ -28,6 +26,7 @@ struct DIALRecord {
     uint8_t DialType = 0; // 0 topic, 1 voice, 2 greeting, 3 persuasion, 4 journal; 128: a 4-byte DATA
     int32_t XIDXLen = 0;
     int32_t XIDX = 0;
+    Extras extras;
     bool operator==(const DIALRecord&) const = default;
 };
 
@@ -50,10 +49,10 @@ inline constexpr int kConditionSlots = 6;
 
 // A response: one spoken (or journal) line with its conditions and result script.
 struct INFORecord {
-    int32_t Size = 0;
     int32_t Header1 = 0;
     int32_t Flags = 0;
-    std::string Topic; // NAME of the topic the response was read under (not a subrecord)
+    int32_t TopicIndex = -1; // the topic it belongs to, in tblDIAL; -1 before any topic (not a subrecord)
+    std::string Topic;       // NAME of that topic (not a subrecord)
     int32_t INAMLen = 0;
     std::string INAM; // the response's own ID
     int32_t PNAMLen = 0;
@@ -88,35 +87,25 @@ struct INFORecord {
     int32_t QSTFLen = 0;
     uint8_t QSTF = 0; // the quest is finished
     int32_t QSTRLen = 0;
-    uint8_t QSTR = 0; // the quest is restarted
-    int32_t ACDTLen = 0;
-    std::string ACDT;                                   // saved games only; kept but never written
+    uint8_t QSTR = 0;                                   // the quest is restarted
     std::array<SCVRData, kConditionSlots> Conditions{}; // in file order
     int32_t BNAMLen = 0;
     std::string BNAM; // the result script; no terminator: BNAMLen = characters
     int32_t XIDXLen = 0;
     int32_t XIDX = 0;
+    Extras extras; // conditions beyond the six slots among them
     bool operator==(const INFORecord&) const = default;
 };
 
-// Sets the store's currentTopic to the topic read.
-DIALRecord ReadDIAL(ByteReader& r, std::string& pendingTag, RecordStore& store);
-// The response belongs to the store's currentTopic.
-INFORecord ReadINFO(ByteReader& r, std::string& pendingTag, RecordStore& store);
-
-// Responses by topic name (exact comparison), each list in table order. Built once per save so that writing
-// every topic with its responses takes time in proportion to the number of records.
-using InfoIndex = std::unordered_map<std::string, std::vector<size_t>>;
-InfoIndex BuildInfoIndex(const RecordStore& store);
-
-// Writes the topic and then every response whose Topic equals its NAME, in table order.
-void WriteDIAL(ByteWriter& w, const DIALRecord& rec, const RecordStore& store, const InfoIndex& index);
+void ReadDIAL(Body& b, DIALRecord& rec);
+// Topic and TopicIndex are the driver's to set.
+void ReadINFO(Body& b, INFORecord& rec);
+// The topic alone; the save writes its responses after it.
+void WriteDIAL(ByteWriter& w, const DIALRecord& rec);
 void WriteINFO(ByteWriter& w, const INFORecord& rec);
 
-// Changing texts of dialogue records with their bookkeeping: the length field and the record's Size follow
-// the change by the difference in characters; a response text or result script that becomes empty takes its
-// 8-byte subrecord header off Size (the writer drops it), and one that was empty and gets text adds it.
-// A result script of a deleted response is not written, so its changes leave Size alone.
+// Changing texts of dialogue records: the length field follows the text. A response text or result script
+// that becomes empty is left out on saving, and one that was empty and gets text is written.
 void SetResponseText(INFORecord& rec, std::string text);
 void SetResultScript(INFORecord& rec, std::string text);
 // A topic's name is always written: only the difference in characters counts.

@@ -34,119 +34,101 @@ float RoundSettingValue(float value) {
 
 namespace {
 
-// The type letter: one character. A subrecord of another size is made into one of 1 character: the bytes
-// after the first are skipped and taken off the record's Size, and an empty one is left out.
-void ReadGlobalType(ByteReader& r, GLOBRecord& rec) {
-    const int32_t len = r.i32();
-    if (len <= 0) {
-        rec.FNAMLen = 0;
-        rec.FNAM.clear();
-        if (!IsDeleted(rec.Flags)) DropFromSize(rec.Size, 8);
+// The type letter: 1 character in the game's files. A subrecord of another length keeps all its characters
+// (its first one is the letter the value rules look at); an empty one is kept whole.
+void ReadGlobalType(Body& b, GLOBRecord& rec) {
+    if (b.size() == 0) {
+        b.keep(rec.extras);
         return;
     }
-    rec.FNAMLen = 1;
-    rec.FNAM = r.fixed(1);
-    if (len > 1) {
-        r.skip(static_cast<uint32_t>(len) - 1);
-        if (!IsDeleted(rec.Flags)) DropFromSize(rec.Size, static_cast<uint32_t>(len) - 1);
-    }
+    ReadText(b, rec.FNAMLen, rec.FNAM);
+}
+
+// The value, with the rules of the name and the type letter read before it.
+void ReadGlobalValue(Body& b, GLOBRecord& rec) {
+    b.layout(4, rec.extras, [&] {
+        rec.FLTVLen = 4;
+        rec.FLTV = NormaliseGlobalValue(rec.NAME, rec.FNAM.substr(0, 1), b.f32());
+    });
+}
+
+void ReadSettingInt(Body& b, GMSTRecord& rec) {
+    b.layout(4, rec.extras, [&] {
+        rec.INTVLen = 4;
+        rec.INTV = b.i32();
+    });
+}
+
+void ReadSettingFloat(Body& b, GMSTRecord& rec) {
+    b.layout(4, rec.extras, [&] {
+        rec.FLTVLen = 4;
+        rec.FLTV = RoundSettingValue(b.f32());
+    });
+}
+
+void WriteIntSub(ByteWriter& w, std::string_view tag, int32_t v) {
+    size_t s = w.beginSub(tag);
+    w.i32(v);
+    w.endSub(s);
+}
+
+void WriteFloatSub(ByteWriter& w, std::string_view tag, float v) {
+    size_t s = w.beginSub(tag);
+    w.f32(v);
+    w.endSub(s);
 }
 
 } // namespace
 
-GLOBRecord ReadGLOB(ByteReader& r, std::string& pendingTag) {
-    return ReadSubrecords<GLOBRecord>(r, pendingTag, [&r](GLOBRecord& rec, const std::string& tag) {
-        SubRead kind = SubRead::Data;
-        if (tag == "NAME") {
-            ReadZString(r, rec.NAMELen, rec.NAME);
-            kind = SubRead::Identity;
-        } else if (tag == "FNAM") {
-            ReadGlobalType(r, rec);
-        } else if (tag == "FLTV") {
-            rec.FLTVLen = r.i32();
-            rec.FLTV = NormaliseGlobalValue(rec.NAME, rec.FNAM, r.f32());
-        } else {
-            return SubRead::End;
+// ---- GLOB ----
+
+void ReadGLOB(Body& b, GLOBRecord& rec) {
+    while (b.more()) switch (b.next()) {
+        case "NAME"_tag: ReadZString(b, rec.NAMELen, rec.NAME); break;
+        case "FNAM"_tag: ReadGlobalType(b, rec); break;
+        case "FLTV"_tag: ReadGlobalValue(b, rec); break;
+        case "DELE"_tag: break;
+        default: b.keep(rec.extras); break;
         }
-        return kind;
-    });
 }
 
 void WriteGLOB(ByteWriter& w, const GLOBRecord& rec) {
-    size_t m = w.beginRecord("GLOB", rec.Size, rec.Header1, rec.Flags);
+    size_t m = w.beginRecord("GLOB", rec.Header1, rec.Flags, &rec.extras);
     WriteZStringIfSet(w, "NAME", rec.NAMELen, rec.NAME);
     if (IsDeleted(rec.Flags)) {
         w.deleSub();
     } else {
-        if (rec.FNAMLen != 0) {
-            size_t s = w.beginSub("FNAM");
-            w.fixed(rec.FNAM, 1);
-            w.endSub(s);
-        }
-        if (rec.FLTVLen != 0) {
-            size_t s = w.beginSub("FLTV");
-            w.f32(rec.FLTV);
-            w.endSub(s);
-        }
+        WriteTextIfSet(w, "FNAM", rec.FNAMLen, rec.FNAM);
+        if (rec.FLTVLen != 0) WriteFloatSub(w, "FLTV", rec.FLTV);
     }
     w.endRecord(m);
 }
 
-namespace {
+// ---- GMST ----
 
-// Bytes of a number subrecord (INTV, FLTV) that was read: tag, size and 4 bytes; none when absent.
-uint64_t NumberBytes(int32_t len) {
-    return len == 0 ? 0 : 12;
+void ReadGMST(Body& b, GMSTRecord& rec) {
+    while (b.more()) switch (b.next()) {
+        case "NAME"_tag: ReadText(b, rec.NAMELen, rec.NAME); break;
+        case "STRV"_tag: ReadText(b, rec.STRVLen, rec.STRV); break;
+        case "INTV"_tag: ReadSettingInt(b, rec); break;
+        case "FLTV"_tag: ReadSettingFloat(b, rec); break;
+        case "DELE"_tag: break;
+        default: b.keep(rec.extras); break;
+        }
 }
 
-} // namespace
-
-GMSTRecord ReadGMST(ByteReader& r, std::string& pendingTag) {
-    GMSTRecord rec = ReadSubrecords<GMSTRecord>(r, pendingTag, [&r](GMSTRecord& rec, const std::string& tag) {
-        SubRead kind = SubRead::Data;
-        if (tag == "NAME") {
-            ReadText(r, rec.NAMELen, rec.NAME);
-            kind = SubRead::Identity;
-        } else if (tag == "STRV") {
-            ReadText(r, rec.STRVLen, rec.STRV);
-        } else if (tag == "INTV") {
-            rec.INTVLen = r.i32();
-            rec.INTV = r.i32();
-        } else if (tag == "FLTV") {
-            rec.FLTVLen = r.i32();
-            rec.FLTV = RoundSettingValue(r.f32());
-        } else {
-            return SubRead::End;
-        }
-        return kind;
-    });
-    // Only the first value that is set is written back (string, then integer, then float): the others are
-    // taken off the Size. A deleted record has lost all of them already.
-    if (!IsDeleted(rec.Flags)) {
-        if (rec.STRVLen != 0) {
-            DropFromSize(rec.Size, NumberBytes(rec.INTVLen) + NumberBytes(rec.FLTVLen));
-        } else if (rec.INTVLen != 0) {
-            DropFromSize(rec.Size, NumberBytes(rec.FLTVLen));
-        }
-    }
-    return rec;
-}
-
+// Only the first value that is set is written (string, then integer, then float), as the game reads one.
 void WriteGMST(ByteWriter& w, const GMSTRecord& rec) {
-    size_t m = w.beginRecord("GMST", rec.Size, rec.Header1, rec.Flags);
+    size_t m = w.beginRecord("GMST", rec.Header1, rec.Flags, &rec.extras);
     WriteTextIfSet(w, "NAME", rec.NAMELen, rec.NAME);
     if (IsDeleted(rec.Flags)) {
         w.deleSub();
     } else if (rec.STRVLen != 0) {
         w.textSub("STRV", rec.STRV);
     } else if (rec.INTVLen != 0) {
-        size_t s = w.beginSub("INTV");
-        w.i32(rec.INTV);
-        w.endSub(s);
+        WriteIntSub(w, "INTV", rec.INTV);
     } else if (rec.FLTVLen != 0) {
-        size_t s = w.beginSub("FLTV");
-        w.f32(rec.FLTV);
-        w.endSub(s);
+        WriteFloatSub(w, "FLTV", rec.FLTV);
     }
     w.endRecord(m);
 }

@@ -4,28 +4,28 @@
 #include <cstdint>
 #include <string>
 
+#include "esfile/body.h"
 #include "esfile/bytes.h"
 
 namespace vellum {
 
 // A global script variable: its name, a type letter and a value that the game stores as a float.
 struct GLOBRecord {
-    int32_t Size = 0;
     int32_t Header1 = 0;
     int32_t Flags = 0;
     int32_t NAMELen = 0;
     std::string NAME;
     int32_t FNAMLen = 0;
-    std::string FNAM; // 1 character: "s" short, "l" long, "f" float
+    std::string FNAM; // "s" short, "l" long, "f" float; a longer subrecord keeps all its characters
     int32_t FLTVLen = 0;
     float FLTV = 0;
+    Extras extras;
     bool operator==(const GLOBRecord&) const = default;
 };
 
 // A game setting: a name and one value, a string, an integer or a float. The name and the string are held
 // with all the characters of their subrecords (no terminator is removed).
 struct GMSTRecord {
-    int32_t Size = 0;
     int32_t Header1 = 0;
     int32_t Flags = 0;
     int32_t NAMELen = 0;
@@ -36,6 +36,7 @@ struct GMSTRecord {
     int32_t INTV = 0;
     int32_t FLTVLen = 0;
     float FLTV = 0;
+    Extras extras;
     bool operator==(const GMSTRecord&) const = default;
 };
 
@@ -47,9 +48,9 @@ float NormaliseGlobalValue(const std::string& name, const std::string& type, flo
 // A float setting keeps at most four decimals (halfway cases to the even digit).
 float RoundSettingValue(float value);
 
-GLOBRecord ReadGLOB(ByteReader& r, std::string& pendingTag);
+void ReadGLOB(Body& b, GLOBRecord& rec);
 void WriteGLOB(ByteWriter& w, const GLOBRecord& rec);
-GMSTRecord ReadGMST(ByteReader& r, std::string& pendingTag);
+void ReadGMST(Body& b, GMSTRecord& rec);
 void WriteGMST(ByteWriter& w, const GMSTRecord& rec);
 
 } // namespace vellum

@@ -5,13 +5,13 @@
 #include <cstdint>
 #include <string>
 
+#include "esfile/body.h"
 #include "esfile/bytes.h"
 #include "records/common.h"
 
 namespace vellum {
 
 struct MGEFRecord {
-    int32_t Size = 0;
     int32_t Header1 = 0;
     int32_t Flags = 0;
     int32_t INDXLen = 0;
@@ -48,11 +48,11 @@ struct MGEFRecord {
     std::string AVFX; // area visual
     int32_t DESCLen = 0;
     std::string DESC; // no terminator
+    Extras extras;
     bool operator==(const MGEFRecord&) const = default;
 };
 
 struct SPELRecord {
-    int32_t Size = 0;
     int32_t Header1 = 0;
     int32_t Flags = 0;
     int32_t NAMELen = 0;
@@ -62,13 +62,13 @@ struct SPELRecord {
     int32_t SPDTLen = 0;
     int32_t SpellType = 0;
     int32_t Cost = 0;
-    uint8_t SpellFlags = 0; // first byte of a 4-byte flags word
-    std::array<EffectData, kEffectSlots> Effects{};
+    uint8_t SpellFlags = 0;                         // first byte of a 4-byte flags word
+    std::array<EffectData, kEffectSlots> Effects{}; // used slots first; effects beyond them are extras
+    Extras extras;
     bool operator==(const SPELRecord&) const = default;
 };
 
 struct ENCHRecord {
-    int32_t Size = 0;
     int32_t Header1 = 0;
     int32_t Flags = 0;
     int32_t NAMELen = 0;
@@ -77,16 +77,17 @@ struct ENCHRecord {
     int32_t EnchantType = 0;
     int32_t Cost = 0;
     int32_t Charge = 0;
-    uint8_t AutoCalc = 0; // first byte of a 4-byte word
-    std::array<EffectData, kEffectSlots> Effects{};
+    uint8_t AutoCalc = 0;                           // first byte of a 4-byte word
+    std::array<EffectData, kEffectSlots> Effects{}; // used slots first; effects beyond them are extras
+    Extras extras;
     bool operator==(const ENCHRecord&) const = default;
 };
 
-MGEFRecord ReadMGEF(ByteReader& r, std::string& pendingTag);
+void ReadMGEF(Body& b, MGEFRecord& rec);
 void WriteMGEF(ByteWriter& w, const MGEFRecord& rec);
-SPELRecord ReadSPEL(ByteReader& r, std::string& pendingTag);
+void ReadSPEL(Body& b, SPELRecord& rec);
 void WriteSPEL(ByteWriter& w, const SPELRecord& rec);
-ENCHRecord ReadENCH(ByteReader& r, std::string& pendingTag);
+void ReadENCH(Body& b, ENCHRecord& rec);
 void WriteENCH(ByteWriter& w, const ENCHRecord& rec);
 
 } // namespace vellum

@@ -2,32 +2,37 @@
 // items, containers, body parts, lights, armour, clothing, tools, activators, apparatus, ingredients, books
 // and potions). The program carries their data through unchanged.
 //
-// Every structure begins with the record header (Size, Header1, Flags) and holds, for each subrecord it
-// knows, the subrecord's length exactly as stored (tag + "Len"; 0 means the subrecord is absent) beside its
-// content. String subrecords are zero-terminated in the file unless noted; the zero is not kept in memory.
+// Every structure begins with the record header (Header1, Flags) and holds, for each subrecord it knows,
+// whether it was there and its length as read (tag + "Len"; 0 means the subrecord is absent) beside its
+// content; it ends with the subrecords kept whole (extras): unknown ones, data subrecords of another length
+// than their layout, and parts or effects beyond the fixed slots. String subrecords are zero-terminated in
+// the file unless noted; the zero is not kept in memory.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "esfile/body.h"
 #include "esfile/bytes.h"
 #include "records/common.h"
 
 namespace vellum {
 
 struct STATRecord {
-    int32_t Size = 0, Header1 = 0, Flags = 0;
+    int32_t Header1 = 0, Flags = 0;
     int32_t NAMELen = 0;
     std::string NAME;
     int32_t MODLLen = 0;
     std::string MODL;
+    Extras extras;
     bool operator==(const STATRecord&) const = default;
 };
 
 struct DOORRecord {
-    int32_t Size = 0, Header1 = 0, Flags = 0;
+    int32_t Header1 = 0, Flags = 0;
     int32_t NAMELen = 0;
     std::string NAME;
     int32_t MODLLen = 0;
@@ -40,11 +45,12 @@ struct DOORRecord {
     std::string SNAM; // opening sound
     int32_t ANAMLen = 0;
     std::string ANAM; // closing sound
+    Extras extras;
     bool operator==(const DOORRecord&) const = default;
 };
 
 struct MISCRecord {
-    int32_t Size = 0, Header1 = 0, Flags = 0;
+    int32_t Header1 = 0, Flags = 0;
     int32_t NAMELen = 0;
     std::string NAME;
     int32_t MODLLen = 0;
@@ -59,11 +65,12 @@ struct MISCRecord {
     std::string SCRI;
     int32_t ITEXLen = 0;
     std::string ITEX;
+    Extras extras;
     bool operator==(const MISCRecord&) const = default;
 };
 
 struct WEAPRecord {
-    int32_t Size = 0, Header1 = 0, Flags = 0;
+    int32_t Header1 = 0, Flags = 0;
     int32_t NAMELen = 0;
     std::string NAME;
     int32_t MODLLen = 0;
@@ -86,11 +93,12 @@ struct WEAPRecord {
     std::string ITEX;
     int32_t ENAMLen = 0;
     std::string ENAM;
+    Extras extras;
     bool operator==(const WEAPRecord&) const = default;
 };
 
 struct CONTRecord {
-    int32_t Size = 0, Header1 = 0, Flags = 0;
+    int32_t Header1 = 0, Flags = 0;
     int32_t NAMELen = 0;
     std::string NAME;
     int32_t MODLLen = 0;
@@ -106,11 +114,12 @@ struct CONTRecord {
     int32_t FLAGLen = 0;
     uint8_t ContainerFlags = 0; // first byte of the 4-byte flags word
     std::vector<NPCOData> Items;
+    Extras extras;
     bool operator==(const CONTRecord&) const = default;
 };
 
 struct BODYRecord {
-    int32_t Size = 0, Header1 = 0, Flags = 0;
+    int32_t Header1 = 0, Flags = 0;
     int32_t NAMELen = 0;
     std::string NAME;
     int32_t MODLLen = 0;
@@ -119,11 +128,12 @@ struct BODYRecord {
     std::string FNAM;
     int32_t BYDTLen = 0;
     uint8_t Part = 0, Vampire = 0, BodyFlags = 0, PartType = 0;
+    Extras extras;
     bool operator==(const BODYRecord&) const = default;
 };
 
 struct LIGHRecord {
-    int32_t Size = 0, Header1 = 0, Flags = 0;
+    int32_t Header1 = 0, Flags = 0;
     int32_t NAMELen = 0;
     std::string NAME;
     int32_t MODLLen = 0;
@@ -143,6 +153,7 @@ struct LIGHRecord {
     std::string SCRI;
     int32_t SNAMLen = 0;
     std::string SNAM; // sound
+    Extras extras;
     bool operator==(const LIGHRecord&) const = default;
 };
 
@@ -159,7 +170,7 @@ struct PartData {
 inline constexpr int kPartSlots = 7;
 
 struct ARMORecord {
-    int32_t Size = 0, Header1 = 0, Flags = 0;
+    int32_t Header1 = 0, Flags = 0;
     int32_t NAMELen = 0;
     std::string NAME;
     int32_t MODLLen = 0;
@@ -180,11 +191,12 @@ struct ARMORecord {
     std::array<PartData, kPartSlots> Parts;
     int32_t ENAMLen = 0;
     std::string ENAM;
+    Extras extras;
     bool operator==(const ARMORecord&) const = default;
 };
 
 struct CLOTRecord {
-    int32_t Size = 0, Header1 = 0, Flags = 0;
+    int32_t Header1 = 0, Flags = 0;
     int32_t NAMELen = 0;
     std::string NAME;
     int32_t MODLLen = 0;
@@ -203,13 +215,14 @@ struct CLOTRecord {
     std::array<PartData, kPartSlots> Parts;
     int32_t ENAMLen = 0;
     std::string ENAM;
+    Extras extras;
     bool operator==(const CLOTRecord&) const = default;
 };
 
 // Repair tools, lock picks and probes share one layout; only the data subrecord's tag differs (RIDT, LKDT,
 // PBDT), and repair tools store the uses before the quality.
 struct REPARecord {
-    int32_t Size = 0, Header1 = 0, Flags = 0;
+    int32_t Header1 = 0, Flags = 0;
     int32_t NAMELen = 0;
     std::string NAME;
     int32_t MODLLen = 0;
@@ -225,13 +238,14 @@ struct REPARecord {
     std::string SCRI;
     int32_t ITEXLen = 0;
     std::string ITEX;
+    Extras extras;
     bool operator==(const REPARecord&) const = default;
 };
 using LOCKRecord = REPARecord;
 using PROBRecord = REPARecord;
 
 struct ACTIRecord {
-    int32_t Size = 0, Header1 = 0, Flags = 0;
+    int32_t Header1 = 0, Flags = 0;
     int32_t NAMELen = 0;
     std::string NAME;
     int32_t MODLLen = 0;
@@ -240,11 +254,12 @@ struct ACTIRecord {
     std::string FNAM;
     int32_t SCRILen = 0;
     std::string SCRI;
+    Extras extras;
     bool operator==(const ACTIRecord&) const = default;
 };
 
 struct APPARecord {
-    int32_t Size = 0, Header1 = 0, Flags = 0;
+    int32_t Header1 = 0, Flags = 0;
     int32_t NAMELen = 0;
     std::string NAME;
     int32_t MODLLen = 0;
@@ -260,11 +275,12 @@ struct APPARecord {
     int32_t Value = 0;
     int32_t ITEXLen = 0;
     std::string ITEX;
+    Extras extras;
     bool operator==(const APPARecord&) const = default;
 };
 
 struct INGRRecord {
-    int32_t Size = 0, Header1 = 0, Flags = 0;
+    int32_t Header1 = 0, Flags = 0;
     int32_t NAMELen = 0;
     std::string NAME;
     int32_t MODLLen = 0;
@@ -281,11 +297,12 @@ struct INGRRecord {
     std::string SCRI;
     int32_t ITEXLen = 0;
     std::string ITEX;
+    Extras extras;
     bool operator==(const INGRRecord&) const = default;
 };
 
 struct BOOKRecord {
-    int32_t Size = 0, Header1 = 0, Flags = 0;
+    int32_t Header1 = 0, Flags = 0;
     int32_t NAMELen = 0;
     std::string NAME;
     int32_t MODLLen = 0;
@@ -306,11 +323,12 @@ struct BOOKRecord {
     std::string TEXT; // the book's text, not zero-terminated in the file (length = characters)
     int32_t ENAMLen = 0;
     std::string ENAM;
+    Extras extras;
     bool operator==(const BOOKRecord&) const = default;
 };
 
 struct ALCHRecord {
-    int32_t Size = 0, Header1 = 0, Flags = 0;
+    int32_t Header1 = 0, Flags = 0;
     int32_t NAMELen = 0;
     std::string NAME;
     int32_t MODLLen = 0;
@@ -326,28 +344,29 @@ struct ALCHRecord {
     int32_t Value = 0;
     int32_t AutoCalc = 0;
     std::array<EffectData, kEffectSlots> Effects;
+    Extras extras;
     bool operator==(const ALCHRecord&) const = default;
 };
 
-// Readers: on entry pendingTag holds the record's tag and the reader stands just after it; on return
-// pendingTag holds the next record's tag. Writers write one record at the writer's current position.
-STATRecord ReadSTAT(ByteReader& r, std::string& pendingTag);
-DOORRecord ReadDOOR(ByteReader& r, std::string& pendingTag);
-MISCRecord ReadMISC(ByteReader& r, std::string& pendingTag);
-WEAPRecord ReadWEAP(ByteReader& r, std::string& pendingTag);
-CONTRecord ReadCONT(ByteReader& r, std::string& pendingTag);
-BODYRecord ReadBODY(ByteReader& r, std::string& pendingTag);
-LIGHRecord ReadLIGH(ByteReader& r, std::string& pendingTag);
-ARMORecord ReadARMO(ByteReader& r, std::string& pendingTag);
-CLOTRecord ReadCLOT(ByteReader& r, std::string& pendingTag);
-REPARecord ReadREPA(ByteReader& r, std::string& pendingTag);
-ACTIRecord ReadACTI(ByteReader& r, std::string& pendingTag);
-APPARecord ReadAPPA(ByteReader& r, std::string& pendingTag);
-LOCKRecord ReadLOCK(ByteReader& r, std::string& pendingTag);
-PROBRecord ReadPROB(ByteReader& r, std::string& pendingTag);
-INGRRecord ReadINGR(ByteReader& r, std::string& pendingTag);
-BOOKRecord ReadBOOK(ByteReader& r, std::string& pendingTag);
-ALCHRecord ReadALCH(ByteReader& r, std::string& pendingTag);
+// Readers: each takes the body of one record whose Header1 and Flags are already set. Writers write one
+// record at the writer's current position; a deleted record as its NAME and DELE only.
+void ReadSTAT(Body& b, STATRecord& rec);
+void ReadDOOR(Body& b, DOORRecord& rec);
+void ReadMISC(Body& b, MISCRecord& rec);
+void ReadWEAP(Body& b, WEAPRecord& rec);
+void ReadCONT(Body& b, CONTRecord& rec);
+void ReadBODY(Body& b, BODYRecord& rec);
+void ReadLIGH(Body& b, LIGHRecord& rec);
+void ReadARMO(Body& b, ARMORecord& rec);
+void ReadCLOT(Body& b, CLOTRecord& rec);
+void ReadREPA(Body& b, REPARecord& rec);
+void ReadACTI(Body& b, ACTIRecord& rec);
+void ReadAPPA(Body& b, APPARecord& rec);
+void ReadLOCK(Body& b, LOCKRecord& rec);
+void ReadPROB(Body& b, PROBRecord& rec);
+void ReadINGR(Body& b, INGRRecord& rec);
+void ReadBOOK(Body& b, BOOKRecord& rec);
+void ReadALCH(Body& b, ALCHRecord& rec);
 
 void WriteSTAT(ByteWriter& w, const STATRecord& rec);
 void WriteDOOR(ByteWriter& w, const DOORRecord& rec);
@@ -366,5 +385,14 @@ void WritePROB(ByteWriter& w, const PROBRecord& rec);
 void WriteINGR(ByteWriter& w, const INGRRecord& rec);
 void WriteBOOK(ByteWriter& w, const BOOKRecord& rec);
 void WriteALCH(ByteWriter& w, const ALCHRecord& rec);
+
+// Shared by the writers: the record header and NAME, then for a deleted record its DELE. Returns the mark
+// for endRecord; the caller writes the other subrecords only when the record is not deleted.
+template <class R> size_t BeginObject(ByteWriter& w, std::string_view tag, const R& rec) {
+    size_t m = w.beginRecord(tag, rec.Header1, rec.Flags, IsDeleted(rec.Flags) ? nullptr : &rec.extras);
+    WriteZStringIfSet(w, "NAME", rec.NAMELen, rec.NAME);
+    if (IsDeleted(rec.Flags)) w.deleSub();
+    return m;
+}
 
 } // namespace vellum

@@ -1,7 +1,5 @@
 #include "records/pathgrid.h"
 
-#include <algorithm>
-
 #include "records/common.h"
 
 namespace vellum {
@@ -11,98 +9,87 @@ namespace {
 constexpr size_t kPointBytes = 16;
 constexpr size_t kConnectionBytes = 4;
 
-// The points and connections that the writer writes: as many as the stored sizes announce, and never more
-// than the lists hold.
-size_t PointsToWrite(const PGRDRecord& rec) {
-    return std::min<size_t>(layout::DataBytes(rec.PGRPLen) / kPointBytes, rec.Points.size());
+// Each field is read from the first subrecord of its tag; a later one of the same tag is kept whole.
+void ReadGridData(Body& b, PGRDRecord& rec) {
+    if (rec.DATALen != 0) return b.keep(rec.extras);
+    b.layout(12, rec.extras, [&] {
+        rec.DATALen = 12;
+        rec.GridX = b.i32();
+        rec.GridY = b.i32();
+        rec.DATAWord = b.u16();
+        rec.PointCount = b.i16();
+    });
 }
-size_t ConnectionsToWrite(const PGRDRecord& rec) {
-    return std::min<size_t>(layout::DataBytes(rec.PGRCLen) / kConnectionBytes, rec.Connections.size());
+void ReadName(Body& b, PGRDRecord& rec) {
+    if (rec.NAMELen != 0) return b.keep(rec.extras);
+    ReadZString(b, rec.NAMELen, rec.NAME);
+}
+// A list subrecord of whole entries of `unit` bytes; an empty one, or one cut inside an entry, is kept whole.
+bool WholeEntries(const Body& b, int32_t len, size_t unit) {
+    return len == 0 && b.size() != 0 && b.size() % unit == 0;
+}
+void ReadPoints(Body& b, PGRDRecord& rec) {
+    if (!WholeEntries(b, rec.PGRPLen, kPointBytes)) return b.keep(rec.extras);
+    rec.PGRPLen = static_cast<int32_t>(b.size());
+    rec.Points.resize(b.size() / kPointBytes);
+    for (PGRPData& p : rec.Points) {
+        p.X = b.i32();
+        p.Y = b.i32();
+        p.Z = b.i32();
+        b.bytes(p.PointBytes.data(), 4);
+    }
+}
+void ReadConnections(Body& b, PGRDRecord& rec) {
+    if (!WholeEntries(b, rec.PGRCLen, kConnectionBytes)) return b.keep(rec.extras);
+    rec.PGRCLen = static_cast<int32_t>(b.size());
+    rec.Connections.resize(b.size() / kConnectionBytes);
+    for (int32_t& c : rec.Connections) c = b.i32();
 }
 
-// Everything after the record header. A PGRP or PGRC with nothing to write is left out.
-template <class Out> void PutPathGridBody(Out& o, const PGRDRecord& rec) {
-    size_t m = o.beginSub("DATA");
-    o.i32(rec.GridX);
-    o.i32(rec.GridY);
-    o.u16(rec.DATAWord);
-    o.i16(rec.PointCount);
-    o.endSub(m);
-    o.zstringSub("NAME", rec.NAME);
-    if (const size_t points = PointsToWrite(rec); rec.PGRPLen != 0 && points > 0) {
-        m = o.beginSub("PGRP");
-        for (size_t i = 0; i < points; ++i) {
-            const PGRPData& p = rec.Points[i];
-            o.i32(p.X);
-            o.i32(p.Y);
-            o.i32(p.Z);
-            o.raw(p.PointBytes.data(), 4);
-        }
-        o.endSub(m);
+void WriteGridData(ByteWriter& w, const PGRDRecord& rec) {
+    size_t m = w.beginSub("DATA");
+    w.i32(rec.GridX);
+    w.i32(rec.GridY);
+    w.u16(rec.DATAWord);
+    w.i16(rec.PointCount);
+    w.endSub(m);
+}
+void WritePoints(ByteWriter& w, const PGRDRecord& rec) {
+    size_t m = w.beginSub("PGRP");
+    for (const PGRPData& p : rec.Points) {
+        w.i32(p.X);
+        w.i32(p.Y);
+        w.i32(p.Z);
+        w.raw(p.PointBytes.data(), 4);
     }
-    if (const size_t connections = ConnectionsToWrite(rec); rec.PGRCLen != 0 && connections > 0) {
-        m = o.beginSub("PGRC");
-        for (size_t i = 0; i < connections; ++i) o.i32(rec.Connections[i]);
-        o.endSub(m);
-    }
+    w.endSub(m);
+}
+void WriteConnections(ByteWriter& w, const PGRDRecord& rec) {
+    size_t m = w.beginSub("PGRC");
+    for (int32_t c : rec.Connections) w.i32(c);
+    w.endSub(m);
 }
 
 } // namespace
 
-PGRDRecord ReadPGRD(ByteReader& r, std::string& pendingTag) {
-    PGRDRecord rec;
-    rec.Size = r.i32();
-    rec.Header1 = r.i32();
-    rec.Flags = r.i32();
-    const size_t bodyStart = r.position();
-    // The points are taken from the last PGRP once the whole record is read, so that a DATA after the PGRP
-    // still gives their number.
-    std::string pointBytes;
-    size_t tagStart = r.position();
-    pendingTag = r.tag();
-    for (bool more = true; more;) {
-        switch (layout::Tag(pendingTag)) {
-        case layout::Tag("NAME"): ReadZString(r, rec.NAMELen, rec.NAME); break;
-        case layout::Tag("DATA"):
-            layout::ReadFixedSub<12>(r, rec.DATALen, [&](ByteReader& s) {
-                rec.GridX = s.i32();
-                rec.GridY = s.i32();
-                rec.DATAWord = s.u16();
-                rec.PointCount = s.i16();
-            });
-            break;
-        case layout::Tag("PGRP"): pointBytes = layout::ReadSubData(r, &rec.PGRPLen); break;
-        case layout::Tag("PGRC"): {
-            const std::string bytes = layout::ReadSubData(r, &rec.PGRCLen);
-            ByteReader c(bytes);
-            rec.Connections.assign(bytes.size() / kConnectionBytes, 0);
-            for (int32_t& v : rec.Connections) v = c.i32();
-            break;
+void ReadPGRD(Body& b, PGRDRecord& rec) {
+    while (b.more()) switch (b.next()) {
+        case "DATA"_tag: ReadGridData(b, rec); break;
+        case "NAME"_tag: ReadName(b, rec); break;
+        case "PGRP"_tag: ReadPoints(b, rec); break;
+        case "PGRC"_tag: ReadConnections(b, rec); break;
+        default: b.keep(rec.extras); break; // DELE included: a path grid carries no deleted state
         }
-        default: more = false; continue; // DELE included: it does not belong to a path grid
-        }
-        tagStart = r.position();
-        pendingTag = r.tag();
-    }
-    // As many points as DATA announces, as far as the PGRP holds them; the rest of the PGRP is dropped.
-    const size_t count =
-        std::min<size_t>(rec.PointCount > 0 ? size_t(rec.PointCount) : 0, pointBytes.size() / kPointBytes);
-    rec.Points.resize(count);
-    ByteReader p(pointBytes);
-    for (PGRPData& point : rec.Points) {
-        point.X = p.i32();
-        point.Y = p.i32();
-        point.Z = p.i32();
-        p.bytes(point.PointBytes.data(), 4);
-    }
-    layout::AdjustSize(rec.Size, tagStart - bodyStart,
-                       [&](layout::ByteCounter& n) { PutPathGridBody(n, rec); });
-    return rec;
 }
 
+// DATA first, then NAME (both always, unless DATA did not fit and is kept), then the points and connections
+// that were read.
 void WritePGRD(ByteWriter& w, const PGRDRecord& rec) {
-    size_t m = w.beginRecord("PGRD", rec.Size, rec.Header1, rec.Flags);
-    PutPathGridBody(w, rec);
+    size_t m = w.beginRecord("PGRD", rec.Header1, rec.Flags, &rec.extras);
+    if (rec.DATALen != 0 || !rec.extras.has("DATA"_tag)) WriteGridData(w, rec);
+    w.zstringSub("NAME", rec.NAME);
+    if (rec.PGRPLen != 0) WritePoints(w, rec);
+    if (rec.PGRCLen != 0) WriteConnections(w, rec);
     w.endRecord(m);
 }
 

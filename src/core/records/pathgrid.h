@@ -1,4 +1,10 @@
 // Record layouts: path grids, the points of a cell that creatures walk between and their connections.
+//
+// A path grid holds its points and connections as the file gives them: a PGRP of whole 16-byte points and a
+// PGRC of whole 4-byte connections are read into the lists, whatever number DATA announces. A PGRP or PGRC
+// cut inside an entry, a DATA of another length than 12 bytes, a repeated subrecord and anything else the
+// grid does not hold (a DELE included: path grids carry no deleted state) are kept whole and written back
+// in their place.
 #pragma once
 
 #include <array>
@@ -6,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "esfile/body.h"
 #include "esfile/bytes.h"
 
 namespace vellum {
@@ -23,7 +30,6 @@ struct PGRPData {
 };
 
 struct PGRDRecord {
-    int32_t Size = 0;
     int32_t Header1 = 0;
     int32_t Flags = 0;
     int32_t DATALen = 0;
@@ -37,11 +43,12 @@ struct PGRDRecord {
     std::vector<PGRPData> Points;
     int32_t PGRCLen = 0;
     std::vector<int32_t> Connections; // for each point in turn, the indexes of the points it connects to
+    Extras extras;
 
     bool operator==(const PGRDRecord&) const = default;
 };
 
-PGRDRecord ReadPGRD(ByteReader& r, std::string& pendingTag);
+void ReadPGRD(Body& b, PGRDRecord& rec);
 void WritePGRD(ByteWriter& w, const PGRDRecord& rec);
 
 } // namespace vellum

@@ -1,6 +1,10 @@
 #include "records/scripts.h"
 
+#include <cstddef>
+#include <iterator>
 #include <string_view>
+#include <type_traits>
+#include <utility>
 
 #include "records/common.h"
 
@@ -8,176 +12,154 @@ namespace vellum {
 
 namespace {
 
-// A string subrecord without terminator. One of size 0 holds nothing and is not written back, so its
-// 8 bytes leave the record's Size.
-void ReadTextPair(ByteReader& r, int32_t& size, int32_t& len, std::string& s) {
-    ReadText(r, len, s);
-    if (len <= 0) {
-        len = 0;
-        s.clear();
-        DropFromSize(size, 8);
+// Files the variable names by the header's counts: shorts first, then longs, then floats. Names beyond the
+// counts go to ExtraNames, and a type whose names run out stays short, so that the list is written back as
+// it was. Done whenever the names or the counts are read, so that a list met before its header is filed by
+// that header.
+void FileVariableNames(SCPTRecord& rec) {
+    std::vector<std::string> all;
+    for (auto* names : {&rec.ShortNames, &rec.LongNames, &rec.FloatNames, &rec.ExtraNames}) {
+        for (std::string& n : *names) all.push_back(std::move(n));
+        names->clear();
     }
-}
-
-// Saved-game values of the locals: as many whole values as the subrecord holds. Bytes of an incomplete last
-// value are dropped; a subrecord left without values is not written back.
-template <class T, class Get>
-void ReadValues(ByteReader& r, int32_t& size, int32_t& len, std::vector<T>& out, size_t width, Get get) {
-    std::string b = layout::ReadSubData(r, &len);
-    size_t n = b.size() / width;
-    ByteReader d(b);
-    out.clear();
-    out.reserve(n);
-    for (size_t i = 0; i < n; ++i) out.push_back(get(d));
-    const uint64_t kept = n * width;
-    AddToSize(size, kept ? 8 + kept : 0);
-    DropFromSize(size, 8 + layout::DataBytes(len));
-    len = static_cast<int32_t>(kept);
-}
-
-// Splits the list of variable names at its zero characters and files the names by the header's counts:
-// shorts first, then longs, then floats. Names beyond the counts are dropped; SCVRLen and Size then describe
-// the names kept, and a list that keeps no name is not written back.
-void FileVariableNames(SCPTRecord& rec, std::string_view list) {
-    size_t pos = 0;
-    bool done = list.empty();
+    size_t next = 0;
     auto take = [&](int32_t count, std::vector<std::string>& out) {
-        for (int32_t i = 0; i < count && !done; ++i) {
-            size_t zero = list.find('\0', pos);
-            if (zero == std::string_view::npos) {
-                out.emplace_back(list.substr(pos));
-                done = true;
-            } else {
-                out.emplace_back(list.substr(pos, zero - pos));
-                pos = zero + 1;
-            }
-        }
+        for (int32_t i = 0; i < count && next < all.size(); ++i) out.push_back(std::move(all[next++]));
     };
     take(rec.NumShorts, rec.ShortNames);
     take(rec.NumLongs, rec.LongNames);
     take(rec.NumFloats, rec.FloatNames);
-    uint64_t kept = 0;
-    for (const auto* names : {&rec.ShortNames, &rec.LongNames, &rec.FloatNames})
-        for (const std::string& n : *names) kept += n.size() + 1;
-    AddToSize(rec.Size, kept ? 8 + kept : 0);
-    DropFromSize(rec.Size, 8 + layout::DataBytes(rec.SCVRLen));
-    rec.SCVRLen = static_cast<int32_t>(kept);
+    rec.ExtraNames.assign(std::make_move_iterator(all.begin() + static_cast<std::ptrdiff_t>(next)),
+                          std::make_move_iterator(all.end()));
+}
+
+void ReadHeader(Body& b, SCPTRecord& rec) {
+    b.layout(kSCHDSize, rec.extras, [&] {
+        rec.SCHDLen = kSCHDSize;
+        rec.ScriptName = b.fixed(32);
+        rec.NumShorts = b.i32();
+        rec.NumLongs = b.i32();
+        rec.NumFloats = b.i32();
+        rec.ScriptDataSize = b.i32();
+        rec.LocalVarSize = b.i32();
+        FileVariableNames(rec);
+    });
+}
+
+// The list of variable names: every name followed by one zero byte. A list that is empty or does not end
+// with a zero is kept whole, since its names cannot give its bytes back.
+void ReadVariableList(Body& b, SCPTRecord& rec) {
+    std::string_view list = b.data();
+    if (list.empty() || list.back() != '\0') return b.keep(rec.extras);
+    rec.SCVRLen = static_cast<int32_t>(b.size());
+    for (auto* names : {&rec.ShortNames, &rec.LongNames, &rec.FloatNames}) names->clear();
+    rec.ExtraNames.clear();
+    list.remove_suffix(1);
+    for (size_t pos = 0;;) {
+        const size_t zero = list.find('\0', pos);
+        rec.ExtraNames.emplace_back(list.substr(pos, zero - pos));
+        if (zero == std::string_view::npos) break;
+        pos = zero + 1;
+    }
+    FileVariableNames(rec);
+}
+
+// A string subrecord without terminator. One of size 0 is kept whole: the writer leaves out a string of
+// length 0.
+void ReadBytes(Body& b, int32_t& len, std::string& s, Extras& extras) {
+    if (b.size() == 0) return b.keep(extras);
+    ReadText(b, len, s);
+}
+
+// Saved-game values of the locals, 2-byte shorts or 4-byte floats. A subrecord that does not hold a whole
+// number of values (or none) is kept whole.
+template <class T> void ReadValues(Body& b, int32_t& len, std::vector<T>& out, Extras& extras) {
+    if (b.size() == 0 || b.size() % sizeof(T) != 0) return b.keep(extras);
+    len = static_cast<int32_t>(b.size());
+    out.resize(b.size() / sizeof(T));
+    for (T& v : out) {
+        if constexpr (std::is_same_v<T, float>)
+            v = b.f32();
+        else
+            v = b.i16();
+    }
+}
+
+void WriteHeader(ByteWriter& w, const SCPTRecord& rec) {
+    size_t s = w.beginSub("SCHD");
+    w.fixed(rec.ScriptName, 32);
+    w.i32(rec.NumShorts);
+    w.i32(rec.NumLongs);
+    w.i32(rec.NumFloats);
+    w.i32(rec.ScriptDataSize);
+    w.i32(rec.LocalVarSize);
+    w.endSub(s);
+}
+
+void WriteVariableList(ByteWriter& w, const SCPTRecord& rec) {
+    size_t s = w.beginSub("SCVR");
+    for (const auto* names : {&rec.ShortNames, &rec.LongNames, &rec.FloatNames, &rec.ExtraNames}) {
+        for (const std::string& n : *names) {
+            w.raw(n);
+            w.u8(0);
+        }
+    }
+    w.endSub(s);
+}
+
+template <class T> void WriteValues(ByteWriter& w, std::string_view tag, const std::vector<T>& values) {
+    size_t s = w.beginSub(tag);
+    for (T v : values) {
+        if constexpr (std::is_same_v<T, float>)
+            w.f32(v);
+        else
+            w.i16(v);
+    }
+    w.endSub(s);
 }
 
 } // namespace
 
-SCPTRecord ReadSCPT(ByteReader& r, std::string& pendingTag) {
-    SCPTRecord rec;
-    rec.Size = r.i32();
-    rec.Header1 = r.i32();
-    rec.Flags = r.i32();
-    // The names are split once the whole record is read, so that a header that comes after the list
-    // still gives the counts.
-    std::string names;
-    bool hasNames = false;
-    pendingTag = r.tag();
-    for (;;) {
-        if (pendingTag == "SCHD") {
-            // Read by its stored length: missing bytes read as zeros, bytes beyond the header are dropped,
-            // and the header is written with its own size.
-            layout::ReadFixedSub<kSCHDSize>(r, rec.SCHDLen, [&](ByteReader& d) {
-                rec.ScriptName = d.fixed(32);
-                rec.NumShorts = d.i32();
-                rec.NumLongs = d.i32();
-                rec.NumFloats = d.i32();
-                rec.ScriptDataSize = d.i32();
-                rec.LocalVarSize = d.i32();
-            });
-            AddToSize(rec.Size, kSCHDSize);
-            DropFromSize(rec.Size, layout::DataBytes(rec.SCHDLen));
-            rec.SCHDLen = kSCHDSize;
-        } else if (pendingTag == "SCVR") {
-            // The list without its last terminating zero.
-            names = layout::ReadSubData(r, &rec.SCVRLen);
-            if (!names.empty() && names.size() == layout::DataBytes(rec.SCVRLen)) names.pop_back();
-            hasNames = true;
-        } else if (pendingTag == "SCDT") {
-            ReadTextPair(r, rec.Size, rec.SCDTLen, rec.SCDT);
-        } else if (pendingTag == "SCTX") {
-            ReadText(r, rec.SCTXLen, rec.SCTX);
-            if (rec.SCTXLen < 0) rec.SCTXLen = 0;
-        } else if (pendingTag == "RNAM") {
-            ReadTextPair(r, rec.Size, rec.RNAMLen, rec.RNAM);
-        } else if (pendingTag == "SLCS") {
-            ReadTextPair(r, rec.Size, rec.SLCSLen, rec.SLCS);
-        } else if (pendingTag == "SLSD") {
-            ReadValues(r, rec.Size, rec.SLSDLen, rec.ShortValues, 2, [](ByteReader& d) { return d.i16(); });
-        } else if (pendingTag == "SLFD") {
-            ReadValues(r, rec.Size, rec.SLFDLen, rec.FloatValues, 4, [](ByteReader& d) { return d.f32(); });
-        } else if (pendingTag == "DELE") {
-            // Consumed like in every other record; a script is never written with DELE, so its 12 bytes
-            // leave the Size.
-            r.skip(8);
-            DropFromSize(rec.Size, 12);
-        } else {
-            break;
+void ReadSCPT(Body& b, SCPTRecord& rec) {
+    while (b.more()) switch (b.next()) {
+        case "SCHD"_tag: ReadHeader(b, rec); break;
+        case "SCVR"_tag: ReadVariableList(b, rec); break;
+        case "SCDT"_tag: ReadBytes(b, rec.SCDTLen, rec.SCDT, rec.extras); break;
+        case "SCTX"_tag: ReadText(b, rec.SCTXLen, rec.SCTX); break;
+        case "RNAM"_tag: ReadBytes(b, rec.RNAMLen, rec.RNAM, rec.extras); break;
+        case "SLCS"_tag: ReadBytes(b, rec.SLCSLen, rec.SLCS, rec.extras); break;
+        case "SLSD"_tag: ReadValues(b, rec.SLSDLen, rec.ShortValues, rec.extras); break;
+        case "SLFD"_tag: ReadValues(b, rec.SLFDLen, rec.FloatValues, rec.extras); break;
+        case "DELE"_tag: break; // a script is never written with DELE
+        default: b.keep(rec.extras); break;
         }
-        pendingTag = r.tag();
-    }
-    if (hasNames) FileVariableNames(rec, names);
-    return rec;
 }
 
 void WriteSCPT(ByteWriter& w, const SCPTRecord& rec, bool alwaysWriteText) {
-    size_t m = w.beginRecord("SCPT", rec.Size, rec.Header1, rec.Flags);
-    if (rec.SCHDLen != 0) {
-        size_t s = w.beginSub("SCHD");
-        w.fixed(rec.ScriptName, 32);
-        w.i32(rec.NumShorts);
-        w.i32(rec.NumLongs);
-        w.i32(rec.NumFloats);
-        w.i32(rec.ScriptDataSize);
-        w.i32(rec.LocalVarSize);
-        w.endSub(s);
-    }
-    if (rec.SCVRLen != 0) {
-        size_t s = w.beginSub("SCVR");
-        for (const auto* names : {&rec.ShortNames, &rec.LongNames, &rec.FloatNames}) {
-            for (const std::string& n : *names) {
-                w.raw(n);
-                w.u8(0);
-            }
-        }
-        w.endSub(s);
-    }
+    size_t m = w.beginRecord("SCPT", rec.Header1, rec.Flags, &rec.extras);
+    if (rec.SCHDLen != 0) WriteHeader(w, rec);
+    if (rec.SCVRLen != 0) WriteVariableList(w, rec);
     WriteTextIfSet(w, "SCDT", rec.SCDTLen, rec.SCDT);
     if (alwaysWriteText || rec.SCTXLen != 0) w.textSub("SCTX", rec.SCTX);
     WriteTextIfSet(w, "SLCS", rec.SLCSLen, rec.SLCS);
-    if (rec.SLSDLen != 0) {
-        size_t s = w.beginSub("SLSD");
-        for (int16_t v : rec.ShortValues) w.i16(v);
-        w.endSub(s);
-    }
-    if (rec.SLFDLen != 0) {
-        size_t s = w.beginSub("SLFD");
-        for (float v : rec.FloatValues) w.f32(v);
-        w.endSub(s);
-    }
+    if (rec.SLSDLen != 0) WriteValues(w, "SLSD", rec.ShortValues);
+    if (rec.SLFDLen != 0) WriteValues(w, "SLFD", rec.FloatValues);
     WriteTextIfSet(w, "RNAM", rec.RNAMLen, rec.RNAM);
     w.endRecord(m);
 }
 
-SSCRRecord ReadSSCR(ByteReader& r, std::string& pendingTag) {
-    // Both strings are written for a deleted entry as well.
-    return ReadSubrecords<SSCRRecord>(r, pendingTag, [&r](SSCRRecord& rec, const std::string& tag) {
-        if (tag == "DATA") {
-            ReadTextPair(r, rec.Size, rec.DATALen, rec.DATA);
-        } else if (tag == "NAME") {
-            ReadTextPair(r, rec.Size, rec.NAMELen, rec.NAME);
-        } else {
-            return SubRead::End;
+void ReadSSCR(Body& b, SSCRRecord& rec) {
+    while (b.more()) switch (b.next()) {
+        case "DATA"_tag: ReadBytes(b, rec.DATALen, rec.DATA, rec.extras); break;
+        case "NAME"_tag: ReadBytes(b, rec.NAMELen, rec.NAME, rec.extras); break;
+        case "DELE"_tag: break;
+        default: b.keep(rec.extras); break;
         }
-        return SubRead::Identity;
-    });
 }
 
+// A deleted entry keeps both strings after its DELE.
 void WriteSSCR(ByteWriter& w, const SSCRRecord& rec) {
-    size_t m = w.beginRecord("SSCR", rec.Size, rec.Header1, rec.Flags);
+    size_t m = w.beginRecord("SSCR", rec.Header1, rec.Flags, &rec.extras);
     if (IsDeleted(rec.Flags)) w.deleSub();
     WriteTextIfSet(w, "NAME", rec.NAMELen, rec.NAME);
     WriteTextIfSet(w, "DATA", rec.DATALen, rec.DATA);

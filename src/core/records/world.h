@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "esfile/body.h"
 #include "esfile/bytes.h"
 
 namespace vellum {
 
 struct SOUNRecord {
-    int32_t Size = 0;
     int32_t Header1 = 0;
     int32_t Flags = 0;
     int32_t NAMELen = 0;
@@ -21,6 +21,7 @@ struct SOUNRecord {
     uint8_t Volume = 0;
     uint8_t MinRange = 0;
     uint8_t MaxRange = 0;
+    Extras extras;
 
     bool operator==(const SOUNRecord&) const = default;
 };
@@ -35,7 +36,6 @@ struct RegionSoundData {
 };
 
 struct REGNRecord {
-    int32_t Size = 0;
     int32_t Header1 = 0;
     int32_t Flags = 0;
     int32_t NAMELen = 0;
@@ -50,15 +50,15 @@ struct REGNRecord {
     uint8_t Red = 0; // the map colour
     uint8_t Green = 0;
     uint8_t Blue = 0;
-    std::vector<RegionSoundData> Sounds;
+    std::vector<RegionSoundData> Sounds; // every SNAM of the record, in file order
     int32_t WNAMLen = 0;
     int32_t WNAM = 0;
+    Extras extras;
 
     bool operator==(const REGNRecord&) const = default;
 };
 
 struct LTEXRecord {
-    int32_t Size = 0;
     int32_t Header1 = 0;
     int32_t Flags = 0;
     int32_t NAMELen = 0;
@@ -67,12 +67,12 @@ struct LTEXRecord {
     int32_t INTV = 0; // the texture's number
     int32_t DATALen = 0;
     std::string DATA; // the texture file
+    Extras extras;
 
     bool operator==(const LTEXRecord&) const = default;
 };
 
 struct SNDGRecord {
-    int32_t Size = 0;
     int32_t Header1 = 0;
     int32_t Flags = 0;
     int32_t NAMELen = 0;
@@ -83,6 +83,7 @@ struct SNDGRecord {
     std::string CNAM; // the creature
     int32_t SNAMLen = 0;
     std::string SNAM; // the sound
+    Extras extras;
 
     bool operator==(const SNDGRecord&) const = default;
 };
@@ -99,7 +100,6 @@ struct LevelledItemData {
 
 // Levelled item and creature lists share one structure.
 struct LEVIRecord {
-    int32_t Size = 0;
     int32_t Header1 = 0;
     int32_t Flags = 0;
     int32_t NAMELen = 0;
@@ -111,22 +111,23 @@ struct LEVIRecord {
     int32_t INDXLen = 0;
     int32_t INDX = 0; // the number of entries
     std::vector<LevelledItemData> Items;
+    Extras extras;
 
     bool operator==(const LEVIRecord&) const = default;
 };
 using LEVCRecord = LEVIRecord;
 
-SOUNRecord ReadSOUN(ByteReader& r, std::string& pendingTag);
+void ReadSOUN(Body& b, SOUNRecord& rec);
 void WriteSOUN(ByteWriter& w, const SOUNRecord& rec);
-REGNRecord ReadREGN(ByteReader& r, std::string& pendingTag);
+void ReadREGN(Body& b, REGNRecord& rec);
 void WriteREGN(ByteWriter& w, const REGNRecord& rec);
-LTEXRecord ReadLTEX(ByteReader& r, std::string& pendingTag);
+void ReadLTEX(Body& b, LTEXRecord& rec);
 void WriteLTEX(ByteWriter& w, const LTEXRecord& rec);
-SNDGRecord ReadSNDG(ByteReader& r, std::string& pendingTag);
+void ReadSNDG(Body& b, SNDGRecord& rec);
 void WriteSNDG(ByteWriter& w, const SNDGRecord& rec);
-LEVIRecord ReadLEVI(ByteReader& r, std::string& pendingTag);
+void ReadLEVI(Body& b, LEVIRecord& rec);
 void WriteLEVI(ByteWriter& w, const LEVIRecord& rec);
-LEVCRecord ReadLEVC(ByteReader& r, std::string& pendingTag);
+void ReadLEVC(Body& b, LEVCRecord& rec);
 void WriteLEVC(ByteWriter& w, const LEVCRecord& rec);
 
 } // namespace vellum

@@ -25,6 +25,10 @@ OpenOutcome OpenDataFile(const std::string& path, RecordStore& store, Ui& ui) {
         if (static_cast<int64_t>(out.recordCount) - 1 != announced)
             line += " File should contain " + std::to_string(announced) + " record(s).";
         ui.appendLog(line);
+        if (!store.damage.empty()) {
+            for (const std::string& damage : store.damage.lines()) ui.appendLog(damage);
+            ui.appendLog(store.damage.summary());
+        }
     }
     if (out.recordCount > 0) {
         out.loaded = true;

@@ -1,50 +1,36 @@
 #include "store/store.h"
 
-#include <algorithm>
-
 namespace vellum {
 
 void ClearStore(RecordStore& s) {
-#define VELLUM_CLEAR_TABLE(TAG, TABLE, TYPE, LABEL)                                                          \
-    s.TABLE.clear();                                                                                         \
-    s.TABLE.emplace_back();
-    VELLUM_TABLES(VELLUM_CLEAR_TABLE)
+#define VELLUM_CLEAR_TABLE(TAG, TYPE, RANK, IO)                                                              \
+    s.tbl##TAG.clear();                                                                                      \
+    s.tbl##TAG.emplace_back();
+    VELLUM_RECORD_TYPES(VELLUM_CLEAR_TABLE)
 #undef VELLUM_CLEAR_TABLE
-    s.currentTopic.clear();
+    s.tblUnknown.clear();
+    s.tblUnknown.emplace_back();
+    s.damage = {};
     s.hasSpare = true;
 }
 
 void TrimStore(RecordStore& s) {
-#define VELLUM_TRIM_TABLE(TAG, TABLE, TYPE, LABEL)                                                           \
-    if (!s.TABLE.empty()) s.TABLE.pop_back();
-    VELLUM_TABLES(VELLUM_TRIM_TABLE)
+#define VELLUM_TRIM_TABLE(TAG, TYPE, RANK, IO)                                                               \
+    if (!s.tbl##TAG.empty()) s.tbl##TAG.pop_back();
+    VELLUM_RECORD_TYPES(VELLUM_TRIM_TABLE)
 #undef VELLUM_TRIM_TABLE
-    s.currentTopic.clear();
+    if (!s.tblUnknown.empty()) s.tblUnknown.pop_back();
     s.hasSpare = false;
 }
 
 std::vector<TableCount> TableCounts(const RecordStore& s) {
     std::vector<TableCount> counts;
-    counts.reserve(kTableCount);
-#define VELLUM_COUNT_TABLE(TAG, TABLE, TYPE, LABEL)                                                          \
-    counts.push_back({LABEL == kUnknownLabel ? std::string_view("Unknown:") : std::string_view(TAG ":"),     \
-                      LABEL, RecordCountOf(s, s.TABLE)});
-    VELLUM_TABLES(VELLUM_COUNT_TABLE)
+    counts.reserve(kRecordTypeCount + 1);
+#define VELLUM_COUNT_TABLE(TAG, TYPE, RANK, IO) counts.push_back({#TAG, RecordCountOf(s, s.tbl##TAG)});
+    VELLUM_RECORD_TYPES(VELLUM_COUNT_TABLE)
 #undef VELLUM_COUNT_TABLE
-    std::sort(counts.begin(), counts.end(),
-              [](const TableCount& a, const TableCount& b) { return a.label < b.label; });
+    counts.push_back({"", RecordCountOf(s, s.tblUnknown)});
     return counts;
-}
-
-const std::array<int, 55>& CountPanelOrder() {
-    static const std::array<int, 55> order = [] {
-        std::array<int, 55> o{};
-        int k = 0;
-        for (int i = 0; i <= 42; ++i) o[k++] = i;
-        for (int i = 45; i <= 56; ++i) o[k++] = i;
-        return o;
-    }();
-    return order;
 }
 
 } // namespace vellum

@@ -1,14 +1,14 @@
 // The record store: the whole loaded file, one table per record type, records in file order.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "esfile/opaque.h"
-#include "esfile/tes3.h"
+#include "esfile/damage.h"
+#include "records/opaque.h"
+#include "records/tes3.h"
 #include "records/actors.h"
 #include "records/cells.h"
 #include "records/character.h"
@@ -22,81 +22,76 @@
 
 namespace vellum {
 
-// Every table in the store's own order: X(tag, table member, element type, count label index).
-// tblUnknown holds the records of tags the program does not know.
-#define VELLUM_TABLES(X)                                                                                     \
-    X("TES3", tblTES3, TES3Record, 41)                                                                       \
-    X("GMST", tblGMST, GMSTRecord, 17)                                                                       \
-    X("GLOB", tblGLOB, GLOBRecord, 16)                                                                       \
-    X("CLAS", tblCLAS, CLASRecord, 8)                                                                        \
-    X("FACT", tblFACT, FACTRecord, 15)                                                                       \
-    X("RACE", tblRACE, RACERecord, 31)                                                                       \
-    X("SOUN", tblSOUN, SOUNRecord, 37)                                                                       \
-    X("SKIL", tblSKIL, SKILRecord, 35)                                                                       \
-    X("MGEF", tblMGEF, MGEFRecord, 26)                                                                       \
-    X("SCPT", tblSCPT, SCPTRecord, 34)                                                                       \
-    X("REGN", tblREGN, REGNRecord, 32)                                                                       \
-    X("BSGN", tblBSGN, BSGNRecord, 6)                                                                        \
-    X("LTEX", tblLTEX, LTEXRecord, 25)                                                                       \
-    X("STAT", tblSTAT, STATRecord, 39)                                                                       \
-    X("DOOR", tblDOOR, DOORRecord, 13)                                                                       \
-    X("MISC", tblMISC, MISCRecord, 27)                                                                       \
-    X("WEAP", tblWEAP, WEAPRecord, 42)                                                                       \
-    X("CONT", tblCONT, CONTRecord, 10)                                                                       \
-    X("ENCH", tblENCH, ENCHRecord, 14)                                                                       \
-    X("SPEL", tblSPEL, SPELRecord, 38)                                                                       \
-    X("BODY", tblBODY, BODYRecord, 4)                                                                        \
-    X("LIGH", tblLIGH, LIGHRecord, 23)                                                                       \
-    X("ARMO", tblARMO, ARMORecord, 3)                                                                        \
-    X("CLOT", tblCLOT, CLOTRecord, 9)                                                                        \
-    X("REPA", tblREPA, REPARecord, 33)                                                                       \
-    X("ACTI", tblACTI, ACTIRecord, 0)                                                                        \
-    X("APPA", tblAPPA, APPARecord, 2)                                                                        \
-    X("LOCK", tblLOCK, LOCKRecord, 24)                                                                       \
-    X("PROB", tblPROB, PROBRecord, 30)                                                                       \
-    X("INGR", tblINGR, INGRRecord, 19)                                                                       \
-    X("BOOK", tblBOOK, BOOKRecord, 5)                                                                        \
-    X("ALCH", tblALCH, ALCHRecord, 1)                                                                        \
-    X("LEVI", tblLEVI, LEVIRecord, 22)                                                                       \
-    X("LEVC", tblLEVC, LEVCRecord, 21)                                                                       \
-    X("LAND", tblLAND, OpaqueRecord, 20)                                                                     \
-    X("PGRD", tblPGRD, PGRDRecord, 29)                                                                       \
-    X("SNDG", tblSNDG, SNDGRecord, 36)                                                                       \
-    X("SSCR", tblSSCR, SSCRRecord, 40)                                                                       \
-    X("NPC_", tblNPC_, NPC_Record, 28)                                                                       \
-    X("CREA", tblCREA, CREARecord, 11)                                                                       \
-    X("CELL", tblCELL, CELLRecord, 7)                                                                        \
-    X("DIAL", tblDIAL, DIALRecord, 12)                                                                       \
-    X("INFO", tblINFO, INFORecord, 18)                                                                       \
-    X("", tblUnknown, OpaqueRecord, 43)                                                                      \
-    X("CNTC", tblCNTC, OpaqueRecord, 45)                                                                     \
-    X("CREC", tblCREC, OpaqueRecord, 46)                                                                     \
-    X("FMAP", tblFMAP, OpaqueRecord, 47)                                                                     \
-    X("GAME", tblGAME, OpaqueRecord, 48)                                                                     \
-    X("JOUR", tblJOUR, OpaqueRecord, 49)                                                                     \
-    X("KLST", tblKLST, OpaqueRecord, 50)                                                                     \
-    X("NPCC", tblNPCC, OpaqueRecord, 51)                                                                     \
-    X("PCDT", tblPCDT, OpaqueRecord, 52)                                                                     \
-    X("QUES", tblQUES, OpaqueRecord, 53)                                                                     \
-    X("REFR", tblREFR, OpaqueRecord, 54)                                                                     \
-    X("SPLM", tblSPLM, OpaqueRecord, 55)                                                                     \
-    X("STLN", tblSTLN, OpaqueRecord, 56)
+// Every record type the program knows, once, in the store's own order: X(tag, element type, place in a save,
+// reader and writer). The tag names the table (tbl + tag); the last column names the reader (Read + it) and
+// the writer (Write + it): landscape and saved-game records are kept as raw bytes. A save writes the tables
+// by their place, each response after its topic, and last tblUnknown, the records of tags it does not know.
+#define VELLUM_RECORD_TYPES(X)                                                                               \
+    X(TES3, TES3Record, 0, TES3)                                                                             \
+    X(GMST, GMSTRecord, 1, GMST)                                                                             \
+    X(GLOB, GLOBRecord, 2, GLOB)                                                                             \
+    X(CLAS, CLASRecord, 3, CLAS)                                                                             \
+    X(FACT, FACTRecord, 4, FACT)                                                                             \
+    X(RACE, RACERecord, 5, RACE)                                                                             \
+    X(SOUN, SOUNRecord, 6, SOUN)                                                                             \
+    X(SKIL, SKILRecord, 7, SKIL)                                                                             \
+    X(MGEF, MGEFRecord, 8, MGEF)                                                                             \
+    X(SCPT, SCPTRecord, 9, SCPT)                                                                             \
+    X(REGN, REGNRecord, 10, REGN)                                                                            \
+    X(BSGN, BSGNRecord, 11, BSGN)                                                                            \
+    X(LTEX, LTEXRecord, 12, LTEX)                                                                            \
+    X(STAT, STATRecord, 13, STAT)                                                                            \
+    X(DOOR, DOORRecord, 14, DOOR)                                                                            \
+    X(MISC, MISCRecord, 15, MISC)                                                                            \
+    X(WEAP, WEAPRecord, 16, WEAP)                                                                            \
+    X(CONT, CONTRecord, 17, CONT)                                                                            \
+    X(ENCH, ENCHRecord, 19, ENCH)                                                                            \
+    X(SPEL, SPELRecord, 18, SPEL)                                                                            \
+    X(BODY, BODYRecord, 20, BODY)                                                                            \
+    X(LIGH, LIGHRecord, 21, LIGH)                                                                            \
+    X(ARMO, ARMORecord, 22, ARMO)                                                                            \
+    X(CLOT, CLOTRecord, 23, CLOT)                                                                            \
+    X(REPA, REPARecord, 24, REPA)                                                                            \
+    X(ACTI, ACTIRecord, 25, ACTI)                                                                            \
+    X(APPA, APPARecord, 26, APPA)                                                                            \
+    X(LOCK, LOCKRecord, 27, LOCK)                                                                            \
+    X(PROB, PROBRecord, 28, PROB)                                                                            \
+    X(INGR, INGRRecord, 29, INGR)                                                                            \
+    X(BOOK, BOOKRecord, 30, BOOK)                                                                            \
+    X(ALCH, ALCHRecord, 31, ALCH)                                                                            \
+    X(LEVI, LEVIRecord, 32, LEVI)                                                                            \
+    X(LEVC, LEVCRecord, 33, LEVC)                                                                            \
+    X(LAND, OpaqueRecord, 39, Opaque)                                                                        \
+    X(PGRD, PGRDRecord, 40, PGRD)                                                                            \
+    X(SNDG, SNDGRecord, 34, SNDG)                                                                            \
+    X(SSCR, SSCRRecord, 35, SSCR)                                                                            \
+    X(NPC_, NPC_Record, 36, NPC_)                                                                            \
+    X(CREA, CREARecord, 37, CREA)                                                                            \
+    X(CELL, CELLRecord, 38, CELL)                                                                            \
+    X(DIAL, DIALRecord, 41, DIAL)                                                                            \
+    X(INFO, INFORecord, 42, INFO)                                                                            \
+    X(CNTC, OpaqueRecord, 43, Opaque)                                                                        \
+    X(CREC, OpaqueRecord, 44, Opaque)                                                                        \
+    X(FMAP, OpaqueRecord, 45, Opaque)                                                                        \
+    X(GAME, OpaqueRecord, 46, Opaque)                                                                        \
+    X(JOUR, OpaqueRecord, 47, Opaque)                                                                        \
+    X(KLST, OpaqueRecord, 48, Opaque)                                                                        \
+    X(NPCC, OpaqueRecord, 49, Opaque)                                                                        \
+    X(PCDT, OpaqueRecord, 50, Opaque)                                                                        \
+    X(QUES, OpaqueRecord, 51, Opaque)                                                                        \
+    X(REFR, OpaqueRecord, 52, Opaque)                                                                        \
+    X(SPLM, OpaqueRecord, 53, Opaque)                                                                        \
+    X(STLN, OpaqueRecord, 54, Opaque)
 
-// The tags of the records that only saved games hold; they are kept as raw bytes.
-#define VELLUM_SAVED_GAME_TAGS(X)                                                                            \
-    X(CNTC) X(CREC) X(FMAP) X(GAME) X(JOUR) X(KLST) X(NPCC) X(PCDT) X(QUES) X(REFR) X(SPLM) X(STLN)
-
-inline constexpr int kTableCount = 56;
-inline constexpr int kCountLabels = 57; // the tables, plus the total at index 44
-inline constexpr int kUnknownLabel = 43;
-inline constexpr int kTotalLabel = 44;
+inline constexpr int kRecordTypeCount = 55;
 
 struct RecordStore {
-#define VELLUM_DECLARE_TABLE(TAG, TABLE, TYPE, LABEL) std::vector<TYPE> TABLE;
-    VELLUM_TABLES(VELLUM_DECLARE_TABLE)
+#define VELLUM_DECLARE_TABLE(TAG, TYPE, RANK, IO) std::vector<TYPE> tbl##TAG;
+    VELLUM_RECORD_TYPES(VELLUM_DECLARE_TABLE)
 #undef VELLUM_DECLARE_TABLE
+    std::vector<OpaqueRecord> tblUnknown;
 
-    std::string currentTopic;    // the topic read or written last
+    DamageReport damage;         // what the last read could not frame, empty for a whole file
     bool yesToAll = false;       // the unknown-record prompt was answered "Yes To All" during this read
     std::string dataFilesFolder; // the game's Data Files folder, empty when unknown
 
@@ -104,10 +99,9 @@ struct RecordStore {
     bool hasSpare = false;
 };
 
-// Every table gets exactly one empty element (the spare one), in the store's order with tblUnknown last;
-// currentTopic is emptied.
+// Every table gets exactly one empty element (the spare one), tblUnknown last; the damage report is emptied.
 void ClearStore(RecordStore& store);
-// Every table loses its last element (the spare one); an empty table stays empty. currentTopic is emptied.
+// Every table loses its last element (the spare one); an empty table stays empty.
 void TrimStore(RecordStore& store);
 
 // Puts rec at the spare element's place and adds a new spare element after it.
@@ -124,13 +118,10 @@ template <class T> int64_t RecordCountOf(const RecordStore& store, const std::ve
 }
 
 struct TableCount {
-    std::string_view name; // the label beside the count: "ACTI:", ..., "Unknown:"
-    int label;             // the count label index (0 to 56, 44 excepted)
+    std::string_view tag; // "TES3", "ACTI", ...; empty for tblUnknown
     int64_t count;
 };
-// One entry per table, ordered by count label index (the total, index 44, is not a table).
+// One entry per table, in the store's order, tblUnknown last.
 std::vector<TableCount> TableCounts(const RecordStore& store);
-// The count labels in the order the count panel shows them, column by column, without Unknown and Total.
-const std::array<int, 55>& CountPanelOrder();
 
 } // namespace vellum

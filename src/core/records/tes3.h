@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "esfile/body.h"
 #include "esfile/bytes.h"
 
 namespace vellum {
@@ -20,7 +21,6 @@ struct MasterEntry {
 };
 
 struct TES3Record {
-    int32_t Size = 0;
     int32_t Header1 = 0;
     int32_t Flags = 0;
     int32_t HEDRLen = 0;
@@ -39,6 +39,7 @@ struct TES3Record {
     std::array<uint8_t, 20> SCRDBytes{};
     int32_t SCRSLen = 0;
     std::string SCRSData; // always 65536 bytes when SCRSLen is set
+    Extras extras;
 
     bool operator==(const TES3Record&) const = default;
 };
@@ -47,7 +48,7 @@ inline constexpr int32_t kFileTypePlugin = 0;
 inline constexpr int32_t kFileTypeMaster = 1;
 inline constexpr int32_t kFileTypeSavedGame = 32;
 
-TES3Record ReadTES3(ByteReader& r, std::string& pendingTag);
+void ReadTES3(Body& b, TES3Record& rec);
 // Writes the header with the given file type and announces recordCount - 1 records.
 void WriteTES3(ByteWriter& w, const TES3Record& rec, int32_t recordCount, int32_t fileType);
 
