@@ -28,7 +28,8 @@ constexpr uint32_t TagValue(std::string_view t) {
     return uint32_t(uint8_t(t[0])) | (uint32_t(uint8_t(t[1])) << 8) | (uint32_t(uint8_t(t[2])) << 16) |
            (uint32_t(uint8_t(t[3])) << 24);
 }
-consteval uint32_t operator""_tag(const char* s, size_t n) {
+// (constexpr rather than consteval: Clang 14 leaves some consteval calls in templates undefined.)
+constexpr uint32_t operator""_tag(const char* s, size_t n) {
     return n == 4 ? TagValue(std::string_view(s, 4)) : throw "a tag has four characters";
 }
 // The four characters of a tag.

@@ -295,7 +295,7 @@ template <class R> void WriteActorSubs(ByteWriter& w, const R& rec) {
 // included, are dropped.
 template <class R> size_t BeginActor(ByteWriter& w, std::string_view tag, const R& rec) {
     const bool deleted = IsDeleted(rec.Flags);
-    size_t m = w.beginRecord(tag, rec.Header1, rec.Flags, deleted ? nullptr : &rec.extras);
+    size_t m = w.beginRecord(tag, rec.Header1, rec.Flags, KeptUnlessDeleted(rec));
     w.zstringSub("NAME", rec.NAME);
     if (deleted) w.deleSub();
     return m;

@@ -71,7 +71,7 @@ void ReadCLAS(Body& b, CLASRecord& rec) {
 }
 
 void WriteCLAS(ByteWriter& w, const CLASRecord& rec) {
-    size_t m = w.beginRecord("CLAS", rec.Header1, rec.Flags, &rec.extras);
+    size_t m = w.beginRecord("CLAS", rec.Header1, rec.Flags, KeptUnlessDeleted(rec));
     WriteZStringIfSet(w, "NAME", rec.NAMELen, rec.NAME);
     if (IsDeleted(rec.Flags)) {
         w.deleSub();
@@ -213,7 +213,7 @@ void ReadFACT(Body& b, FACTRecord& rec) {
 }
 
 void WriteFACT(ByteWriter& w, const FACTRecord& rec) {
-    size_t m = w.beginRecord("FACT", rec.Header1, rec.Flags, &rec.extras);
+    size_t m = w.beginRecord("FACT", rec.Header1, rec.Flags, KeptUnlessDeleted(rec));
     WriteZStringIfSet(w, "NAME", rec.NAMELen, rec.NAME);
     if (IsDeleted(rec.Flags)) {
         w.deleSub();
@@ -282,7 +282,7 @@ void ReadRACE(Body& b, RACERecord& rec) {
 }
 
 void WriteRACE(ByteWriter& w, const RACERecord& rec) {
-    size_t m = w.beginRecord("RACE", rec.Header1, rec.Flags, &rec.extras);
+    size_t m = w.beginRecord("RACE", rec.Header1, rec.Flags, KeptUnlessDeleted(rec));
     WriteZStringIfSet(w, "NAME", rec.NAMELen, rec.NAME);
     if (IsDeleted(rec.Flags)) {
         w.deleSub();
@@ -336,7 +336,7 @@ void ReadSKIL(Body& b, SKILRecord& rec) {
 }
 
 void WriteSKIL(ByteWriter& w, const SKILRecord& rec) {
-    size_t m = w.beginRecord("SKIL", rec.Header1, rec.Flags, &rec.extras);
+    size_t m = w.beginRecord("SKIL", rec.Header1, rec.Flags, KeptUnlessDeleted(rec));
     if (rec.INDXLen != 0) WriteNumberSub(w, "INDX", rec.INDX);
     if (IsDeleted(rec.Flags)) {
         w.deleSub();
@@ -362,7 +362,7 @@ void ReadBSGN(Body& b, BSGNRecord& rec) {
 }
 
 void WriteBSGN(ByteWriter& w, const BSGNRecord& rec) {
-    size_t m = w.beginRecord("BSGN", rec.Header1, rec.Flags, &rec.extras);
+    size_t m = w.beginRecord("BSGN", rec.Header1, rec.Flags, KeptUnlessDeleted(rec));
     WriteZStringIfSet(w, "NAME", rec.NAMELen, rec.NAME);
     if (IsDeleted(rec.Flags)) {
         w.deleSub();

@@ -12,6 +12,12 @@
 
 namespace vellum {
 
+// The kept subrecords a writer puts back: none for a deleted record, which is written as its name and DELE
+// alone, its data (kept subrecords included) left out as the game's own files do.
+template <class Rec> const Extras* KeptUnlessDeleted(const Rec& rec) {
+    return IsDeleted(rec.Flags) ? nullptr : &rec.extras;
+}
+
 // A zero-terminated string subrecord: its characters, and in len their number with the terminator (0 while
 // the subrecord is absent). The writer writes it back with one terminating zero.
 inline void ReadZString(Body& b, int32_t& len, std::string& s) {

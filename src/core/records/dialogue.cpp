@@ -128,7 +128,7 @@ void ReadDIAL(Body& b, DIALRecord& rec) {
 }
 
 void WriteDIAL(ByteWriter& w, const DIALRecord& rec) {
-    size_t m = w.beginRecord("DIAL", rec.Header1, rec.Flags, &rec.extras);
+    size_t m = w.beginRecord("DIAL", rec.Header1, rec.Flags, KeptUnlessDeleted(rec));
     w.zstringSub("NAME", rec.NAME);
     if (rec.DATALen != 0 || !rec.extras.has("DATA"_tag)) {
         size_t s = w.beginSub("DATA");
@@ -173,7 +173,7 @@ void ReadINFO(Body& b, INFORecord& rec) {
 }
 
 void WriteINFO(ByteWriter& w, const INFORecord& rec) {
-    size_t m = w.beginRecord("INFO", rec.Header1, rec.Flags, &rec.extras);
+    size_t m = w.beginRecord("INFO", rec.Header1, rec.Flags, KeptUnlessDeleted(rec));
     w.zstringSub("INAM", rec.INAM);
     if (IsDeleted(rec.Flags)) {
         if (rec.PNAMLen > 0) w.zstringSub("PNAM", rec.PNAM);

@@ -93,7 +93,7 @@ void ReadGLOB(Body& b, GLOBRecord& rec) {
 }
 
 void WriteGLOB(ByteWriter& w, const GLOBRecord& rec) {
-    size_t m = w.beginRecord("GLOB", rec.Header1, rec.Flags, &rec.extras);
+    size_t m = w.beginRecord("GLOB", rec.Header1, rec.Flags, KeptUnlessDeleted(rec));
     WriteZStringIfSet(w, "NAME", rec.NAMELen, rec.NAME);
     if (IsDeleted(rec.Flags)) {
         w.deleSub();
@@ -119,7 +119,7 @@ void ReadGMST(Body& b, GMSTRecord& rec) {
 
 // Only the first value that is set is written (string, then integer, then float), as the game reads one.
 void WriteGMST(ByteWriter& w, const GMSTRecord& rec) {
-    size_t m = w.beginRecord("GMST", rec.Header1, rec.Flags, &rec.extras);
+    size_t m = w.beginRecord("GMST", rec.Header1, rec.Flags, KeptUnlessDeleted(rec));
     WriteTextIfSet(w, "NAME", rec.NAMELen, rec.NAME);
     if (IsDeleted(rec.Flags)) {
         w.deleSub();

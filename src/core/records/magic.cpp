@@ -112,7 +112,7 @@ void ReadMGEF(Body& b, MGEFRecord& rec) {
 }
 
 void WriteMGEF(ByteWriter& w, const MGEFRecord& rec) {
-    size_t m = w.beginRecord("MGEF", rec.Header1, rec.Flags, &rec.extras);
+    size_t m = w.beginRecord("MGEF", rec.Header1, rec.Flags, KeptUnlessDeleted(rec));
     if (rec.INDXLen != 0) WriteNumberSub(w, "INDX", rec.INDX);
     if (IsDeleted(rec.Flags)) {
         w.deleSub();
@@ -159,7 +159,7 @@ void ReadSPEL(Body& b, SPELRecord& rec) {
 }
 
 void WriteSPEL(ByteWriter& w, const SPELRecord& rec) {
-    size_t m = w.beginRecord("SPEL", rec.Header1, rec.Flags, &rec.extras);
+    size_t m = w.beginRecord("SPEL", rec.Header1, rec.Flags, KeptUnlessDeleted(rec));
     WriteZStringIfSet(w, "NAME", rec.NAMELen, rec.NAME);
     if (IsDeleted(rec.Flags)) {
         w.deleSub();
@@ -207,7 +207,7 @@ void ReadENCH(Body& b, ENCHRecord& rec) {
 }
 
 void WriteENCH(ByteWriter& w, const ENCHRecord& rec) {
-    size_t m = w.beginRecord("ENCH", rec.Header1, rec.Flags, &rec.extras);
+    size_t m = w.beginRecord("ENCH", rec.Header1, rec.Flags, KeptUnlessDeleted(rec));
     WriteZStringIfSet(w, "NAME", rec.NAMELen, rec.NAME);
     if (IsDeleted(rec.Flags)) {
         w.deleSub();

@@ -389,7 +389,7 @@ void WriteALCH(ByteWriter& w, const ALCHRecord& rec);
 // Shared by the writers: the record header and NAME, then for a deleted record its DELE. Returns the mark
 // for endRecord; the caller writes the other subrecords only when the record is not deleted.
 template <class R> size_t BeginObject(ByteWriter& w, std::string_view tag, const R& rec) {
-    size_t m = w.beginRecord(tag, rec.Header1, rec.Flags, IsDeleted(rec.Flags) ? nullptr : &rec.extras);
+    size_t m = w.beginRecord(tag, rec.Header1, rec.Flags, KeptUnlessDeleted(rec));
     WriteZStringIfSet(w, "NAME", rec.NAMELen, rec.NAME);
     if (IsDeleted(rec.Flags)) w.deleSub();
     return m;

@@ -10,12 +10,6 @@ namespace {
 
 constexpr size_t kRegionSoundSize = 33; // a sound ID of 32 characters and the chance byte
 
-// The kept subrecords written back with a record: none for a deleted one, which is written as its NAME and
-// DELE only, like its data subrecords.
-template <class R> const Extras* Kept(const R& rec) {
-    return IsDeleted(rec.Flags) ? nullptr : &rec.extras;
-}
-
 // A 4-byte number; a subrecord of another length is kept whole.
 void ReadInt(Body& b, int32_t& len, int32_t& v, Extras& extras) {
     b.layout(4, extras, [&] {
@@ -162,7 +156,7 @@ void WriteEntries(ByteWriter& w, const LEVIRecord& rec, std::string_view entryTa
 
 void WriteLevelled(ByteWriter& w, const LEVIRecord& rec, std::string_view recordTag,
                    std::string_view entryTag) {
-    size_t m = w.beginRecord(recordTag, rec.Header1, rec.Flags, Kept(rec));
+    size_t m = w.beginRecord(recordTag, rec.Header1, rec.Flags, KeptUnlessDeleted(rec));
     if (!WriteNameAndDele(w, rec)) {
         WriteFlagWordIfSet(w, "DATA", rec.DATALen, rec.ListFlags);
         if (rec.NNAMLen != 0) {
@@ -189,7 +183,7 @@ void ReadSOUN(Body& b, SOUNRecord& rec) {
 }
 
 void WriteSOUN(ByteWriter& w, const SOUNRecord& rec) {
-    size_t m = w.beginRecord("SOUN", rec.Header1, rec.Flags, Kept(rec));
+    size_t m = w.beginRecord("SOUN", rec.Header1, rec.Flags, KeptUnlessDeleted(rec));
     if (!WriteNameAndDele(w, rec)) {
         WriteZStringIfSet(w, "FNAM", rec.FNAMLen, rec.FNAM);
         if (rec.DATALen != 0) WriteSoundData(w, rec);
@@ -213,7 +207,7 @@ void ReadREGN(Body& b, REGNRecord& rec) {
 }
 
 void WriteREGN(ByteWriter& w, const REGNRecord& rec) {
-    size_t m = w.beginRecord("REGN", rec.Header1, rec.Flags, Kept(rec));
+    size_t m = w.beginRecord("REGN", rec.Header1, rec.Flags, KeptUnlessDeleted(rec));
     if (!WriteNameAndDele(w, rec)) {
         WriteZStringIfSet(w, "FNAM", rec.FNAMLen, rec.FNAM);
         if (rec.WEATLen != 0) WriteWeather(w, rec);
@@ -236,7 +230,7 @@ void ReadLTEX(Body& b, LTEXRecord& rec) {
 }
 
 void WriteLTEX(ByteWriter& w, const LTEXRecord& rec) {
-    size_t m = w.beginRecord("LTEX", rec.Header1, rec.Flags, Kept(rec));
+    size_t m = w.beginRecord("LTEX", rec.Header1, rec.Flags, KeptUnlessDeleted(rec));
     if (!WriteNameAndDele(w, rec)) {
         WriteIntIfSet(w, "INTV", rec.INTVLen, rec.INTV);
         WriteZStringIfSet(w, "DATA", rec.DATALen, rec.DATA);
@@ -257,7 +251,7 @@ void ReadSNDG(Body& b, SNDGRecord& rec) {
 
 // The sound is written before the creature, whatever order the file had.
 void WriteSNDG(ByteWriter& w, const SNDGRecord& rec) {
-    size_t m = w.beginRecord("SNDG", rec.Header1, rec.Flags, Kept(rec));
+    size_t m = w.beginRecord("SNDG", rec.Header1, rec.Flags, KeptUnlessDeleted(rec));
     if (!WriteNameAndDele(w, rec)) {
         WriteFlagWordIfSet(w, "DATA", rec.DATALen, rec.SoundType);
         WriteZStringIfSet(w, "SNAM", rec.SNAMLen, rec.SNAM);
