@@ -7,8 +7,6 @@
 #include <vector>
 
 #include "esfile/damage.h"
-#include "records/opaque.h"
-#include "records/tes3.h"
 #include "records/actors.h"
 #include "records/cells.h"
 #include "records/character.h"
@@ -16,8 +14,10 @@
 #include "records/globals.h"
 #include "records/magic.h"
 #include "records/objects.h"
+#include "records/opaque.h"
 #include "records/pathgrid.h"
 #include "records/scripts.h"
+#include "records/tes3.h"
 #include "records/world.h"
 
 namespace vellum {
