@@ -224,18 +224,6 @@ void ReadOther(Body& b, CELLRecord& rec, const Walk& w) {
 
 // --- Writing. ---
 
-void WriteIntIfSet(ByteWriter& w, std::string_view tag, int32_t len, int32_t v) {
-    if (len == 0) return;
-    size_t m = w.beginSub(tag);
-    w.i32(v);
-    w.endSub(m);
-}
-void WriteFloatIfSet(ByteWriter& w, std::string_view tag, int32_t len, float v) {
-    if (len == 0) return;
-    size_t m = w.beginSub(tag);
-    w.f32(v);
-    w.endSub(m);
-}
 void WriteSixIfSet(ByteWriter& w, std::string_view tag, int32_t len, const std::array<float, 6>& v) {
     if (len == 0) return;
     size_t m = w.beginSub(tag);
@@ -325,20 +313,20 @@ bool WriteReference(ByteWriter& w, const FRMRData& ref) {
         WriteTextIfSet(w, "CNAM", rare.MovedCellLen, rare.MovedCell);
     if (ref.FRMRLen != 0) WriteIndex(w, "FRMR", ref.RefIndex, ref.RefIndexHigh);
     WriteZStringIfSet(w, "NAME", ref.NAMELen, ref.NAME);
-    WriteFloatIfSet(w, "XSCL", ref.XSCLLen, ref.XSCL);
+    WriteFloat32IfSet(w, "XSCL", ref.XSCLLen, ref.XSCL);
     WriteSixIfSet(w, "DODT", rare.DODTLen, rare.DODT);
     WriteZStringIfSet(w, "DNAM", rare.DNAMLen, rare.DNAM);
-    WriteIntIfSet(w, "FLTV", ref.FLTVLen, ref.FLTV);
+    WriteInt32IfSet(w, "FLTV", ref.FLTVLen, ref.FLTV);
     WriteZStringIfSet(w, "KNAM", rare.KNAMLen, rare.KNAM);
     WriteZStringIfSet(w, "TNAM", rare.TNAMLen, rare.TNAM);
     WriteZStringIfSet(w, "ANAM", rare.ANAMLen, rare.ANAM);
     WriteZStringIfSet(w, "CNAM", rare.CNAMLen, rare.CNAM);
     if (ref.UNAMLen != 0) WriteUNAM(w, ref);
     WriteZStringIfSet(w, "BNAM", rare.BNAMLen, rare.BNAM);
-    WriteFloatIfSet(w, "XCHG", ref.XCHGLen, ref.XCHG);
-    WriteIntIfSet(w, "INTV", ref.INTVLen, ref.INTV);
-    WriteIntIfSet(w, "NAM9", ref.NAM9Len, ref.NAM9);
-    WriteIntIfSet(w, "INDX", ref.INDXLen, ref.INDX);
+    WriteFloat32IfSet(w, "XCHG", ref.XCHGLen, ref.XCHG);
+    WriteInt32IfSet(w, "INTV", ref.INTVLen, ref.INTV);
+    WriteInt32IfSet(w, "NAM9", ref.NAM9Len, ref.NAM9);
+    WriteInt32IfSet(w, "INDX", ref.INDXLen, ref.INDX);
     WriteZStringIfSet(w, "XSOL", rare.XSOLLen, rare.XSOL);
     if (ref.HasZNAM != 0) WriteZNAM(w);
     WriteSavedGameSubs(w, rare);
@@ -407,11 +395,11 @@ void WriteCELL(ByteWriter& w, const CELLRecord& rec, Ui& ui) {
     if (rec.NAM5Len != 0) WriteNAM5(w, rec);
     WriteTextIfSet(w, "NAM8", rec.NAM8Len, rec.NAM8);
     if (rec.MPCDLen != 0) WriteMPCD(w, rec);
-    WriteFloatIfSet(w, "WHGT", rec.WHGTLen, rec.WHGT);
+    WriteFloat32IfSet(w, "WHGT", rec.WHGTLen, rec.WHGT);
     if (rec.AMBILen != 0) WriteLighting(w, rec);
-    WriteIntIfSet(w, "INTV", rec.INTVLen, rec.INTV);
+    WriteInt32IfSet(w, "INTV", rec.INTVLen, rec.INTV);
     bool complete = WriteReferences(w, rec, 1);
-    WriteIntIfSet(w, "NAM0", rec.NAM0Len, rec.NAM0);
+    WriteInt32IfSet(w, "NAM0", rec.NAM0Len, rec.NAM0);
     complete = WriteReferences(w, rec, 0) && complete;
     w.endRecord(m);
     if (!complete)

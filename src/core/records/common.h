@@ -3,9 +3,12 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 #include "esfile/body.h"
 #include "esfile/bytes.h"
@@ -38,6 +41,33 @@ inline void WriteTextIfSet(ByteWriter& w, std::string_view tag, int32_t len, std
     if (len != 0) w.textSub(tag, s);
 }
 
+// A 4-byte value subrecord: its value, and in len its 4 bytes; a subrecord of another length is kept whole.
+inline void ReadInt32(Body& b, Extras& extras, int32_t& len, int32_t& v) {
+    b.layout(4, extras, [&] {
+        len = 4;
+        v = b.i32();
+    });
+}
+inline void ReadFloat32(Body& b, Extras& extras, int32_t& len, float& v) {
+    b.layout(4, extras, [&] {
+        len = 4;
+        v = b.f32();
+    });
+}
+// Writes a 4-byte value subrecord only when its stored length is not 0.
+inline void WriteInt32IfSet(ByteWriter& w, std::string_view tag, int32_t len, int32_t v) {
+    if (len == 0) return;
+    size_t m = w.beginSub(tag);
+    w.i32(v);
+    w.endSub(m);
+}
+inline void WriteFloat32IfSet(ByteWriter& w, std::string_view tag, int32_t len, float v) {
+    if (len == 0) return;
+    size_t m = w.beginSub(tag);
+    w.f32(v);
+    w.endSub(m);
+}
+
 // A flag byte stored in a 4-byte word: only the first byte is kept; it is written back with three zeros.
 template <class Reader> uint8_t ReadFlagByte(Reader& r) {
     uint8_t b = r.u8();
@@ -49,6 +79,88 @@ inline void WriteFlagByte(ByteWriter& w, uint8_t b) {
     w.u8(0);
     w.u8(0);
     w.u8(0);
+}
+
+// ---- Fixed data layouts, their fields listed once for both directions ----
+//
+// A layout is a callable fields(io, rec) that names the record's fields in the order of their bytes:
+// io(rec.A, rec.B, ...). FieldReader reads each field from a subrecord body, FieldWriter writes it, so one
+// list serves the reader and the writer alike.
+
+// A flag byte stored in a 4-byte word (see ReadFlagByte), named in a layout as FlagByte(rec.X).
+template <class T> struct FlagByteField { T& v; };
+template <class T> FlagByteField<T> FlagByte(T& v) {
+    return {v};
+}
+// Bytes the layout does not keep: skipped when read, written back as zeros.
+struct UnusedBytes {
+    size_t n;
+};
+
+template <class> inline constexpr bool kNoFieldType = false;
+
+struct FieldReader {
+    Body& b;
+    template <class T> void field(T& v) {
+        if constexpr (std::is_same_v<T, int32_t>)
+            v = b.i32();
+        else if constexpr (std::is_same_v<T, int16_t>)
+            v = b.i16();
+        else if constexpr (std::is_same_v<T, uint8_t>)
+            v = b.u8();
+        else if constexpr (std::is_same_v<T, float>)
+            v = b.f32();
+        else
+            static_assert(kNoFieldType<T>, "no layout field of this type");
+    }
+    template <class T, size_t N> void field(std::array<T, N>& a) {
+        for (T& v : a) field(v);
+    }
+    void field(FlagByteField<uint8_t> f) { f.v = ReadFlagByte(b); }
+    void field(UnusedBytes u) { b.skip(u.n); }
+    template <class... T> void operator()(T&&... v) { (field(v), ...); }
+};
+
+struct FieldWriter {
+    ByteWriter& w;
+    template <class T> void field(const T& v) {
+        if constexpr (std::is_same_v<T, int32_t>)
+            w.i32(v);
+        else if constexpr (std::is_same_v<T, int16_t>)
+            w.i16(v);
+        else if constexpr (std::is_same_v<T, uint8_t>)
+            w.u8(v);
+        else if constexpr (std::is_same_v<T, float>)
+            w.f32(v);
+        else
+            static_assert(kNoFieldType<T>, "no layout field of this type");
+    }
+    template <class T, size_t N> void field(const std::array<T, N>& a) {
+        for (const T& v : a) field(v);
+    }
+    void field(FlagByteField<const uint8_t> f) { WriteFlagByte(w, f.v); }
+    void field(UnusedBytes u) {
+        for (size_t i = 0; i < u.n; ++i) w.u8(0);
+    }
+    template <class... T> void operator()(T&&... v) { (field(v), ...); }
+};
+
+// A subrecord of the layout's bytes: its fields are read into rec and len set to the bytes; a subrecord of
+// another length is kept whole in rec.extras.
+template <class Rec, class Fields>
+void ReadLayout(Body& b, Rec& rec, int32_t& len, size_t bytes, Fields&& fields) {
+    b.layout(bytes, rec.extras, [&] {
+        len = static_cast<int32_t>(bytes);
+        fields(FieldReader{b}, rec);
+    });
+}
+// Writes the layout's subrecord under tag only when its stored length is not 0.
+template <class Rec, class Fields>
+void WriteLayoutIfSet(ByteWriter& w, std::string_view tag, int32_t len, const Rec& rec, Fields&& fields) {
+    if (len == 0) return;
+    size_t m = w.beginSub(tag);
+    fields(FieldWriter{w}, rec);
+    w.endSub(m);
 }
 
 // One inventory entry (NPCO) of containers, NPCs and creatures: a count and a 32-character item ID.

@@ -11,45 +11,10 @@ namespace {
 
 // ---- CONT: weight, flags and an index, each in a subrecord of its own; one NPCO per item ----
 
-void ReadContainerWeight(Body& b, CONTRecord& rec) {
-    b.layout(4, rec.extras, [&] {
-        rec.CNDTLen = 4;
-        rec.Weight = b.f32();
-    });
-}
-void WriteContainerWeight(ByteWriter& w, const CONTRecord& rec) {
-    if (rec.CNDTLen == 0) return;
-    size_t m = w.beginSub("CNDT");
-    w.f32(rec.Weight);
-    w.endSub(m);
-}
-
+constexpr auto ContainerWeightFields = [](auto&& io, auto& rec) { io(rec.Weight); };
 // Only the first byte of the flags word is kept; it is written back with three zero bytes.
-void ReadContainerFlags(Body& b, CONTRecord& rec) {
-    b.layout(4, rec.extras, [&] {
-        rec.FLAGLen = 4;
-        rec.ContainerFlags = ReadFlagByte(b);
-    });
-}
-void WriteContainerFlags(ByteWriter& w, const CONTRecord& rec) {
-    if (rec.FLAGLen == 0) return;
-    size_t m = w.beginSub("FLAG");
-    WriteFlagByte(w, rec.ContainerFlags);
-    w.endSub(m);
-}
-
-void ReadContainerIndex(Body& b, CONTRecord& rec) {
-    b.layout(4, rec.extras, [&] {
-        rec.INDXLen = 4;
-        rec.INDX = b.i32();
-    });
-}
-void WriteContainerIndex(ByteWriter& w, const CONTRecord& rec) {
-    if (rec.INDXLen == 0) return;
-    size_t m = w.beginSub("INDX");
-    w.i32(rec.INDX);
-    w.endSub(m);
-}
+constexpr auto ContainerFlagsFields = [](auto&& io, auto& rec) { io(FlagByte(rec.ContainerFlags)); };
+constexpr auto ContainerIndexFields = [](auto&& io, auto& rec) { io(rec.INDX); };
 
 void ReadItem(Body& b, CONTRecord& rec) {
     if (b.size() == kNPCOBytes)
@@ -65,55 +30,16 @@ void WriteItems(ByteWriter& w, const CONTRecord& rec) {
 
 // ---- BODY: four single bytes ----
 
-void ReadBodyPartData(Body& b, BODYRecord& rec) {
-    b.layout(4, rec.extras, [&] {
-        rec.BYDTLen = 4;
-        rec.Part = b.u8();
-        rec.Vampire = b.u8();
-        rec.BodyFlags = b.u8();
-        rec.PartType = b.u8();
-    });
-}
-void WriteBodyPartData(ByteWriter& w, const BODYRecord& rec) {
-    if (rec.BYDTLen == 0) return;
-    size_t m = w.beginSub("BYDT");
-    w.u8(rec.Part);
-    w.u8(rec.Vampire);
-    w.u8(rec.BodyFlags);
-    w.u8(rec.PartType);
-    w.endSub(m);
-}
+constexpr auto BodyPartFields = [](auto&& io, auto& rec) {
+    io(rec.Part, rec.Vampire, rec.BodyFlags, rec.PartType);
+};
 
 // ---- LIGH: the colour's fourth (alpha) byte is not kept and is written back as zero ----
 
-void ReadLightData(Body& b, LIGHRecord& rec) {
-    b.layout(24, rec.extras, [&] {
-        rec.LHDTLen = 24;
-        rec.Weight = b.f32();
-        rec.Value = b.i32();
-        rec.Time = b.i32();
-        rec.Radius = b.i32();
-        rec.Red = b.u8();
-        rec.Green = b.u8();
-        rec.Blue = b.u8();
-        b.skip(1);
-        rec.LightFlags = b.i32();
-    });
-}
-void WriteLightData(ByteWriter& w, const LIGHRecord& rec) {
-    if (rec.LHDTLen == 0) return;
-    size_t m = w.beginSub("LHDT");
-    w.f32(rec.Weight);
-    w.i32(rec.Value);
-    w.i32(rec.Time);
-    w.i32(rec.Radius);
-    w.u8(rec.Red);
-    w.u8(rec.Green);
-    w.u8(rec.Blue);
-    w.u8(0);
-    w.i32(rec.LightFlags);
-    w.endSub(m);
-}
+constexpr auto LightFields = [](auto&& io, auto& rec) {
+    io(rec.Weight, rec.Value, rec.Time, rec.Radius, rec.Red, rec.Green, rec.Blue, UnusedBytes{1},
+       rec.LightFlags);
+};
 
 } // namespace
 
@@ -158,9 +84,9 @@ void ReadCONT(Body& b, CONTRecord& rec) {
         case "MODL"_tag: ReadZString(b, rec.MODLLen, rec.MODL); break;
         case "FNAM"_tag: ReadZString(b, rec.FNAMLen, rec.FNAM); break;
         case "SCRI"_tag: ReadZString(b, rec.SCRILen, rec.SCRI); break;
-        case "CNDT"_tag: ReadContainerWeight(b, rec); break;
-        case "FLAG"_tag: ReadContainerFlags(b, rec); break;
-        case "INDX"_tag: ReadContainerIndex(b, rec); break;
+        case "CNDT"_tag: ReadLayout(b, rec, rec.CNDTLen, 4, ContainerWeightFields); break;
+        case "FLAG"_tag: ReadLayout(b, rec, rec.FLAGLen, 4, ContainerFlagsFields); break;
+        case "INDX"_tag: ReadLayout(b, rec, rec.INDXLen, 4, ContainerIndexFields); break;
         case "NPCO"_tag: ReadItem(b, rec); break;
         case "DELE"_tag: break;
         default: b.keep(rec.extras); break;
@@ -172,7 +98,7 @@ void ReadBODY(Body& b, BODYRecord& rec) {
         case "NAME"_tag: ReadZString(b, rec.NAMELen, rec.NAME); break;
         case "MODL"_tag: ReadZString(b, rec.MODLLen, rec.MODL); break;
         case "FNAM"_tag: ReadZString(b, rec.FNAMLen, rec.FNAM); break;
-        case "BYDT"_tag: ReadBodyPartData(b, rec); break;
+        case "BYDT"_tag: ReadLayout(b, rec, rec.BYDTLen, 4, BodyPartFields); break;
         case "DELE"_tag: break;
         default: b.keep(rec.extras); break;
         }
@@ -186,7 +112,7 @@ void ReadLIGH(Body& b, LIGHRecord& rec) {
         case "ITEX"_tag: ReadZString(b, rec.ITEXLen, rec.ITEX); break;
         case "SCRI"_tag: ReadZString(b, rec.SCRILen, rec.SCRI); break;
         case "SNAM"_tag: ReadZString(b, rec.SNAMLen, rec.SNAM); break;
-        case "LHDT"_tag: ReadLightData(b, rec); break;
+        case "LHDT"_tag: ReadLayout(b, rec, rec.LHDTLen, 24, LightFields); break;
         case "DELE"_tag: break;
         default: b.keep(rec.extras); break;
         }
@@ -227,9 +153,9 @@ void WriteCONT(ByteWriter& w, const CONTRecord& rec) {
     if (!IsDeleted(rec.Flags)) {
         WriteZStringIfSet(w, "MODL", rec.MODLLen, rec.MODL);
         WriteZStringIfSet(w, "FNAM", rec.FNAMLen, rec.FNAM);
-        WriteContainerWeight(w, rec);
-        WriteContainerFlags(w, rec);
-        WriteContainerIndex(w, rec);
+        WriteLayoutIfSet(w, "CNDT", rec.CNDTLen, rec, ContainerWeightFields);
+        WriteLayoutIfSet(w, "FLAG", rec.FLAGLen, rec, ContainerFlagsFields);
+        WriteLayoutIfSet(w, "INDX", rec.INDXLen, rec, ContainerIndexFields);
         WriteZStringIfSet(w, "SCRI", rec.SCRILen, rec.SCRI);
         WriteItems(w, rec);
     }
@@ -241,7 +167,7 @@ void WriteBODY(ByteWriter& w, const BODYRecord& rec) {
     if (!IsDeleted(rec.Flags)) {
         WriteZStringIfSet(w, "MODL", rec.MODLLen, rec.MODL);
         WriteZStringIfSet(w, "FNAM", rec.FNAMLen, rec.FNAM);
-        WriteBodyPartData(w, rec);
+        WriteLayoutIfSet(w, "BYDT", rec.BYDTLen, rec, BodyPartFields);
     }
     w.endRecord(m);
 }
@@ -252,7 +178,7 @@ void WriteLIGH(ByteWriter& w, const LIGHRecord& rec) {
         WriteZStringIfSet(w, "MODL", rec.MODLLen, rec.MODL);
         WriteZStringIfSet(w, "FNAM", rec.FNAMLen, rec.FNAM);
         WriteZStringIfSet(w, "ITEX", rec.ITEXLen, rec.ITEX);
-        WriteLightData(w, rec);
+        WriteLayoutIfSet(w, "LHDT", rec.LHDTLen, rec, LightFields);
         WriteZStringIfSet(w, "SCRI", rec.SCRILen, rec.SCRI);
         WriteZStringIfSet(w, "SNAM", rec.SNAMLen, rec.SNAM);
     }

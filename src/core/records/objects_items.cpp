@@ -11,205 +11,45 @@
 namespace vellum {
 namespace {
 
-// ---- Data subrecords, one reader and one writer per layout ----
+// ---- Data subrecords: each layout's fields in the order of their bytes ----
 
-void ReadMiscData(Body& b, MISCRecord& rec) {
-    b.layout(12, rec.extras, [&] {
-        rec.MCDTLen = 12;
-        rec.Weight = b.f32();
-        rec.Value = b.i32();
-        rec.MiscUnknown = b.i32();
-    });
-}
-void WriteMiscData(ByteWriter& w, const MISCRecord& rec) {
-    if (rec.MCDTLen == 0) return;
-    size_t m = w.beginSub("MCDT");
-    w.f32(rec.Weight);
-    w.i32(rec.Value);
-    w.i32(rec.MiscUnknown);
-    w.endSub(m);
-}
+constexpr auto MiscFields = [](auto&& io, auto& rec) { io(rec.Weight, rec.Value, rec.MiscUnknown); };
 
 // Only the first byte of the weapon's flags word is kept; it is written back with three zero bytes.
-void ReadWeaponData(Body& b, WEAPRecord& rec) {
-    b.layout(32, rec.extras, [&] {
-        rec.WPDTLen = 32;
-        rec.Weight = b.f32();
-        rec.Value = b.i32();
-        rec.WeaponType = b.i16();
-        rec.Health = b.i16();
-        rec.Speed = b.f32();
-        rec.Reach = b.f32();
-        rec.EnchantPoints = b.i16();
-        rec.ChopMin = b.u8();
-        rec.ChopMax = b.u8();
-        rec.SlashMin = b.u8();
-        rec.SlashMax = b.u8();
-        rec.ThrustMin = b.u8();
-        rec.ThrustMax = b.u8();
-        rec.WeaponFlags = ReadFlagByte(b);
-    });
-}
-void WriteWeaponData(ByteWriter& w, const WEAPRecord& rec) {
-    if (rec.WPDTLen == 0) return;
-    size_t m = w.beginSub("WPDT");
-    w.f32(rec.Weight);
-    w.i32(rec.Value);
-    w.i16(rec.WeaponType);
-    w.i16(rec.Health);
-    w.f32(rec.Speed);
-    w.f32(rec.Reach);
-    w.i16(rec.EnchantPoints);
-    w.u8(rec.ChopMin);
-    w.u8(rec.ChopMax);
-    w.u8(rec.SlashMin);
-    w.u8(rec.SlashMax);
-    w.u8(rec.ThrustMin);
-    w.u8(rec.ThrustMax);
-    WriteFlagByte(w, rec.WeaponFlags);
-    w.endSub(m);
-}
+constexpr auto WeaponFields = [](auto&& io, auto& rec) {
+    io(rec.Weight, rec.Value, rec.WeaponType, rec.Health, rec.Speed, rec.Reach, rec.EnchantPoints,
+       rec.ChopMin, rec.ChopMax, rec.SlashMin, rec.SlashMax, rec.ThrustMin, rec.ThrustMax,
+       FlagByte(rec.WeaponFlags));
+};
 
-void ReadArmorData(Body& b, ARMORecord& rec) {
-    b.layout(24, rec.extras, [&] {
-        rec.AODTLen = 24;
-        rec.ArmorType = b.i32();
-        rec.Weight = b.f32();
-        rec.Value = b.i32();
-        rec.Health = b.i32();
-        rec.EnchantPoints = b.i32();
-        rec.ArmorRating = b.i32();
-    });
-}
-void WriteArmorData(ByteWriter& w, const ARMORecord& rec) {
-    if (rec.AODTLen == 0) return;
-    size_t m = w.beginSub("AODT");
-    w.i32(rec.ArmorType);
-    w.f32(rec.Weight);
-    w.i32(rec.Value);
-    w.i32(rec.Health);
-    w.i32(rec.EnchantPoints);
-    w.i32(rec.ArmorRating);
-    w.endSub(m);
-}
+constexpr auto ArmorFields = [](auto&& io, auto& rec) {
+    io(rec.ArmorType, rec.Weight, rec.Value, rec.Health, rec.EnchantPoints, rec.ArmorRating);
+};
 
-void ReadClothingData(Body& b, CLOTRecord& rec) {
-    b.layout(12, rec.extras, [&] {
-        rec.CTDTLen = 12;
-        rec.ClothingType = b.i32();
-        rec.Weight = b.f32();
-        rec.Value = b.i16();
-        rec.EnchantPoints = b.i16();
-    });
-}
-void WriteClothingData(ByteWriter& w, const CLOTRecord& rec) {
-    if (rec.CTDTLen == 0) return;
-    size_t m = w.beginSub("CTDT");
-    w.i32(rec.ClothingType);
-    w.f32(rec.Weight);
-    w.i16(rec.Value);
-    w.i16(rec.EnchantPoints);
-    w.endSub(m);
-}
+constexpr auto ClothingFields = [](auto&& io, auto& rec) {
+    io(rec.ClothingType, rec.Weight, rec.Value, rec.EnchantPoints);
+};
 
 // Repair tools (RIDT), lock picks (LKDT) and probes (PBDT): weight, value, then quality and uses; repair
 // tools store the uses first.
-void ReadToolData(Body& b, REPARecord& rec, bool usesFirst) {
-    b.layout(16, rec.extras, [&] {
-        rec.DataLen = 16;
-        rec.Weight = b.f32();
-        rec.Value = b.i32();
-        (usesFirst ? rec.Uses : rec.Quality) = b.i32();
-        (usesFirst ? rec.Quality : rec.Uses) = b.i32();
-    });
-}
-void WriteToolData(ByteWriter& w, std::string_view tag, const REPARecord& rec, bool usesFirst) {
-    if (rec.DataLen == 0) return;
-    size_t m = w.beginSub(tag);
-    w.f32(rec.Weight);
-    w.i32(rec.Value);
-    w.i32(usesFirst ? rec.Uses : rec.Quality);
-    w.i32(usesFirst ? rec.Quality : rec.Uses);
-    w.endSub(m);
-}
+constexpr auto RepairToolFields = [](auto&& io, auto& rec) {
+    io(rec.Weight, rec.Value, rec.Uses, rec.Quality);
+};
+constexpr auto PickFields = [](auto&& io, auto& rec) { io(rec.Weight, rec.Value, rec.Quality, rec.Uses); };
 
-void ReadApparatusData(Body& b, APPARecord& rec) {
-    b.layout(16, rec.extras, [&] {
-        rec.AADTLen = 16;
-        rec.ApparatusType = b.i32();
-        rec.Quality = b.f32();
-        rec.Weight = b.f32();
-        rec.Value = b.i32();
-    });
-}
-void WriteApparatusData(ByteWriter& w, const APPARecord& rec) {
-    if (rec.AADTLen == 0) return;
-    size_t m = w.beginSub("AADT");
-    w.i32(rec.ApparatusType);
-    w.f32(rec.Quality);
-    w.f32(rec.Weight);
-    w.i32(rec.Value);
-    w.endSub(m);
-}
+constexpr auto ApparatusFields = [](auto&& io, auto& rec) {
+    io(rec.ApparatusType, rec.Quality, rec.Weight, rec.Value);
+};
 
-void ReadIngredientData(Body& b, INGRRecord& rec) {
-    b.layout(56, rec.extras, [&] {
-        rec.IRDTLen = 56;
-        rec.Weight = b.f32();
-        rec.Value = b.i32();
-        for (int32_t& v : rec.EffectID) v = b.i32();
-        for (int32_t& v : rec.SkillID) v = b.i32();
-        for (int32_t& v : rec.AttributeID) v = b.i32();
-    });
-}
-void WriteIngredientData(ByteWriter& w, const INGRRecord& rec) {
-    if (rec.IRDTLen == 0) return;
-    size_t m = w.beginSub("IRDT");
-    w.f32(rec.Weight);
-    w.i32(rec.Value);
-    for (int32_t v : rec.EffectID) w.i32(v);
-    for (int32_t v : rec.SkillID) w.i32(v);
-    for (int32_t v : rec.AttributeID) w.i32(v);
-    w.endSub(m);
-}
+constexpr auto IngredientFields = [](auto&& io, auto& rec) {
+    io(rec.Weight, rec.Value, rec.EffectID, rec.SkillID, rec.AttributeID);
+};
 
-void ReadBookData(Body& b, BOOKRecord& rec) {
-    b.layout(20, rec.extras, [&] {
-        rec.BKDTLen = 20;
-        rec.Weight = b.f32();
-        rec.Value = b.i32();
-        rec.Scroll = b.i32();
-        rec.SkillID = b.i32();
-        rec.EnchantPoints = b.i32();
-    });
-}
-void WriteBookData(ByteWriter& w, const BOOKRecord& rec) {
-    if (rec.BKDTLen == 0) return;
-    size_t m = w.beginSub("BKDT");
-    w.f32(rec.Weight);
-    w.i32(rec.Value);
-    w.i32(rec.Scroll);
-    w.i32(rec.SkillID);
-    w.i32(rec.EnchantPoints);
-    w.endSub(m);
-}
+constexpr auto BookFields = [](auto&& io, auto& rec) {
+    io(rec.Weight, rec.Value, rec.Scroll, rec.SkillID, rec.EnchantPoints);
+};
 
-void ReadPotionData(Body& b, ALCHRecord& rec) {
-    b.layout(12, rec.extras, [&] {
-        rec.ALDTLen = 12;
-        rec.Weight = b.f32();
-        rec.Value = b.i32();
-        rec.AutoCalc = b.i32();
-    });
-}
-void WritePotionData(ByteWriter& w, const ALCHRecord& rec) {
-    if (rec.ALDTLen == 0) return;
-    size_t m = w.beginSub("ALDT");
-    w.f32(rec.Weight);
-    w.i32(rec.Value);
-    w.i32(rec.AutoCalc);
-    w.endSub(m);
-}
+constexpr auto PotionFields = [](auto&& io, auto& rec) { io(rec.Weight, rec.Value, rec.AutoCalc); };
 
 // ---- Body parts of armour and clothing ----
 
@@ -271,7 +111,10 @@ void WriteTool(ByteWriter& w, std::string_view tag, std::string_view dataTag, co
     if (!IsDeleted(rec.Flags)) {
         WriteZStringIfSet(w, "MODL", rec.MODLLen, rec.MODL);
         WriteZStringIfSet(w, "FNAM", rec.FNAMLen, rec.FNAM);
-        WriteToolData(w, dataTag, rec, usesFirst);
+        if (usesFirst)
+            WriteLayoutIfSet(w, dataTag, rec.DataLen, rec, RepairToolFields);
+        else
+            WriteLayoutIfSet(w, dataTag, rec.DataLen, rec, PickFields);
         WriteZStringIfSet(w, "SCRI", rec.SCRILen, rec.SCRI);
         WriteZStringIfSet(w, "ITEX", rec.ITEXLen, rec.ITEX);
     }
@@ -289,7 +132,7 @@ void ReadMISC(Body& b, MISCRecord& rec) {
         case "FNAM"_tag: ReadZString(b, rec.FNAMLen, rec.FNAM); break;
         case "SCRI"_tag: ReadZString(b, rec.SCRILen, rec.SCRI); break;
         case "ITEX"_tag: ReadZString(b, rec.ITEXLen, rec.ITEX); break;
-        case "MCDT"_tag: ReadMiscData(b, rec); break;
+        case "MCDT"_tag: ReadLayout(b, rec, rec.MCDTLen, 12, MiscFields); break;
         case "DELE"_tag: break; // deletion is carried by Flags alone
         default: b.keep(rec.extras); break;
         }
@@ -303,7 +146,7 @@ void ReadWEAP(Body& b, WEAPRecord& rec) {
         case "SCRI"_tag: ReadZString(b, rec.SCRILen, rec.SCRI); break;
         case "ITEX"_tag: ReadZString(b, rec.ITEXLen, rec.ITEX); break;
         case "ENAM"_tag: ReadZString(b, rec.ENAMLen, rec.ENAM); break;
-        case "WPDT"_tag: ReadWeaponData(b, rec); break;
+        case "WPDT"_tag: ReadLayout(b, rec, rec.WPDTLen, 32, WeaponFields); break;
         case "DELE"_tag: break;
         default: b.keep(rec.extras); break;
         }
@@ -318,7 +161,7 @@ void ReadARMO(Body& b, ARMORecord& rec) {
         case "SCRI"_tag: ReadZString(b, rec.SCRILen, rec.SCRI); break;
         case "ITEX"_tag: ReadZString(b, rec.ITEXLen, rec.ITEX); break;
         case "ENAM"_tag: ReadZString(b, rec.ENAMLen, rec.ENAM); break;
-        case "AODT"_tag: ReadArmorData(b, rec); break;
+        case "AODT"_tag: ReadLayout(b, rec, rec.AODTLen, 24, ArmorFields); break;
         case "INDX"_tag: part = ReadPartIndex(b, rec.Parts, rec.extras); break;
         case "BNAM"_tag: ReadPartName(b, part, &PartData::BNAMLen, &PartData::BNAM, rec.extras); break;
         case "CNAM"_tag: ReadPartName(b, part, &PartData::CNAMLen, &PartData::CNAM, rec.extras); break;
@@ -336,7 +179,7 @@ void ReadCLOT(Body& b, CLOTRecord& rec) {
         case "SCRI"_tag: ReadZString(b, rec.SCRILen, rec.SCRI); break;
         case "ITEX"_tag: ReadZString(b, rec.ITEXLen, rec.ITEX); break;
         case "ENAM"_tag: ReadZString(b, rec.ENAMLen, rec.ENAM); break;
-        case "CTDT"_tag: ReadClothingData(b, rec); break;
+        case "CTDT"_tag: ReadLayout(b, rec, rec.CTDTLen, 12, ClothingFields); break;
         case "INDX"_tag: part = ReadPartIndex(b, rec.Parts, rec.extras); break;
         case "BNAM"_tag: ReadPartName(b, part, &PartData::BNAMLen, &PartData::BNAM, rec.extras); break;
         case "CNAM"_tag: ReadPartName(b, part, &PartData::CNAMLen, &PartData::CNAM, rec.extras); break;
@@ -352,7 +195,7 @@ void ReadREPA(Body& b, REPARecord& rec) {
         case "FNAM"_tag: ReadZString(b, rec.FNAMLen, rec.FNAM); break;
         case "SCRI"_tag: ReadZString(b, rec.SCRILen, rec.SCRI); break;
         case "ITEX"_tag: ReadZString(b, rec.ITEXLen, rec.ITEX); break;
-        case "RIDT"_tag: ReadToolData(b, rec, true); break;
+        case "RIDT"_tag: ReadLayout(b, rec, rec.DataLen, 16, RepairToolFields); break;
         case "DELE"_tag: break;
         default: b.keep(rec.extras); break;
         }
@@ -365,7 +208,7 @@ void ReadLOCK(Body& b, LOCKRecord& rec) {
         case "FNAM"_tag: ReadZString(b, rec.FNAMLen, rec.FNAM); break;
         case "SCRI"_tag: ReadZString(b, rec.SCRILen, rec.SCRI); break;
         case "ITEX"_tag: ReadZString(b, rec.ITEXLen, rec.ITEX); break;
-        case "LKDT"_tag: ReadToolData(b, rec, false); break;
+        case "LKDT"_tag: ReadLayout(b, rec, rec.DataLen, 16, PickFields); break;
         case "DELE"_tag: break;
         default: b.keep(rec.extras); break;
         }
@@ -378,7 +221,7 @@ void ReadPROB(Body& b, PROBRecord& rec) {
         case "FNAM"_tag: ReadZString(b, rec.FNAMLen, rec.FNAM); break;
         case "SCRI"_tag: ReadZString(b, rec.SCRILen, rec.SCRI); break;
         case "ITEX"_tag: ReadZString(b, rec.ITEXLen, rec.ITEX); break;
-        case "PBDT"_tag: ReadToolData(b, rec, false); break;
+        case "PBDT"_tag: ReadLayout(b, rec, rec.DataLen, 16, PickFields); break;
         case "DELE"_tag: break;
         default: b.keep(rec.extras); break;
         }
@@ -391,7 +234,7 @@ void ReadAPPA(Body& b, APPARecord& rec) {
         case "FNAM"_tag: ReadZString(b, rec.FNAMLen, rec.FNAM); break;
         case "SCRI"_tag: ReadZString(b, rec.SCRILen, rec.SCRI); break;
         case "ITEX"_tag: ReadZString(b, rec.ITEXLen, rec.ITEX); break;
-        case "AADT"_tag: ReadApparatusData(b, rec); break;
+        case "AADT"_tag: ReadLayout(b, rec, rec.AADTLen, 16, ApparatusFields); break;
         case "DELE"_tag: break;
         default: b.keep(rec.extras); break;
         }
@@ -404,7 +247,7 @@ void ReadINGR(Body& b, INGRRecord& rec) {
         case "FNAM"_tag: ReadZString(b, rec.FNAMLen, rec.FNAM); break;
         case "SCRI"_tag: ReadZString(b, rec.SCRILen, rec.SCRI); break;
         case "ITEX"_tag: ReadZString(b, rec.ITEXLen, rec.ITEX); break;
-        case "IRDT"_tag: ReadIngredientData(b, rec); break;
+        case "IRDT"_tag: ReadLayout(b, rec, rec.IRDTLen, 56, IngredientFields); break;
         case "DELE"_tag: break;
         default: b.keep(rec.extras); break;
         }
@@ -420,7 +263,7 @@ void ReadBOOK(Body& b, BOOKRecord& rec) {
         case "ITEX"_tag: ReadZString(b, rec.ITEXLen, rec.ITEX); break;
         case "ENAM"_tag: ReadZString(b, rec.ENAMLen, rec.ENAM); break;
         case "TEXT"_tag: ReadText(b, rec.TEXTLen, rec.TEXT); break;
-        case "BKDT"_tag: ReadBookData(b, rec); break;
+        case "BKDT"_tag: ReadLayout(b, rec, rec.BKDTLen, 20, BookFields); break;
         case "DELE"_tag: break;
         default: b.keep(rec.extras); break;
         }
@@ -434,7 +277,7 @@ void ReadALCH(Body& b, ALCHRecord& rec) {
         case "FNAM"_tag: ReadZString(b, rec.FNAMLen, rec.FNAM); break;
         case "SCRI"_tag: ReadZString(b, rec.SCRILen, rec.SCRI); break;
         case "TEXT"_tag: ReadZString(b, rec.TEXTLen, rec.TEXT); break;
-        case "ALDT"_tag: ReadPotionData(b, rec); break;
+        case "ALDT"_tag: ReadLayout(b, rec, rec.ALDTLen, 12, PotionFields); break;
         case "ENAM"_tag: ReadPotionEffect(b, rec); break;
         case "DELE"_tag: break;
         default: b.keep(rec.extras); break;
@@ -448,7 +291,7 @@ void WriteMISC(ByteWriter& w, const MISCRecord& rec) {
     if (!IsDeleted(rec.Flags)) {
         WriteZStringIfSet(w, "MODL", rec.MODLLen, rec.MODL);
         WriteZStringIfSet(w, "FNAM", rec.FNAMLen, rec.FNAM);
-        WriteMiscData(w, rec);
+        WriteLayoutIfSet(w, "MCDT", rec.MCDTLen, rec, MiscFields);
         WriteZStringIfSet(w, "SCRI", rec.SCRILen, rec.SCRI);
         WriteZStringIfSet(w, "ITEX", rec.ITEXLen, rec.ITEX);
     }
@@ -460,7 +303,7 @@ void WriteWEAP(ByteWriter& w, const WEAPRecord& rec) {
     if (!IsDeleted(rec.Flags)) {
         WriteZStringIfSet(w, "MODL", rec.MODLLen, rec.MODL);
         WriteZStringIfSet(w, "FNAM", rec.FNAMLen, rec.FNAM);
-        WriteWeaponData(w, rec);
+        WriteLayoutIfSet(w, "WPDT", rec.WPDTLen, rec, WeaponFields);
         WriteZStringIfSet(w, "SCRI", rec.SCRILen, rec.SCRI);
         WriteZStringIfSet(w, "ITEX", rec.ITEXLen, rec.ITEX);
         WriteZStringIfSet(w, "ENAM", rec.ENAMLen, rec.ENAM);
@@ -474,7 +317,7 @@ void WriteARMO(ByteWriter& w, const ARMORecord& rec) {
         WriteZStringIfSet(w, "MODL", rec.MODLLen, rec.MODL);
         WriteZStringIfSet(w, "FNAM", rec.FNAMLen, rec.FNAM);
         WriteZStringIfSet(w, "SCRI", rec.SCRILen, rec.SCRI);
-        WriteArmorData(w, rec);
+        WriteLayoutIfSet(w, "AODT", rec.AODTLen, rec, ArmorFields);
         WriteZStringIfSet(w, "ITEX", rec.ITEXLen, rec.ITEX);
         WriteParts(w, rec.Parts);
         WriteZStringIfSet(w, "ENAM", rec.ENAMLen, rec.ENAM);
@@ -488,7 +331,7 @@ void WriteCLOT(ByteWriter& w, const CLOTRecord& rec) {
         WriteZStringIfSet(w, "MODL", rec.MODLLen, rec.MODL);
         WriteZStringIfSet(w, "FNAM", rec.FNAMLen, rec.FNAM);
         WriteZStringIfSet(w, "SCRI", rec.SCRILen, rec.SCRI);
-        WriteClothingData(w, rec);
+        WriteLayoutIfSet(w, "CTDT", rec.CTDTLen, rec, ClothingFields);
         WriteZStringIfSet(w, "ITEX", rec.ITEXLen, rec.ITEX);
         WriteParts(w, rec.Parts);
         WriteZStringIfSet(w, "ENAM", rec.ENAMLen, rec.ENAM);
@@ -512,7 +355,7 @@ void WriteAPPA(ByteWriter& w, const APPARecord& rec) {
         WriteZStringIfSet(w, "MODL", rec.MODLLen, rec.MODL);
         WriteZStringIfSet(w, "FNAM", rec.FNAMLen, rec.FNAM);
         WriteZStringIfSet(w, "SCRI", rec.SCRILen, rec.SCRI);
-        WriteApparatusData(w, rec);
+        WriteLayoutIfSet(w, "AADT", rec.AADTLen, rec, ApparatusFields);
         WriteZStringIfSet(w, "ITEX", rec.ITEXLen, rec.ITEX);
     }
     w.endRecord(m);
@@ -523,7 +366,7 @@ void WriteINGR(ByteWriter& w, const INGRRecord& rec) {
     if (!IsDeleted(rec.Flags)) {
         WriteZStringIfSet(w, "MODL", rec.MODLLen, rec.MODL);
         WriteZStringIfSet(w, "FNAM", rec.FNAMLen, rec.FNAM);
-        WriteIngredientData(w, rec);
+        WriteLayoutIfSet(w, "IRDT", rec.IRDTLen, rec, IngredientFields);
         WriteZStringIfSet(w, "SCRI", rec.SCRILen, rec.SCRI);
         WriteZStringIfSet(w, "ITEX", rec.ITEXLen, rec.ITEX);
     }
@@ -535,7 +378,7 @@ void WriteBOOK(ByteWriter& w, const BOOKRecord& rec) {
     if (!IsDeleted(rec.Flags)) {
         WriteZStringIfSet(w, "MODL", rec.MODLLen, rec.MODL);
         WriteZStringIfSet(w, "FNAM", rec.FNAMLen, rec.FNAM);
-        WriteBookData(w, rec);
+        WriteLayoutIfSet(w, "BKDT", rec.BKDTLen, rec, BookFields);
         WriteZStringIfSet(w, "SCRI", rec.SCRILen, rec.SCRI);
         WriteZStringIfSet(w, "ITEX", rec.ITEXLen, rec.ITEX);
         WriteTextIfSet(w, "TEXT", rec.TEXTLen, rec.TEXT);
@@ -549,7 +392,7 @@ void WriteALCH(ByteWriter& w, const ALCHRecord& rec) {
     if (!IsDeleted(rec.Flags)) {
         WriteZStringIfSet(w, "MODL", rec.MODLLen, rec.MODL);
         WriteZStringIfSet(w, "FNAM", rec.FNAMLen, rec.FNAM);
-        WritePotionData(w, rec);
+        WriteLayoutIfSet(w, "ALDT", rec.ALDTLen, rec, PotionFields);
         WriteZStringIfSet(w, "SCRI", rec.SCRILen, rec.SCRI);
         WriteZStringIfSet(w, "TEXT", rec.TEXTLen, rec.TEXT);
         WritePotionEffects(w, rec);

@@ -10,13 +10,6 @@ namespace {
 
 constexpr size_t kRegionSoundSize = 33; // a sound ID of 32 characters and the chance byte
 
-// A 4-byte number; a subrecord of another length is kept whole.
-void ReadInt(Body& b, int32_t& len, int32_t& v, Extras& extras) {
-    b.layout(4, extras, [&] {
-        len = 4;
-        v = b.i32();
-    });
-}
 // A flag byte in a 4-byte word; a subrecord of another length is kept whole.
 void ReadFlagWord(Body& b, int32_t& len, uint8_t& v, Extras& extras) {
     b.layout(4, extras, [&] {
@@ -83,7 +76,7 @@ template <uint32_t EntryTag> void ReadLevelled(Body& b, LEVIRecord& rec) {
         case "NAME"_tag: ReadZString(b, rec.NAMELen, rec.NAME); break;
         case "DATA"_tag: ReadFlagWord(b, rec.DATALen, rec.ListFlags, rec.extras); break;
         case "NNAM"_tag: ReadChanceNone(b, rec); break;
-        case "INDX"_tag: ReadInt(b, rec.INDXLen, rec.INDX, rec.extras); break;
+        case "INDX"_tag: ReadInt32(b, rec.extras, rec.INDXLen, rec.INDX); break;
         case EntryTag: ReadEntryName(b, rec); break;
         case "INTV"_tag: ReadEntryLevel(b, rec); break;
         case "DELE"_tag: break;
@@ -99,12 +92,6 @@ template <class R> bool WriteNameAndDele(ByteWriter& w, const R& rec) {
     return true;
 }
 
-void WriteIntIfSet(ByteWriter& w, std::string_view tag, int32_t len, int32_t v) {
-    if (len == 0) return;
-    size_t s = w.beginSub(tag);
-    w.i32(v);
-    w.endSub(s);
-}
 void WriteFlagWordIfSet(ByteWriter& w, std::string_view tag, int32_t len, uint8_t v) {
     if (len == 0) return;
     size_t s = w.beginSub(tag);
@@ -164,7 +151,7 @@ void WriteLevelled(ByteWriter& w, const LEVIRecord& rec, std::string_view record
             w.u8(rec.ChanceNone);
             w.endSub(s);
         }
-        WriteIntIfSet(w, "INDX", rec.INDXLen, rec.INDX);
+        WriteInt32IfSet(w, "INDX", rec.INDXLen, rec.INDX);
         WriteEntries(w, rec, entryTag);
     }
     w.endRecord(m);
@@ -200,7 +187,7 @@ void ReadREGN(Body& b, REGNRecord& rec) {
         case "BNAM"_tag: ReadZString(b, rec.BNAMLen, rec.BNAM); break;
         case "CNAM"_tag: ReadColour(b, rec); break;
         case "SNAM"_tag: ReadRegionSound(b, rec); break;
-        case "WNAM"_tag: ReadInt(b, rec.WNAMLen, rec.WNAM, rec.extras); break;
+        case "WNAM"_tag: ReadInt32(b, rec.extras, rec.WNAMLen, rec.WNAM); break;
         case "DELE"_tag: break;
         default: b.keep(rec.extras); break;
         }
@@ -214,7 +201,7 @@ void WriteREGN(ByteWriter& w, const REGNRecord& rec) {
         WriteZStringIfSet(w, "BNAM", rec.BNAMLen, rec.BNAM);
         if (rec.CNAMLen != 0) WriteColour(w, rec);
         WriteRegionSounds(w, rec);
-        WriteIntIfSet(w, "WNAM", rec.WNAMLen, rec.WNAM);
+        WriteInt32IfSet(w, "WNAM", rec.WNAMLen, rec.WNAM);
     }
     w.endRecord(m);
 }
@@ -222,7 +209,7 @@ void WriteREGN(ByteWriter& w, const REGNRecord& rec) {
 void ReadLTEX(Body& b, LTEXRecord& rec) {
     while (b.more()) switch (b.next()) {
         case "NAME"_tag: ReadZString(b, rec.NAMELen, rec.NAME); break;
-        case "INTV"_tag: ReadInt(b, rec.INTVLen, rec.INTV, rec.extras); break;
+        case "INTV"_tag: ReadInt32(b, rec.extras, rec.INTVLen, rec.INTV); break;
         case "DATA"_tag: ReadZString(b, rec.DATALen, rec.DATA); break;
         case "DELE"_tag: break;
         default: b.keep(rec.extras); break;
@@ -232,7 +219,7 @@ void ReadLTEX(Body& b, LTEXRecord& rec) {
 void WriteLTEX(ByteWriter& w, const LTEXRecord& rec) {
     size_t m = w.beginRecord("LTEX", rec.Header1, rec.Flags, KeptUnlessDeleted(rec));
     if (!WriteNameAndDele(w, rec)) {
-        WriteIntIfSet(w, "INTV", rec.INTVLen, rec.INTV);
+        WriteInt32IfSet(w, "INTV", rec.INTVLen, rec.INTV);
         WriteZStringIfSet(w, "DATA", rec.DATALen, rec.DATA);
     }
     w.endRecord(m);
