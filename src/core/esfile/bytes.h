@@ -11,6 +11,7 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 namespace vellum {
 
@@ -163,6 +164,21 @@ class ByteWriter {
     void textSub(std::string_view tag, std::string_view s);
     // The DELE subrecord of a deleted record: size 4, value 0.
     void deleSub();
+    // A subrecord holding one value.
+    template <class T> void valueSub(std::string_view tag, T v) {
+        size_t m = beginSub(tag);
+        if constexpr (std::is_same_v<T, float>)
+            f32(v);
+        else if constexpr (sizeof(T) == 1)
+            u8(static_cast<uint8_t>(v));
+        else if constexpr (sizeof(T) == 2)
+            u16(static_cast<uint16_t>(v));
+        else {
+            static_assert(sizeof(T) == 4, "a value subrecord holds 1, 2 or 4 bytes");
+            u32(static_cast<uint32_t>(v));
+        }
+        endSub(m);
+    }
 
   private:
     void patch32(size_t at, uint32_t v) {

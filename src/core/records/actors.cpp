@@ -9,7 +9,7 @@ namespace {
 
 // The layouts of the fixed subrecords, in bytes.
 constexpr size_t kNpcDataShort = 12, kNpcDataLong = 52, kCreatureData = 96;
-constexpr size_t kFlagBytes = 4, kValueBytes = 4, kAiDataBytes = 12;
+constexpr size_t kFlagBytes = 4, kAiDataBytes = 12;
 constexpr size_t kWanderBytes = 14, kTravelBytes = 16, kEscortBytes = 48, kActivateBytes = 33,
                  kDestBytes = 24;
 
@@ -28,22 +28,18 @@ void ReadTrailer(Body& b, Trailer& t, Extras& extras) {
     t = {};
 }
 
-// A 32-bit value subrecord (INDX, XSCL), kept bit for bit.
-void ReadValue(Body& b, Extras& extras, int32_t& len, int32_t& value) {
-    b.layout(kValueBytes, extras, [&] {
-        len = kValueBytes;
-        value = b.i32();
-    });
-}
-
 // FLAG: the first two bytes of the word are kept; the writer puts two zero bytes after them.
-template <class R> void ReadFlag(Body& b, R& rec) {
-    b.layout(kFlagBytes, rec.extras, [&] {
-        rec.FLAGLen = kFlagBytes;
-        rec.FLAG0 = b.u8();
-        rec.FLAG1 = b.u8();
-    });
-}
+constexpr auto FlagFields = [](auto&& io, auto& rec) { io(rec.FLAG0, rec.FLAG1, UnusedBytes{2}); };
+constexpr auto AiFields = [](auto&& io, auto& rec) { io(rec.AIDTBytes, rec.AIFlags); };
+constexpr auto WanderFields = [](auto&& io, auto& d) {
+    io(d.Distance, d.Duration, d.TimeOfDay, d.Idles, d.Tail);
+};
+constexpr auto TravelFields = [](auto&& io, auto& d) { io(d.X, d.Y, d.Z, d.Tail); };
+constexpr auto EscortFields = [](auto&& io, auto& d) {
+    io(d.X, d.Y, d.Z, d.Duration, FixedChars(d.TargetID, 32), d.Tail);
+};
+constexpr auto ActivateFields = [](auto&& io, auto& d) { io(FixedChars(d.TargetID, 32), d.Tail); };
+constexpr auto DestinationFields = [](auto&& io, auto& d) { io(d.DODT); };
 
 // NPDT of an NPC: the short (auto-calculated) form of 12 bytes or the long form of 52; only the form read
 // is filled.
@@ -78,59 +74,10 @@ template <class R> void ReadSpell(Body& b, R& rec) {
     rec.NPCS.push_back(ReadNPCS(b));
 }
 
-template <class R> void ReadAiData(Body& b, R& rec) {
-    b.layout(kAiDataBytes, rec.extras, [&] {
-        rec.AIDTLen = kAiDataBytes;
-        b.bytes(rec.AIDTBytes.data(), rec.AIDTBytes.size());
-        rec.AIFlags = b.i32();
-    });
-}
-
-void ReadWander(Body& b, std::vector<AI_WData>& list, Extras& extras) {
-    b.layout(kWanderBytes, extras, [&] {
-        AI_WData& d = list.emplace_back();
-        d.AI_WLen = kWanderBytes;
-        d.Distance = b.i16();
-        d.Duration = b.i16();
-        d.TimeOfDay = b.u8();
-        b.bytes(d.Idles.data(), d.Idles.size());
-        d.Tail = b.u8();
-    });
-}
-
-void ReadTravel(Body& b, std::vector<AI_TData>& list, Extras& extras) {
-    b.layout(kTravelBytes, extras, [&] {
-        AI_TData& d = list.emplace_back();
-        d.AI_TLen = kTravelBytes;
-        d.X = b.i32();
-        d.Y = b.i32();
-        d.Z = b.i32();
-        d.Tail = b.i32();
-    });
-}
-
 // An AI_E or AI_F package; a CNDT right after it gives the package's cell.
 void ReadEscortOrFollow(Body& b, std::vector<AI_EFData>& list, Extras& extras, Trailer& t) {
-    b.layout(kEscortBytes, extras, [&] {
-        AI_EFData& d = list.emplace_back();
-        d.Len = kEscortBytes;
-        d.X = b.i32();
-        d.Y = b.i32();
-        d.Z = b.i32();
-        d.Duration = b.i16();
-        d.TargetID = b.fixed(32);
-        d.Tail = b.i16();
-        t = {"CNDT"_tag, b.index() + 1, &d.CNDTLen, &d.CNDT};
-    });
-}
-
-void ReadActivate(Body& b, std::vector<AI_AData>& list, Extras& extras) {
-    b.layout(kActivateBytes, extras, [&] {
-        AI_AData& d = list.emplace_back();
-        d.AI_ALen = kActivateBytes;
-        d.TargetID = b.fixed(32);
-        d.Tail = b.u8();
-    });
+    if (AI_EFData* d = ReadEntry(b, list, extras, &AI_EFData::Len, kEscortBytes, EscortFields))
+        t = {"CNDT"_tag, b.index() + 1, &d->CNDTLen, &d->CNDT};
 }
 
 // A DODT fills the first empty destination slot; a DNAM right after it gives the destination's cell. A DODT
@@ -140,7 +87,7 @@ template <class R> void ReadDestination(Body& b, R& rec, Trailer& t) {
                              [](const DODTData& d) { return d.DODTLen == 0; });
     if (slot == rec.Destinations.end() || b.size() != kDestBytes) return b.keep(rec.extras);
     slot->DODTLen = kDestBytes;
-    for (int32_t& v : slot->DODT) v = b.i32();
+    DestinationFields(FieldReader{b}, *slot);
     t = {"DNAM"_tag, b.index() + 1, &slot->DNAMLen, &slot->DNAM};
 }
 
@@ -149,13 +96,19 @@ template <class R> void ReadActorSub(Body& b, R& rec, Trailer& t) {
     switch (b.tag()) {
     case "NPCO"_tag: ReadInventory(b, rec); break;
     case "NPCS"_tag: ReadSpell(b, rec); break;
-    case "AIDT"_tag: ReadAiData(b, rec); break;
+    case "AIDT"_tag: ReadLayout(b, rec, rec.AIDTLen, kAiDataBytes, AiFields); break;
     case "INDX"_tag: ReadValue(b, rec.extras, rec.INDXLen, rec.INDX); break;
-    case "AI_W"_tag: ReadWander(b, rec.AI_W, rec.extras); break;
-    case "AI_T"_tag: ReadTravel(b, rec.AI_T, rec.extras); break;
+    case "AI_W"_tag:
+        ReadEntry(b, rec.AI_W, rec.extras, &AI_WData::AI_WLen, kWanderBytes, WanderFields);
+        break;
+    case "AI_T"_tag:
+        ReadEntry(b, rec.AI_T, rec.extras, &AI_TData::AI_TLen, kTravelBytes, TravelFields);
+        break;
     case "AI_E"_tag: ReadEscortOrFollow(b, rec.AI_E, rec.extras, t); break;
     case "AI_F"_tag: ReadEscortOrFollow(b, rec.AI_F, rec.extras, t); break;
-    case "AI_A"_tag: ReadActivate(b, rec.AI_A, rec.extras); break;
+    case "AI_A"_tag:
+        ReadEntry(b, rec.AI_A, rec.extras, &AI_AData::AI_ALen, kActivateBytes, ActivateFields);
+        break;
     case "DODT"_tag: ReadDestination(b, rec, t); break;
     case "CNDT"_tag: ReadTrailer(b, t, rec.extras); break;
     case "DNAM"_tag: ReadTrailer(b, t, rec.extras); break;
@@ -167,19 +120,7 @@ template <class R> void ReadActorSub(Body& b, R& rec, Trailer& t) {
 // FLAG: the two bytes kept, then two zero bytes. Not written in place of a FLAG kept whole.
 template <class R> void WriteFlag(ByteWriter& w, const R& rec) {
     if (rec.FLAGLen == 0 && rec.extras.has("FLAG"_tag)) return;
-    size_t s = w.beginSub("FLAG");
-    w.u8(rec.FLAG0);
-    w.u8(rec.FLAG1);
-    w.u8(0);
-    w.u8(0);
-    w.endSub(s);
-}
-
-void WriteValueIfSet(ByteWriter& w, std::string_view tag, int32_t len, int32_t value) {
-    if (len == 0) return;
-    size_t s = w.beginSub(tag);
-    w.i32(value);
-    w.endSub(s);
+    WriteLayout(w, "FLAG", rec, FlagFields);
 }
 
 // The NPC's NPDT in the form read; the long form, zero bytes, when there was none.
@@ -208,47 +149,12 @@ template <class R> void WriteInventoryAndSpells(ByteWriter& w, const R& rec) {
         for (const NPCSData& d : rec.NPCS) WriteNPCS(w, d);
 }
 
-template <class R> void WriteAiData(ByteWriter& w, const R& rec) {
-    if (rec.AIDTLen == 0) return;
-    size_t s = w.beginSub("AIDT");
-    w.raw(rec.AIDTBytes.data(), rec.AIDTBytes.size());
-    w.i32(rec.AIFlags);
-    w.endSub(s);
-}
-
 // The filled destination slots, each DODT with its DNAM.
 void WriteDestinations(ByteWriter& w, const std::array<DODTData, kDestinationSlots>& slots) {
     for (const DODTData& d : slots) {
         if (d.DODTLen == 0) continue;
-        size_t s = w.beginSub("DODT");
-        for (int32_t v : d.DODT) w.i32(v);
-        w.endSub(s);
+        WriteLayout(w, "DODT", d, DestinationFields);
         WriteZStringIfSet(w, "DNAM", d.DNAMLen, d.DNAM);
-    }
-}
-
-void WriteWander(ByteWriter& w, const std::vector<AI_WData>& list) {
-    if (list.empty() || list.front().AI_WLen == 0) return;
-    for (const AI_WData& d : list) {
-        size_t s = w.beginSub("AI_W");
-        w.i16(d.Distance);
-        w.i16(d.Duration);
-        w.u8(d.TimeOfDay);
-        w.raw(d.Idles.data(), d.Idles.size());
-        w.u8(d.Tail);
-        w.endSub(s);
-    }
-}
-
-void WriteTravel(ByteWriter& w, const std::vector<AI_TData>& list) {
-    if (list.empty() || list.front().AI_TLen == 0) return;
-    for (const AI_TData& d : list) {
-        size_t s = w.beginSub("AI_T");
-        w.i32(d.X);
-        w.i32(d.Y);
-        w.i32(d.Z);
-        w.i32(d.Tail);
-        w.endSub(s);
     }
 }
 
@@ -256,25 +162,8 @@ void WriteTravel(ByteWriter& w, const std::vector<AI_TData>& list) {
 void WriteEscortOrFollow(ByteWriter& w, std::string_view tag, const std::vector<AI_EFData>& list) {
     if (list.empty() || list.front().Len == 0) return;
     for (const AI_EFData& d : list) {
-        size_t s = w.beginSub(tag);
-        w.i32(d.X);
-        w.i32(d.Y);
-        w.i32(d.Z);
-        w.i16(d.Duration);
-        w.fixed(d.TargetID, 32);
-        w.i16(d.Tail);
-        w.endSub(s);
+        WriteLayout(w, tag, d, EscortFields);
         WriteZStringIfSet(w, "CNDT", d.CNDTLen, d.CNDT);
-    }
-}
-
-void WriteActivate(ByteWriter& w, const std::vector<AI_AData>& list) {
-    if (list.empty() || list.front().AI_ALen == 0) return;
-    for (const AI_AData& d : list) {
-        size_t s = w.beginSub("AI_A");
-        w.fixed(d.TargetID, 32);
-        w.u8(d.Tail);
-        w.endSub(s);
     }
 }
 
@@ -282,13 +171,13 @@ void WriteActivate(ByteWriter& w, const std::vector<AI_AData>& list) {
 // AI packages grouped by kind.
 template <class R> void WriteActorSubs(ByteWriter& w, const R& rec) {
     WriteInventoryAndSpells(w, rec);
-    WriteAiData(w, rec);
+    WriteLayoutIfSet(w, "AIDT", rec.AIDTLen, rec, AiFields);
     WriteDestinations(w, rec.Destinations);
-    WriteWander(w, rec.AI_W);
-    WriteTravel(w, rec.AI_T);
+    WriteEntries(w, "AI_W", rec.AI_W, &AI_WData::AI_WLen, WanderFields);
+    WriteEntries(w, "AI_T", rec.AI_T, &AI_TData::AI_TLen, TravelFields);
     WriteEscortOrFollow(w, "AI_E", rec.AI_E);
     WriteEscortOrFollow(w, "AI_F", rec.AI_F);
-    WriteActivate(w, rec.AI_A);
+    WriteEntries(w, "AI_A", rec.AI_A, &AI_AData::AI_ALen, ActivateFields);
 }
 
 // The header and NAME. A deleted record has its DELE next and nothing else: its other subrecords, kept ones
@@ -316,7 +205,7 @@ void ReadNPC_(Body& b, NPC_Record& rec) {
         case "KNAM"_tag: ReadZString(b, rec.KNAMLen, rec.KNAM); break;
         case "SCRI"_tag: ReadZString(b, rec.SCRILen, rec.SCRI); break;
         case "NPDT"_tag: ReadNpcData(b, rec); break;
-        case "FLAG"_tag: ReadFlag(b, rec); break;
+        case "FLAG"_tag: ReadLayout(b, rec, rec.FLAGLen, kFlagBytes, FlagFields); break;
         default: ReadActorSub(b, rec, t); break;
         }
 }
@@ -330,7 +219,7 @@ void ReadCREA(Body& b, CREARecord& rec) {
         case "FNAM"_tag: ReadZString(b, rec.FNAMLen, rec.FNAM); break;
         case "SCRI"_tag: ReadZString(b, rec.SCRILen, rec.SCRI); break;
         case "NPDT"_tag: ReadCreatureData(b, rec); break;
-        case "FLAG"_tag: ReadFlag(b, rec); break;
+        case "FLAG"_tag: ReadLayout(b, rec, rec.FLAGLen, kFlagBytes, FlagFields); break;
         case "XSCL"_tag: ReadValue(b, rec.extras, rec.XSCLLen, rec.XSCL); break;
         default: ReadActorSub(b, rec, t); break;
         }

@@ -60,10 +60,17 @@ void Index(Body& b, Extras& x, int32_t& len, std::array<uint8_t, 3>& low, uint8_
         high = b.u8();
     });
 }
-// A colour of 4 bytes, of which the first three are kept.
-void Colour(Body& b, std::array<uint8_t, 3>& c) {
-    b.bytes(c.data(), 3);
-    b.skip(1);
+// The layouts of the cell's fixed subrecords; a colour is 4 bytes, of which the first three are kept.
+constexpr auto CellDataFields = [](auto&& io, auto& rec) { io(rec.CellFlags, rec.GridX, rec.GridY); };
+constexpr auto MapColourFields = [](auto&& io, auto& rec) { io(rec.NAM5, UnusedBytes{1}); };
+constexpr auto MapFields = [](auto&& io, auto& rec) { io(rec.MPCD); };
+constexpr auto LightingFields = [](auto&& io, auto& rec) {
+    io(rec.Ambient, UnusedBytes{1}, rec.Sunlight, UnusedBytes{1}, rec.Fog, UnusedBytes{1}, rec.FogDensity);
+};
+constexpr auto GridFields = [](auto&& io, auto& rare) { io(rare.CNDTGridX, rare.CNDTGridY); };
+template <class Rec, class Fields>
+void Layout(Body& b, Extras& x, int32_t& len, size_t n, Rec& rec, Fields&& fields) {
+    Fixed(b, x, len, n, [&] { fields(FieldReader{b}, rec); });
 }
 
 // Where the walk through a cell's subrecords stands: at the cell's own subrecords, after an MVRF until the
@@ -106,11 +113,7 @@ void ReadReferenceData(Body& b, Extras& x, FRMRData& ref) {
 }
 void ReadData(Body& b, CELLRecord& rec, const Walk& w) {
     if (FRMRData* ref = Current(rec, w)) return ReadReferenceData(b, rec.extras, *ref);
-    Fixed(b, rec.extras, rec.DATALen, 12, [&] {
-        rec.CellFlags = b.i32();
-        rec.GridX = b.i32();
-        rec.GridY = b.i32();
-    });
+    Layout(b, rec.extras, rec.DATALen, 12, rec, CellDataFields);
 }
 void ReadINTV(Body& b, CELLRecord& rec, const Walk& w) {
     if (FRMRData* ref = Current(rec, w)) return Int(b, rec.extras, ref->INTVLen, ref->INTV);
@@ -125,15 +128,10 @@ void ReadDele(Body& b, CELLRecord& rec, const Walk& w) {
 }
 
 void ReadLighting(Body& b, CELLRecord& rec) {
-    Fixed(b, rec.extras, rec.AMBILen, 16, [&] {
-        for (auto* c : {&rec.Ambient, &rec.Sunlight, &rec.Fog}) Colour(b, *c);
-        rec.FogDensity = b.f32();
-    });
+    Layout(b, rec.extras, rec.AMBILen, 16, rec, LightingFields);
 }
 void ReadMPCD(Body& b, CELLRecord& rec) {
-    Fixed(b, rec.extras, rec.MPCDLen, 12, [&] {
-        for (int32_t& v : rec.MPCD) v = b.i32();
-    });
+    Layout(b, rec.extras, rec.MPCDLen, 12, rec, MapFields);
 }
 void ReadNAM0(Body& b, CELLRecord& rec, Walk& w) {
     w = {At::Cell, true};
@@ -167,8 +165,7 @@ void ReadCNDT(Body& b, CELLRecord& rec, const Walk& w) {
     FRMRRare& rare = ref->Rare.edit();
     const bool read = b.layout(8, rec.extras, [&] {
         rare.CNDTLen = 8;
-        rare.CNDTGridX = b.i32();
-        rare.CNDTGridY = b.i32();
+        GridFields(FieldReader{b}, rare);
     });
     rare.DestinationKept = read ? 0 : 1;
 }
@@ -236,55 +233,7 @@ void WriteIndex(ByteWriter& w, std::string_view tag, const std::array<uint8_t, 3
     w.u8(high);
     w.endSub(m);
 }
-// A colour's three bytes and a zero byte.
-void PutColour(ByteWriter& w, const std::array<uint8_t, 3>& c) {
-    w.raw(c.data(), 3);
-    w.u8(0);
-}
 
-void WriteCellData(ByteWriter& w, const CELLRecord& rec) {
-    size_t m = w.beginSub("DATA");
-    w.i32(rec.CellFlags);
-    w.i32(rec.GridX);
-    w.i32(rec.GridY);
-    w.endSub(m);
-}
-void WriteNAM5(ByteWriter& w, const CELLRecord& rec) {
-    size_t m = w.beginSub("NAM5");
-    PutColour(w, rec.NAM5);
-    w.endSub(m);
-}
-void WriteMPCD(ByteWriter& w, const CELLRecord& rec) {
-    size_t m = w.beginSub("MPCD");
-    for (int32_t v : rec.MPCD) w.i32(v);
-    w.endSub(m);
-}
-void WriteLighting(ByteWriter& w, const CELLRecord& rec) {
-    size_t m = w.beginSub("AMBI");
-    PutColour(w, rec.Ambient);
-    PutColour(w, rec.Sunlight);
-    PutColour(w, rec.Fog);
-    w.f32(rec.FogDensity);
-    w.endSub(m);
-}
-
-void WriteGrid(ByteWriter& w, const FRMRRare& rare) {
-    size_t m = w.beginSub("CNDT");
-    w.i32(rare.CNDTGridX);
-    w.i32(rare.CNDTGridY);
-    w.endSub(m);
-}
-void WriteUNAM(ByteWriter& w, const FRMRData& ref) {
-    size_t m = w.beginSub("UNAM");
-    w.u8(ref.UNAM);
-    w.endSub(m);
-}
-// ZNAM is written with the value 0, whatever value was read.
-void WriteZNAM(ByteWriter& w) {
-    size_t m = w.beginSub("ZNAM");
-    w.u8(0);
-    w.endSub(m);
-}
 // Each saved-game subrecord: its tag, then its data bytes.
 void WriteSavedGameSubs(ByteWriter& w, const FRMRRare& rare) {
     for (const std::string& extra : rare.Extras) {
@@ -308,27 +257,27 @@ bool WriteReference(ByteWriter& w, const FRMRData& ref) {
         WriteIndex(w, "MVRF", ref.MVRFIndex, ref.MVRFIndexHigh);
     }
     if (rare.CNDTLen != 0)
-        WriteGrid(w, rare);
+        WriteLayout(w, "CNDT", rare, GridFields);
     else
         WriteTextIfSet(w, "CNAM", rare.MovedCellLen, rare.MovedCell);
     if (ref.FRMRLen != 0) WriteIndex(w, "FRMR", ref.RefIndex, ref.RefIndexHigh);
     WriteZStringIfSet(w, "NAME", ref.NAMELen, ref.NAME);
-    WriteFloat32IfSet(w, "XSCL", ref.XSCLLen, ref.XSCL);
+    WriteValueIfSet(w, "XSCL", ref.XSCLLen, ref.XSCL);
     WriteSixIfSet(w, "DODT", rare.DODTLen, rare.DODT);
     WriteZStringIfSet(w, "DNAM", rare.DNAMLen, rare.DNAM);
-    WriteInt32IfSet(w, "FLTV", ref.FLTVLen, ref.FLTV);
+    WriteValueIfSet(w, "FLTV", ref.FLTVLen, ref.FLTV);
     WriteZStringIfSet(w, "KNAM", rare.KNAMLen, rare.KNAM);
     WriteZStringIfSet(w, "TNAM", rare.TNAMLen, rare.TNAM);
     WriteZStringIfSet(w, "ANAM", rare.ANAMLen, rare.ANAM);
     WriteZStringIfSet(w, "CNAM", rare.CNAMLen, rare.CNAM);
-    if (ref.UNAMLen != 0) WriteUNAM(w, ref);
+    WriteValueIfSet(w, "UNAM", ref.UNAMLen, ref.UNAM);
     WriteZStringIfSet(w, "BNAM", rare.BNAMLen, rare.BNAM);
-    WriteFloat32IfSet(w, "XCHG", ref.XCHGLen, ref.XCHG);
-    WriteInt32IfSet(w, "INTV", ref.INTVLen, ref.INTV);
-    WriteInt32IfSet(w, "NAM9", ref.NAM9Len, ref.NAM9);
-    WriteInt32IfSet(w, "INDX", ref.INDXLen, ref.INDX);
+    WriteValueIfSet(w, "XCHG", ref.XCHGLen, ref.XCHG);
+    WriteValueIfSet(w, "INTV", ref.INTVLen, ref.INTV);
+    WriteValueIfSet(w, "NAM9", ref.NAM9Len, ref.NAM9);
+    WriteValueIfSet(w, "INDX", ref.INDXLen, ref.INDX);
     WriteZStringIfSet(w, "XSOL", rare.XSOLLen, rare.XSOL);
-    if (ref.HasZNAM != 0) WriteZNAM(w);
+    if (ref.HasZNAM != 0) w.valueSub("ZNAM", uint8_t{0}); // 0, whatever value was read
     WriteSavedGameSubs(w, rare);
     WriteSixIfSet(w, "DATA", ref.DATALen, ref.DATA);
     WriteSixIfSet(w, "DATA", rare.DATA2Len, rare.DATA2);
@@ -358,7 +307,7 @@ void ReadCELL(Body& b, CELLRecord& rec) {
         case "INTV"_tag: ReadINTV(b, rec, w); break;
         case "DELE"_tag: ReadDele(b, rec, w); break;
         case "RGNN"_tag: ZString(b, rec.extras, rec.RGNNLen, rec.RGNN); break;
-        case "NAM5"_tag: Fixed(b, rec.extras, rec.NAM5Len, 4, [&] { Colour(b, rec.NAM5); }); break;
+        case "NAM5"_tag: Layout(b, rec.extras, rec.NAM5Len, 4, rec, MapColourFields); break;
         case "NAM8"_tag: Text(b, rec.extras, rec.NAM8Len, rec.NAM8); break;
         case "WHGT"_tag: Float(b, rec.extras, rec.WHGTLen, rec.WHGT); break;
         case "AMBI"_tag: ReadLighting(b, rec); break;
@@ -390,16 +339,16 @@ void WriteCELL(ByteWriter& w, const CELLRecord& rec, Ui& ui) {
     size_t m = w.beginRecord("CELL", rec.Header1, rec.Flags, &rec.extras);
     w.zstringSub("NAME", rec.NAME);
     if (rec.Deleted != 0) w.deleSub();
-    if (rec.DATALen != 0 || !rec.extras.has("DATA"_tag)) WriteCellData(w, rec);
+    if (rec.DATALen != 0 || !rec.extras.has("DATA"_tag)) WriteLayout(w, "DATA", rec, CellDataFields);
     WriteZStringIfSet(w, "RGNN", rec.RGNNLen, rec.RGNN);
-    if (rec.NAM5Len != 0) WriteNAM5(w, rec);
+    WriteLayoutIfSet(w, "NAM5", rec.NAM5Len, rec, MapColourFields);
     WriteTextIfSet(w, "NAM8", rec.NAM8Len, rec.NAM8);
-    if (rec.MPCDLen != 0) WriteMPCD(w, rec);
-    WriteFloat32IfSet(w, "WHGT", rec.WHGTLen, rec.WHGT);
-    if (rec.AMBILen != 0) WriteLighting(w, rec);
-    WriteInt32IfSet(w, "INTV", rec.INTVLen, rec.INTV);
+    WriteLayoutIfSet(w, "MPCD", rec.MPCDLen, rec, MapFields);
+    WriteValueIfSet(w, "WHGT", rec.WHGTLen, rec.WHGT);
+    WriteLayoutIfSet(w, "AMBI", rec.AMBILen, rec, LightingFields);
+    WriteValueIfSet(w, "INTV", rec.INTVLen, rec.INTV);
     bool complete = WriteReferences(w, rec, 1);
-    WriteInt32IfSet(w, "NAM0", rec.NAM0Len, rec.NAM0);
+    WriteValueIfSet(w, "NAM0", rec.NAM0Len, rec.NAM0);
     complete = WriteReferences(w, rec, 0) && complete;
     w.endRecord(m);
     if (!complete)

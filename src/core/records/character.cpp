@@ -22,40 +22,15 @@ void WriteSpecials(ByteWriter& w, const std::vector<NPCSData>& specials) {
     for (const NPCSData& d : specials) WriteNPCS(w, d);
 }
 
-void WriteNumberSub(ByteWriter& w, std::string_view tag, int32_t v) {
-    size_t s = w.beginSub(tag);
-    w.i32(v);
-    w.endSub(s);
-}
-
 } // namespace
 
 // ---- CLAS ----
 
 namespace {
 
-void ReadClassData(Body& b, CLASRecord& rec) {
-    b.layout(kCLDTBytes, rec.extras, [&] {
-        rec.CLDTLen = static_cast<int32_t>(kCLDTBytes);
-        rec.Attribute1 = b.i32();
-        rec.Attribute2 = b.i32();
-        rec.Specialization = b.i32();
-        for (int32_t& v : rec.Skills) v = b.i32();
-        rec.Playable = ReadFlagByte(b);
-        rec.AutoCalc = b.i32();
-    });
-}
-
-void WriteClassData(ByteWriter& w, const CLASRecord& rec) {
-    size_t s = w.beginSub("CLDT");
-    w.i32(rec.Attribute1);
-    w.i32(rec.Attribute2);
-    w.i32(rec.Specialization);
-    for (int32_t v : rec.Skills) w.i32(v);
-    WriteFlagByte(w, rec.Playable);
-    w.i32(rec.AutoCalc);
-    w.endSub(s);
-}
+constexpr auto ClassFields = [](auto&& io, auto& rec) {
+    io(rec.Attribute1, rec.Attribute2, rec.Specialization, rec.Skills, FlagByte(rec.Playable), rec.AutoCalc);
+};
 
 } // namespace
 
@@ -63,7 +38,7 @@ void ReadCLAS(Body& b, CLASRecord& rec) {
     while (b.more()) switch (b.next()) {
         case "NAME"_tag: ReadZString(b, rec.NAMELen, rec.NAME); break;
         case "FNAM"_tag: ReadZString(b, rec.FNAMLen, rec.FNAM); break;
-        case "CLDT"_tag: ReadClassData(b, rec); break;
+        case "CLDT"_tag: ReadLayout(b, rec, rec.CLDTLen, kCLDTBytes, ClassFields); break;
         case "DESC"_tag: ReadText(b, rec.DESCLen, rec.DESC); break;
         case "DELE"_tag: break;
         default: b.keep(rec.extras); break;
@@ -72,12 +47,9 @@ void ReadCLAS(Body& b, CLASRecord& rec) {
 
 void WriteCLAS(ByteWriter& w, const CLASRecord& rec) {
     size_t m = w.beginRecord("CLAS", rec.Header1, rec.Flags, KeptUnlessDeleted(rec));
-    WriteZStringIfSet(w, "NAME", rec.NAMELen, rec.NAME);
-    if (IsDeleted(rec.Flags)) {
-        w.deleSub();
-    } else {
+    if (!WriteNameAndDele(w, rec)) {
         WriteZStringIfSet(w, "FNAM", rec.FNAMLen, rec.FNAM);
-        if (rec.CLDTLen != 0) WriteClassData(w, rec);
+        WriteLayoutIfSet(w, "CLDT", rec.CLDTLen, rec, ClassFields);
         WriteTextIfSet(w, "DESC", rec.DESCLen, rec.DESC);
     }
     w.endRecord(m);
@@ -121,23 +93,11 @@ void ReadRankName(Body& b, FACTRecord& rec, FactionRuns& runs) {
     runs.ranks.mark(b, rec.extras);
 }
 
-void ReadFactionData(Body& b, FACTRecord& rec) {
-    b.layout(kFADTBytes, rec.extras, [&] {
-        rec.FADTLen = static_cast<int32_t>(kFADTBytes);
-        rec.Attribute1 = b.i32();
-        rec.Attribute2 = b.i32();
-        for (RankData& d : rec.Ranks) {
-            d.Attribute1 = b.i32();
-            d.Attribute2 = b.i32();
-            d.Skill1 = b.i32();
-            d.Skill2 = b.i32();
-            d.Reputation = b.i32();
-        }
-        for (int32_t& v : rec.Skills) v = b.i32();
-        rec.FactionUnknown = b.i32();
-        rec.FactionFlags = b.i32();
-    });
-}
+constexpr auto FactionFields = [](auto&& io, auto& rec) {
+    io(rec.Attribute1, rec.Attribute2);
+    for (auto& d : rec.Ranks) io(d.Attribute1, d.Attribute2, d.Skill1, d.Skill2, d.Reputation);
+    io(rec.Skills, rec.FactionUnknown, rec.FactionFlags);
+};
 
 // The other faction of a reaction, with all its characters (its terminating zero included).
 void ReadReaction(Body& b, FACTRecord& rec, FactionRuns& runs) {
@@ -172,27 +132,10 @@ void WriteRankNames(ByteWriter& w, const FACTRecord& rec) {
     }
 }
 
-void WriteFactionData(ByteWriter& w, const FACTRecord& rec) {
-    size_t s = w.beginSub("FADT");
-    w.i32(rec.Attribute1);
-    w.i32(rec.Attribute2);
-    for (const RankData& d : rec.Ranks) {
-        w.i32(d.Attribute1);
-        w.i32(d.Attribute2);
-        w.i32(d.Skill1);
-        w.i32(d.Skill2);
-        w.i32(d.Reputation);
-    }
-    for (int32_t v : rec.Skills) w.i32(v);
-    w.i32(rec.FactionUnknown);
-    w.i32(rec.FactionFlags);
-    w.endSub(s);
-}
-
 void WriteReactions(ByteWriter& w, const FACTRecord& rec) {
     for (const ReactionData& d : rec.Reactions) {
         w.textSub("ANAM", d.ANAM);
-        if (d.INTVLen != 0) WriteNumberSub(w, "INTV", d.INTV);
+        WriteValueIfSet(w, "INTV", d.INTVLen, d.INTV);
     }
 }
 
@@ -204,7 +147,7 @@ void ReadFACT(Body& b, FACTRecord& rec) {
         case "NAME"_tag: ReadZString(b, rec.NAMELen, rec.NAME); break;
         case "FNAM"_tag: ReadZString(b, rec.FNAMLen, rec.FNAM); break;
         case "RNAM"_tag: ReadRankName(b, rec, runs); break;
-        case "FADT"_tag: ReadFactionData(b, rec); break;
+        case "FADT"_tag: ReadLayout(b, rec, rec.FADTLen, kFADTBytes, FactionFields); break;
         case "ANAM"_tag: ReadReaction(b, rec, runs); break;
         case "INTV"_tag: ReadReactionValue(b, rec, runs); break;
         case "DELE"_tag: break;
@@ -214,13 +157,10 @@ void ReadFACT(Body& b, FACTRecord& rec) {
 
 void WriteFACT(ByteWriter& w, const FACTRecord& rec) {
     size_t m = w.beginRecord("FACT", rec.Header1, rec.Flags, KeptUnlessDeleted(rec));
-    WriteZStringIfSet(w, "NAME", rec.NAMELen, rec.NAME);
-    if (IsDeleted(rec.Flags)) {
-        w.deleSub();
-    } else {
+    if (!WriteNameAndDele(w, rec)) {
         WriteZStringIfSet(w, "FNAM", rec.FNAMLen, rec.FNAM);
         WriteRankNames(w, rec);
-        if (rec.FADTLen != 0) WriteFactionData(w, rec);
+        WriteLayoutIfSet(w, "FADT", rec.FADTLen, rec, FactionFields);
         WriteReactions(w, rec);
     }
     w.endRecord(m);
@@ -230,42 +170,11 @@ void WriteFACT(ByteWriter& w, const FACTRecord& rec) {
 
 namespace {
 
-void ReadRaceData(Body& b, RACERecord& rec) {
-    b.layout(kRADTBytes, rec.extras, [&] {
-        rec.RADTLen = static_cast<int32_t>(kRADTBytes);
-        for (SkillBonusData& d : rec.SkillBonuses) {
-            d.Skill = b.i32();
-            d.Bonus = b.i32();
-        }
-        for (AttributeValueData& d : rec.Attributes) {
-            d.Male = b.i32();
-            d.Female = b.i32();
-        }
-        rec.HeightMale = b.f32();
-        rec.HeightFemale = b.f32();
-        rec.WeightMale = b.f32();
-        rec.WeightFemale = b.f32();
-        rec.RaceFlags = b.i32();
-    });
-}
-
-void WriteRaceData(ByteWriter& w, const RACERecord& rec) {
-    size_t s = w.beginSub("RADT");
-    for (const SkillBonusData& d : rec.SkillBonuses) {
-        w.i32(d.Skill);
-        w.i32(d.Bonus);
-    }
-    for (const AttributeValueData& d : rec.Attributes) {
-        w.i32(d.Male);
-        w.i32(d.Female);
-    }
-    w.f32(rec.HeightMale);
-    w.f32(rec.HeightFemale);
-    w.f32(rec.WeightMale);
-    w.f32(rec.WeightFemale);
-    w.i32(rec.RaceFlags);
-    w.endSub(s);
-}
+constexpr auto RaceFields = [](auto&& io, auto& rec) {
+    for (auto& d : rec.SkillBonuses) io(d.Skill, d.Bonus);
+    for (auto& d : rec.Attributes) io(d.Male, d.Female);
+    io(rec.HeightMale, rec.HeightFemale, rec.WeightMale, rec.WeightFemale, rec.RaceFlags);
+};
 
 } // namespace
 
@@ -273,7 +182,7 @@ void ReadRACE(Body& b, RACERecord& rec) {
     while (b.more()) switch (b.next()) {
         case "NAME"_tag: ReadZString(b, rec.NAMELen, rec.NAME); break;
         case "FNAM"_tag: ReadZString(b, rec.FNAMLen, rec.FNAM); break;
-        case "RADT"_tag: ReadRaceData(b, rec); break;
+        case "RADT"_tag: ReadLayout(b, rec, rec.RADTLen, kRADTBytes, RaceFields); break;
         case "NPCS"_tag: ReadSpecial(b, rec.Specials, rec.extras); break;
         case "DESC"_tag: ReadText(b, rec.DESCLen, rec.DESC); break;
         case "DELE"_tag: break;
@@ -283,12 +192,9 @@ void ReadRACE(Body& b, RACERecord& rec) {
 
 void WriteRACE(ByteWriter& w, const RACERecord& rec) {
     size_t m = w.beginRecord("RACE", rec.Header1, rec.Flags, KeptUnlessDeleted(rec));
-    WriteZStringIfSet(w, "NAME", rec.NAMELen, rec.NAME);
-    if (IsDeleted(rec.Flags)) {
-        w.deleSub();
-    } else {
+    if (!WriteNameAndDele(w, rec)) {
         WriteZStringIfSet(w, "FNAM", rec.FNAMLen, rec.FNAM);
-        if (rec.RADTLen != 0) WriteRaceData(w, rec);
+        WriteLayoutIfSet(w, "RADT", rec.RADTLen, rec, RaceFields);
         WriteSpecials(w, rec.Specials);
         WriteTextIfSet(w, "DESC", rec.DESCLen, rec.DESC);
     }
@@ -299,36 +205,16 @@ void WriteRACE(ByteWriter& w, const RACERecord& rec) {
 
 namespace {
 
-void ReadSkillIndex(Body& b, SKILRecord& rec) {
-    b.layout(4, rec.extras, [&] {
-        rec.INDXLen = 4;
-        rec.INDX = b.i32();
-    });
-}
-
-void ReadSkillData(Body& b, SKILRecord& rec) {
-    b.layout(kSKDTBytes, rec.extras, [&] {
-        rec.SKDTLen = static_cast<int32_t>(kSKDTBytes);
-        rec.Attribute = b.i32();
-        rec.Specialization = b.i32();
-        for (float& v : rec.UseValues) v = b.f32();
-    });
-}
-
-void WriteSkillData(ByteWriter& w, const SKILRecord& rec) {
-    size_t s = w.beginSub("SKDT");
-    w.i32(rec.Attribute);
-    w.i32(rec.Specialization);
-    for (float v : rec.UseValues) w.f32(v);
-    w.endSub(s);
-}
+constexpr auto SkillFields = [](auto&& io, auto& rec) {
+    io(rec.Attribute, rec.Specialization, rec.UseValues);
+};
 
 } // namespace
 
 void ReadSKIL(Body& b, SKILRecord& rec) {
     while (b.more()) switch (b.next()) {
-        case "INDX"_tag: ReadSkillIndex(b, rec); break;
-        case "SKDT"_tag: ReadSkillData(b, rec); break;
+        case "INDX"_tag: ReadValue(b, rec.extras, rec.INDXLen, rec.INDX); break;
+        case "SKDT"_tag: ReadLayout(b, rec, rec.SKDTLen, kSKDTBytes, SkillFields); break;
         case "DESC"_tag: ReadText(b, rec.DESCLen, rec.DESC); break;
         case "DELE"_tag: break;
         default: b.keep(rec.extras); break;
@@ -337,11 +223,11 @@ void ReadSKIL(Body& b, SKILRecord& rec) {
 
 void WriteSKIL(ByteWriter& w, const SKILRecord& rec) {
     size_t m = w.beginRecord("SKIL", rec.Header1, rec.Flags, KeptUnlessDeleted(rec));
-    if (rec.INDXLen != 0) WriteNumberSub(w, "INDX", rec.INDX);
+    WriteValueIfSet(w, "INDX", rec.INDXLen, rec.INDX);
     if (IsDeleted(rec.Flags)) {
         w.deleSub();
     } else {
-        if (rec.SKDTLen != 0) WriteSkillData(w, rec);
+        WriteLayoutIfSet(w, "SKDT", rec.SKDTLen, rec, SkillFields);
         WriteTextIfSet(w, "DESC", rec.DESCLen, rec.DESC);
     }
     w.endRecord(m);
@@ -363,10 +249,7 @@ void ReadBSGN(Body& b, BSGNRecord& rec) {
 
 void WriteBSGN(ByteWriter& w, const BSGNRecord& rec) {
     size_t m = w.beginRecord("BSGN", rec.Header1, rec.Flags, KeptUnlessDeleted(rec));
-    WriteZStringIfSet(w, "NAME", rec.NAMELen, rec.NAME);
-    if (IsDeleted(rec.Flags)) {
-        w.deleSub();
-    } else {
+    if (!WriteNameAndDele(w, rec)) {
         WriteZStringIfSet(w, "FNAM", rec.FNAMLen, rec.FNAM);
         WriteZStringIfSet(w, "TNAM", rec.TNAMLen, rec.TNAM);
         WriteTextIfSet(w, "DESC", rec.DESCLen, rec.DESC);

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 #include <type_traits>
+#include <vector>
 
 #include "esfile/body.h"
 #include "esfile/bytes.h"
@@ -41,31 +42,32 @@ inline void WriteTextIfSet(ByteWriter& w, std::string_view tag, int32_t len, std
     if (len != 0) w.textSub(tag, s);
 }
 
-// A 4-byte value subrecord: its value, and in len its 4 bytes; a subrecord of another length is kept whole.
-inline void ReadInt32(Body& b, Extras& extras, int32_t& len, int32_t& v) {
-    b.layout(4, extras, [&] {
-        len = 4;
-        v = b.i32();
+// NAME, then for a deleted record DELE. Returns true when the record is deleted and nothing else follows.
+template <class R> bool WriteNameAndDele(ByteWriter& w, const R& rec) {
+    WriteZStringIfSet(w, "NAME", rec.NAMELen, rec.NAME);
+    if (!IsDeleted(rec.Flags)) return false;
+    w.deleSub();
+    return true;
+}
+
+// A value subrecord of 1, 2 or 4 bytes: its value, and in len its size; a subrecord of another length is kept
+// whole.
+template <class T> void ReadValue(Body& b, Extras& extras, int32_t& len, T& v) {
+    b.layout(sizeof(T), extras, [&] {
+        len = static_cast<int32_t>(sizeof(T));
+        if constexpr (std::is_same_v<T, float>)
+            v = b.f32();
+        else if constexpr (sizeof(T) == 1)
+            v = static_cast<T>(b.u8());
+        else if constexpr (sizeof(T) == 2)
+            v = static_cast<T>(b.i16());
+        else
+            v = static_cast<T>(b.i32());
     });
 }
-inline void ReadFloat32(Body& b, Extras& extras, int32_t& len, float& v) {
-    b.layout(4, extras, [&] {
-        len = 4;
-        v = b.f32();
-    });
-}
-// Writes a 4-byte value subrecord only when its stored length is not 0.
-inline void WriteInt32IfSet(ByteWriter& w, std::string_view tag, int32_t len, int32_t v) {
-    if (len == 0) return;
-    size_t m = w.beginSub(tag);
-    w.i32(v);
-    w.endSub(m);
-}
-inline void WriteFloat32IfSet(ByteWriter& w, std::string_view tag, int32_t len, float v) {
-    if (len == 0) return;
-    size_t m = w.beginSub(tag);
-    w.f32(v);
-    w.endSub(m);
+// Writes a value subrecord only when its stored length is not 0.
+template <class T> void WriteValueIfSet(ByteWriter& w, std::string_view tag, int32_t len, T v) {
+    if (len != 0) w.valueSub(tag, v);
 }
 
 // A flag byte stored in a 4-byte word: only the first byte is kept; it is written back with three zeros.
@@ -92,6 +94,14 @@ template <class T> struct FlagByteField { T& v; };
 template <class T> FlagByteField<T> FlagByte(T& v) {
     return {v};
 }
+// A string in a fixed-size field of n characters, zero bytes included.
+template <class S> struct FixedCharsField {
+    S& s;
+    size_t n;
+};
+template <class S> FixedCharsField<S> FixedChars(S& s, size_t n) {
+    return {s, n};
+}
 // Bytes the layout does not keep: skipped when read, written back as zeros.
 struct UnusedBytes {
     size_t n;
@@ -106,6 +116,8 @@ struct FieldReader {
             v = b.i32();
         else if constexpr (std::is_same_v<T, int16_t>)
             v = b.i16();
+        else if constexpr (std::is_same_v<T, uint16_t>)
+            v = b.u16();
         else if constexpr (std::is_same_v<T, uint8_t>)
             v = b.u8();
         else if constexpr (std::is_same_v<T, float>)
@@ -117,6 +129,7 @@ struct FieldReader {
         for (T& v : a) field(v);
     }
     void field(FlagByteField<uint8_t> f) { f.v = ReadFlagByte(b); }
+    void field(FixedCharsField<std::string> f) { f.s = b.fixed(f.n); }
     void field(UnusedBytes u) { b.skip(u.n); }
     template <class... T> void operator()(T&&... v) { (field(v), ...); }
 };
@@ -128,6 +141,8 @@ struct FieldWriter {
             w.i32(v);
         else if constexpr (std::is_same_v<T, int16_t>)
             w.i16(v);
+        else if constexpr (std::is_same_v<T, uint16_t>)
+            w.u16(v);
         else if constexpr (std::is_same_v<T, uint8_t>)
             w.u8(v);
         else if constexpr (std::is_same_v<T, float>)
@@ -139,6 +154,7 @@ struct FieldWriter {
         for (const T& v : a) field(v);
     }
     void field(FlagByteField<const uint8_t> f) { WriteFlagByte(w, f.v); }
+    void field(FixedCharsField<const std::string> f) { w.fixed(f.s, f.n); }
     void field(UnusedBytes u) {
         for (size_t i = 0; i < u.n; ++i) w.u8(0);
     }
@@ -154,13 +170,36 @@ void ReadLayout(Body& b, Rec& rec, int32_t& len, size_t bytes, Fields&& fields) 
         fields(FieldReader{b}, rec);
     });
 }
-// Writes the layout's subrecord under tag only when its stored length is not 0.
+// Writes the layout's subrecord under tag.
 template <class Rec, class Fields>
-void WriteLayoutIfSet(ByteWriter& w, std::string_view tag, int32_t len, const Rec& rec, Fields&& fields) {
-    if (len == 0) return;
+void WriteLayout(ByteWriter& w, std::string_view tag, const Rec& rec, Fields&& fields) {
     size_t m = w.beginSub(tag);
     fields(FieldWriter{w}, rec);
     w.endSub(m);
+}
+// Writes the layout's subrecord under tag only when its stored length is not 0.
+template <class Rec, class Fields>
+void WriteLayoutIfSet(ByteWriter& w, std::string_view tag, int32_t len, const Rec& rec, Fields&& fields) {
+    if (len != 0) WriteLayout(w, tag, rec, fields);
+}
+// A subrecord of the layout's bytes that adds an entry to a list, its length in the entry's len; one of
+// another length is kept whole. Returns the entry added, or nullptr.
+template <class D, class Fields>
+D* ReadEntry(Body& b, std::vector<D>& list, Extras& extras, int32_t D::*len, size_t bytes, Fields&& fields) {
+    D* d = nullptr;
+    b.layout(bytes, extras, [&] {
+        d = &list.emplace_back();
+        d->*len = static_cast<int32_t>(bytes);
+        fields(FieldReader{b}, *d);
+    });
+    return d;
+}
+// Writes each entry of a list under tag; nothing when its first entry was not read (its length is 0).
+template <class D, class Fields>
+void WriteEntries(ByteWriter& w, std::string_view tag, const std::vector<D>& list, int32_t D::*len,
+                  Fields&& fields) {
+    if (list.empty() || list.front().*len == 0) return;
+    for (const D& d : list) WriteLayout(w, tag, d, fields);
 }
 
 // One inventory entry (NPCO) of containers, NPCs and creatures: a count and a 32-character item ID.

@@ -8,40 +8,6 @@ namespace vellum {
 
 namespace {
 
-// A 32-bit value subrecord (XIDX, and the INTV or FLTV of a condition).
-template <class T> void ReadValue(Body& b, Extras& extras, int32_t& len, T& value) {
-    b.layout(4, extras, [&] {
-        len = 4;
-        if constexpr (std::is_same_v<T, float>)
-            value = b.f32();
-        else
-            value = b.i32();
-    });
-}
-// A one-byte marker subrecord (QSTN, QSTF, QSTR).
-void ReadMarker(Body& b, Extras& extras, int32_t& len, uint8_t& value) {
-    b.layout(1, extras, [&] {
-        len = 1;
-        value = b.u8();
-    });
-}
-
-void WriteValueSub(ByteWriter& w, std::string_view tag, int32_t value) {
-    size_t s = w.beginSub(tag);
-    w.i32(value);
-    w.endSub(s);
-}
-void WriteFloatSub(ByteWriter& w, std::string_view tag, float value) {
-    size_t s = w.beginSub(tag);
-    w.f32(value);
-    w.endSub(s);
-}
-void WriteMarkerSub(ByteWriter& w, std::string_view tag, uint8_t value) {
-    size_t s = w.beginSub(tag);
-    w.u8(value);
-    w.endSub(s);
-}
-
 // A topic's type: one byte, or the 4 bytes of a saved game (written back as zeros).
 void ReadTopicType(Body& b, DIALRecord& rec) {
     if (b.size() == 1) {
@@ -56,17 +22,9 @@ void ReadTopicType(Body& b, DIALRecord& rec) {
 }
 
 // The fields of a response's DATA: the 12 bytes of its layout.
-void ReadResponseData(Body& b, INFORecord& rec) {
-    b.layout(12, rec.extras, [&] {
-        rec.DATALen = 12;
-        rec.InfoType = b.i32();
-        rec.Disposition = b.i32();
-        rec.Rank = b.u8();
-        rec.Gender = b.u8();
-        rec.PCRank = b.u8();
-        rec.InfoUnknown = b.u8();
-    });
-}
+constexpr auto ResponseFields = [](auto&& io, auto& rec) {
+    io(rec.InfoType, rec.Disposition, rec.Rank, rec.Gender, rec.PCRank, rec.InfoUnknown);
+};
 
 // Conditions fill the six slots in the order they come, whatever their index character says; the value
 // subrecord right after a condition is its operand. A condition beyond the sixth, or one too short to hold
@@ -110,9 +68,9 @@ void WriteCondition(ByteWriter& w, const SCVRData& c) {
     w.raw(c.CondName);
     w.endSub(s);
     if (c.INTVLen != 0)
-        WriteValueSub(w, "INTV", c.INTV);
+        w.valueSub("INTV", c.INTV);
     else if (c.FLTVLen != 0)
-        WriteFloatSub(w, "FLTV", c.FLTV);
+        w.valueSub("FLTV", c.FLTV);
 }
 
 } // namespace
@@ -139,7 +97,7 @@ void WriteDIAL(ByteWriter& w, const DIALRecord& rec) {
             w.u8(rec.DialType);
         w.endSub(s);
     }
-    if (rec.XIDXLen > 0) WriteValueSub(w, "XIDX", rec.XIDX);
+    WriteValueIfSet(w, "XIDX", rec.XIDXLen, rec.XIDX);
     if (IsDeleted(rec.Flags)) w.deleSub();
     w.endRecord(m);
 }
@@ -150,7 +108,7 @@ void ReadINFO(Body& b, INFORecord& rec) {
         case "INAM"_tag: ReadZString(b, rec.INAMLen, rec.INAM); break;
         case "PNAM"_tag: ReadZString(b, rec.PNAMLen, rec.PNAM); break;
         case "NNAM"_tag: ReadZString(b, rec.NNAMLen, rec.NNAM); break;
-        case "DATA"_tag: ReadResponseData(b, rec); break;
+        case "DATA"_tag: ReadLayout(b, rec, rec.DATALen, 12, ResponseFields); break;
         case "ONAM"_tag: ReadZString(b, rec.ONAMLen, rec.ONAM); break;
         case "RNAM"_tag: ReadZString(b, rec.RNAMLen, rec.RNAM); break;
         case "CNAM"_tag: ReadZString(b, rec.CNAMLen, rec.CNAM); break;
@@ -159,9 +117,9 @@ void ReadINFO(Body& b, INFORecord& rec) {
         case "DNAM"_tag: ReadZString(b, rec.DNAMLen, rec.DNAM); break;
         case "SNAM"_tag: ReadZString(b, rec.SNAMLen, rec.SNAM); break;
         case "NAME"_tag: ReadText(b, rec.NAMELen, rec.NAME); break;
-        case "QSTN"_tag: ReadMarker(b, rec.extras, rec.QSTNLen, rec.QSTN); break;
-        case "QSTF"_tag: ReadMarker(b, rec.extras, rec.QSTFLen, rec.QSTF); break;
-        case "QSTR"_tag: ReadMarker(b, rec.extras, rec.QSTRLen, rec.QSTR); break;
+        case "QSTN"_tag: ReadValue(b, rec.extras, rec.QSTNLen, rec.QSTN); break;
+        case "QSTF"_tag: ReadValue(b, rec.extras, rec.QSTFLen, rec.QSTF); break;
+        case "QSTR"_tag: ReadValue(b, rec.extras, rec.QSTRLen, rec.QSTR); break;
         case "SCVR"_tag: conditions.condition(b, rec); break;
         case "INTV"_tag: conditions.integer(b, rec); break;
         case "FLTV"_tag: conditions.real(b, rec); break;
@@ -183,19 +141,10 @@ void WriteINFO(ByteWriter& w, const INFORecord& rec) {
         w.endRecord(m);
         return;
     }
-    if (rec.XIDXLen > 0) WriteValueSub(w, "XIDX", rec.XIDX);
+    WriteValueIfSet(w, "XIDX", rec.XIDXLen, rec.XIDX);
     if (rec.PNAMLen > 0) w.zstringSub("PNAM", rec.PNAM);
     if (rec.NNAMLen > 0) w.zstringSub("NNAM", rec.NNAM);
-    if (rec.DATALen != 0 || !rec.extras.has("DATA"_tag)) {
-        size_t s = w.beginSub("DATA");
-        w.i32(rec.InfoType);
-        w.i32(rec.Disposition);
-        w.u8(rec.Rank);
-        w.u8(rec.Gender);
-        w.u8(rec.PCRank);
-        w.u8(rec.InfoUnknown);
-        w.endSub(s);
-    }
+    if (rec.DATALen != 0 || !rec.extras.has("DATA"_tag)) WriteLayout(w, "DATA", rec, ResponseFields);
     WriteZStringIfSet(w, "ONAM", rec.ONAMLen, rec.ONAM);
     WriteZStringIfSet(w, "RNAM", rec.RNAMLen, rec.RNAM);
     WriteZStringIfSet(w, "CNAM", rec.CNAMLen, rec.CNAM);
@@ -205,9 +154,9 @@ void WriteINFO(ByteWriter& w, const INFORecord& rec) {
     WriteZStringIfSet(w, "SNAM", rec.SNAMLen, rec.SNAM);
     // A negative length (damaged files only) has no characters behind it and counts as absent.
     if (rec.NAMELen > 0) w.textSub("NAME", rec.NAME);
-    if (rec.QSTNLen != 0) WriteMarkerSub(w, "QSTN", rec.QSTN);
-    if (rec.QSTFLen != 0) WriteMarkerSub(w, "QSTF", rec.QSTF);
-    if (rec.QSTRLen != 0) WriteMarkerSub(w, "QSTR", rec.QSTR);
+    WriteValueIfSet(w, "QSTN", rec.QSTNLen, rec.QSTN);
+    WriteValueIfSet(w, "QSTF", rec.QSTFLen, rec.QSTF);
+    WriteValueIfSet(w, "QSTR", rec.QSTRLen, rec.QSTR);
     for (const SCVRData& c : rec.Conditions)
         if (c.SCVRLen != 0) WriteCondition(w, c);
     if (rec.BNAMLen > 0) w.textSub("BNAM", rec.BNAM);

@@ -66,18 +66,6 @@ void ReadSettingFloat(Body& b, GMSTRecord& rec) {
     });
 }
 
-void WriteIntSub(ByteWriter& w, std::string_view tag, int32_t v) {
-    size_t s = w.beginSub(tag);
-    w.i32(v);
-    w.endSub(s);
-}
-
-void WriteFloatSub(ByteWriter& w, std::string_view tag, float v) {
-    size_t s = w.beginSub(tag);
-    w.f32(v);
-    w.endSub(s);
-}
-
 } // namespace
 
 // ---- GLOB ----
@@ -94,12 +82,9 @@ void ReadGLOB(Body& b, GLOBRecord& rec) {
 
 void WriteGLOB(ByteWriter& w, const GLOBRecord& rec) {
     size_t m = w.beginRecord("GLOB", rec.Header1, rec.Flags, KeptUnlessDeleted(rec));
-    WriteZStringIfSet(w, "NAME", rec.NAMELen, rec.NAME);
-    if (IsDeleted(rec.Flags)) {
-        w.deleSub();
-    } else {
+    if (!WriteNameAndDele(w, rec)) {
         WriteTextIfSet(w, "FNAM", rec.FNAMLen, rec.FNAM);
-        if (rec.FLTVLen != 0) WriteFloatSub(w, "FLTV", rec.FLTV);
+        WriteValueIfSet(w, "FLTV", rec.FLTVLen, rec.FLTV);
     }
     w.endRecord(m);
 }
@@ -126,9 +111,9 @@ void WriteGMST(ByteWriter& w, const GMSTRecord& rec) {
     } else if (rec.STRVLen != 0) {
         w.textSub("STRV", rec.STRV);
     } else if (rec.INTVLen != 0) {
-        WriteIntSub(w, "INTV", rec.INTV);
+        w.valueSub("INTV", rec.INTV);
     } else if (rec.FLTVLen != 0) {
-        WriteFloatSub(w, "FLTV", rec.FLTV);
+        w.valueSub("FLTV", rec.FLTV);
     }
     w.endRecord(m);
 }

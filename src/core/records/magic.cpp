@@ -27,53 +27,16 @@ template <class Rec> void WriteEffects(ByteWriter& w, const Rec& rec) {
         if (e.ENAMLen != 0) WriteEffect(w, e);
 }
 
-void WriteNumberSub(ByteWriter& w, std::string_view tag, int32_t v) {
-    size_t s = w.beginSub(tag);
-    w.i32(v);
-    w.endSub(s);
-}
-
 } // namespace
 
 // ---- MGEF ----
 
 namespace {
 
-void ReadEffectIndex(Body& b, MGEFRecord& rec) {
-    b.layout(4, rec.extras, [&] {
-        rec.INDXLen = 4;
-        rec.INDX = b.i32();
-    });
-}
-
-void ReadEffectData(Body& b, MGEFRecord& rec) {
-    b.layout(kMEDTBytes, rec.extras, [&] {
-        rec.MEDTLen = static_cast<int32_t>(kMEDTBytes);
-        rec.School = b.i32();
-        rec.BaseCost = b.f32();
-        rec.EffectFlags = b.i32();
-        rec.Red = b.i32();
-        rec.Green = b.i32();
-        rec.Blue = b.i32();
-        rec.SpeedX = b.f32();
-        rec.SizeX = b.f32();
-        rec.SizeCap = b.f32();
-    });
-}
-
-void WriteEffectData(ByteWriter& w, const MGEFRecord& rec) {
-    size_t s = w.beginSub("MEDT");
-    w.i32(rec.School);
-    w.f32(rec.BaseCost);
-    w.i32(rec.EffectFlags);
-    w.i32(rec.Red);
-    w.i32(rec.Green);
-    w.i32(rec.Blue);
-    w.f32(rec.SpeedX);
-    w.f32(rec.SizeX);
-    w.f32(rec.SizeCap);
-    w.endSub(s);
-}
+constexpr auto EffectFields = [](auto&& io, auto& rec) {
+    io(rec.School, rec.BaseCost, rec.EffectFlags, rec.Red, rec.Green, rec.Blue, rec.SpeedX, rec.SizeX,
+       rec.SizeCap);
+};
 
 // The textures, sounds and visuals, in the writer's fixed order.
 void WriteEffectStrings(ByteWriter& w, const MGEFRecord& rec) {
@@ -93,8 +56,8 @@ void WriteEffectStrings(ByteWriter& w, const MGEFRecord& rec) {
 
 void ReadMGEF(Body& b, MGEFRecord& rec) {
     while (b.more()) switch (b.next()) {
-        case "INDX"_tag: ReadEffectIndex(b, rec); break;
-        case "MEDT"_tag: ReadEffectData(b, rec); break;
+        case "INDX"_tag: ReadValue(b, rec.extras, rec.INDXLen, rec.INDX); break;
+        case "MEDT"_tag: ReadLayout(b, rec, rec.MEDTLen, kMEDTBytes, EffectFields); break;
         case "ITEX"_tag: ReadZString(b, rec.ITEXLen, rec.ITEX); break;
         case "PTEX"_tag: ReadZString(b, rec.PTEXLen, rec.PTEX); break;
         case "BSND"_tag: ReadZString(b, rec.BSNDLen, rec.BSND); break;
@@ -113,11 +76,11 @@ void ReadMGEF(Body& b, MGEFRecord& rec) {
 
 void WriteMGEF(ByteWriter& w, const MGEFRecord& rec) {
     size_t m = w.beginRecord("MGEF", rec.Header1, rec.Flags, KeptUnlessDeleted(rec));
-    if (rec.INDXLen != 0) WriteNumberSub(w, "INDX", rec.INDX);
+    WriteValueIfSet(w, "INDX", rec.INDXLen, rec.INDX);
     if (IsDeleted(rec.Flags)) {
         w.deleSub();
     } else {
-        if (rec.MEDTLen != 0) WriteEffectData(w, rec);
+        WriteLayoutIfSet(w, "MEDT", rec.MEDTLen, rec, EffectFields);
         WriteEffectStrings(w, rec);
         WriteTextIfSet(w, "DESC", rec.DESCLen, rec.DESC);
     }
@@ -128,22 +91,9 @@ void WriteMGEF(ByteWriter& w, const MGEFRecord& rec) {
 
 namespace {
 
-void ReadSpellData(Body& b, SPELRecord& rec) {
-    b.layout(kSPDTBytes, rec.extras, [&] {
-        rec.SPDTLen = static_cast<int32_t>(kSPDTBytes);
-        rec.SpellType = b.i32();
-        rec.Cost = b.i32();
-        rec.SpellFlags = ReadFlagByte(b);
-    });
-}
-
-void WriteSpellData(ByteWriter& w, const SPELRecord& rec) {
-    size_t s = w.beginSub("SPDT");
-    w.i32(rec.SpellType);
-    w.i32(rec.Cost);
-    WriteFlagByte(w, rec.SpellFlags);
-    w.endSub(s);
-}
+constexpr auto SpellFields = [](auto&& io, auto& rec) {
+    io(rec.SpellType, rec.Cost, FlagByte(rec.SpellFlags));
+};
 
 } // namespace
 
@@ -151,7 +101,7 @@ void ReadSPEL(Body& b, SPELRecord& rec) {
     while (b.more()) switch (b.next()) {
         case "NAME"_tag: ReadZString(b, rec.NAMELen, rec.NAME); break;
         case "FNAM"_tag: ReadZString(b, rec.FNAMLen, rec.FNAM); break;
-        case "SPDT"_tag: ReadSpellData(b, rec); break;
+        case "SPDT"_tag: ReadLayout(b, rec, rec.SPDTLen, kSPDTBytes, SpellFields); break;
         case "ENAM"_tag: ReadEffectSlot(b, rec); break;
         case "DELE"_tag: break;
         default: b.keep(rec.extras); break;
@@ -160,12 +110,9 @@ void ReadSPEL(Body& b, SPELRecord& rec) {
 
 void WriteSPEL(ByteWriter& w, const SPELRecord& rec) {
     size_t m = w.beginRecord("SPEL", rec.Header1, rec.Flags, KeptUnlessDeleted(rec));
-    WriteZStringIfSet(w, "NAME", rec.NAMELen, rec.NAME);
-    if (IsDeleted(rec.Flags)) {
-        w.deleSub();
-    } else {
+    if (!WriteNameAndDele(w, rec)) {
         WriteZStringIfSet(w, "FNAM", rec.FNAMLen, rec.FNAM);
-        if (rec.SPDTLen != 0) WriteSpellData(w, rec);
+        WriteLayoutIfSet(w, "SPDT", rec.SPDTLen, rec, SpellFields);
         WriteEffects(w, rec);
     }
     w.endRecord(m);
@@ -175,31 +122,16 @@ void WriteSPEL(ByteWriter& w, const SPELRecord& rec) {
 
 namespace {
 
-void ReadEnchantData(Body& b, ENCHRecord& rec) {
-    b.layout(kENDTBytes, rec.extras, [&] {
-        rec.ENDTLen = static_cast<int32_t>(kENDTBytes);
-        rec.EnchantType = b.i32();
-        rec.Cost = b.i32();
-        rec.Charge = b.i32();
-        rec.AutoCalc = ReadFlagByte(b);
-    });
-}
-
-void WriteEnchantData(ByteWriter& w, const ENCHRecord& rec) {
-    size_t s = w.beginSub("ENDT");
-    w.i32(rec.EnchantType);
-    w.i32(rec.Cost);
-    w.i32(rec.Charge);
-    WriteFlagByte(w, rec.AutoCalc);
-    w.endSub(s);
-}
+constexpr auto EnchantFields = [](auto&& io, auto& rec) {
+    io(rec.EnchantType, rec.Cost, rec.Charge, FlagByte(rec.AutoCalc));
+};
 
 } // namespace
 
 void ReadENCH(Body& b, ENCHRecord& rec) {
     while (b.more()) switch (b.next()) {
         case "NAME"_tag: ReadZString(b, rec.NAMELen, rec.NAME); break;
-        case "ENDT"_tag: ReadEnchantData(b, rec); break;
+        case "ENDT"_tag: ReadLayout(b, rec, rec.ENDTLen, kENDTBytes, EnchantFields); break;
         case "ENAM"_tag: ReadEffectSlot(b, rec); break;
         case "DELE"_tag: break;
         default: b.keep(rec.extras); break;
@@ -208,11 +140,8 @@ void ReadENCH(Body& b, ENCHRecord& rec) {
 
 void WriteENCH(ByteWriter& w, const ENCHRecord& rec) {
     size_t m = w.beginRecord("ENCH", rec.Header1, rec.Flags, KeptUnlessDeleted(rec));
-    WriteZStringIfSet(w, "NAME", rec.NAMELen, rec.NAME);
-    if (IsDeleted(rec.Flags)) {
-        w.deleSub();
-    } else {
-        if (rec.ENDTLen != 0) WriteEnchantData(w, rec);
+    if (!WriteNameAndDele(w, rec)) {
+        WriteLayoutIfSet(w, "ENDT", rec.ENDTLen, rec, EnchantFields);
         WriteEffects(w, rec);
     }
     w.endRecord(m);

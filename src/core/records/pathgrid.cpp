@@ -9,16 +9,15 @@ namespace {
 constexpr size_t kPointBytes = 16;
 constexpr size_t kConnectionBytes = 4;
 
+constexpr auto GridFields = [](auto&& io, auto& rec) {
+    io(rec.GridX, rec.GridY, rec.DATAWord, rec.PointCount);
+};
+constexpr auto PointFields = [](auto&& io, auto& p) { io(p.X, p.Y, p.Z, p.PointBytes); };
+
 // Each field is read from the first subrecord of its tag; a later one of the same tag is kept whole.
 void ReadGridData(Body& b, PGRDRecord& rec) {
     if (rec.DATALen != 0) return b.keep(rec.extras);
-    b.layout(12, rec.extras, [&] {
-        rec.DATALen = 12;
-        rec.GridX = b.i32();
-        rec.GridY = b.i32();
-        rec.DATAWord = b.u16();
-        rec.PointCount = b.i16();
-    });
+    ReadLayout(b, rec, rec.DATALen, 12, GridFields);
 }
 void ReadName(Body& b, PGRDRecord& rec) {
     if (rec.NAMELen != 0) return b.keep(rec.extras);
@@ -32,12 +31,7 @@ void ReadPoints(Body& b, PGRDRecord& rec) {
     if (!WholeEntries(b, rec.PGRPLen, kPointBytes)) return b.keep(rec.extras);
     rec.PGRPLen = static_cast<int32_t>(b.size());
     rec.Points.resize(b.size() / kPointBytes);
-    for (PGRPData& p : rec.Points) {
-        p.X = b.i32();
-        p.Y = b.i32();
-        p.Z = b.i32();
-        b.bytes(p.PointBytes.data(), 4);
-    }
+    for (PGRPData& p : rec.Points) PointFields(FieldReader{b}, p);
 }
 void ReadConnections(Body& b, PGRDRecord& rec) {
     if (!WholeEntries(b, rec.PGRCLen, kConnectionBytes)) return b.keep(rec.extras);
@@ -46,22 +40,9 @@ void ReadConnections(Body& b, PGRDRecord& rec) {
     for (int32_t& c : rec.Connections) c = b.i32();
 }
 
-void WriteGridData(ByteWriter& w, const PGRDRecord& rec) {
-    size_t m = w.beginSub("DATA");
-    w.i32(rec.GridX);
-    w.i32(rec.GridY);
-    w.u16(rec.DATAWord);
-    w.i16(rec.PointCount);
-    w.endSub(m);
-}
 void WritePoints(ByteWriter& w, const PGRDRecord& rec) {
     size_t m = w.beginSub("PGRP");
-    for (const PGRPData& p : rec.Points) {
-        w.i32(p.X);
-        w.i32(p.Y);
-        w.i32(p.Z);
-        w.raw(p.PointBytes.data(), 4);
-    }
+    for (const PGRPData& p : rec.Points) PointFields(FieldWriter{w}, p);
     w.endSub(m);
 }
 void WriteConnections(ByteWriter& w, const PGRDRecord& rec) {
@@ -86,7 +67,7 @@ void ReadPGRD(Body& b, PGRDRecord& rec) {
 // that were read.
 void WritePGRD(ByteWriter& w, const PGRDRecord& rec) {
     size_t m = w.beginRecord("PGRD", rec.Header1, rec.Flags, &rec.extras);
-    if (rec.DATALen != 0 || !rec.extras.has("DATA"_tag)) WriteGridData(w, rec);
+    if (rec.DATALen != 0 || !rec.extras.has("DATA"_tag)) WriteLayout(w, "DATA", rec, GridFields);
     w.zstringSub("NAME", rec.NAME);
     if (rec.PGRPLen != 0) WritePoints(w, rec);
     if (rec.PGRCLen != 0) WriteConnections(w, rec);

@@ -33,15 +33,15 @@ void FileVariableNames(SCPTRecord& rec) {
                           std::make_move_iterator(all.end()));
 }
 
+constexpr auto HeaderFields = [](auto&& io, auto& rec) {
+    io(FixedChars(rec.ScriptName, 32), rec.NumShorts, rec.NumLongs, rec.NumFloats, rec.ScriptDataSize,
+       rec.LocalVarSize);
+};
+
 void ReadHeader(Body& b, SCPTRecord& rec) {
     b.layout(kSCHDSize, rec.extras, [&] {
         rec.SCHDLen = kSCHDSize;
-        rec.ScriptName = b.fixed(32);
-        rec.NumShorts = b.i32();
-        rec.NumLongs = b.i32();
-        rec.NumFloats = b.i32();
-        rec.ScriptDataSize = b.i32();
-        rec.LocalVarSize = b.i32();
+        HeaderFields(FieldReader{b}, rec);
         FileVariableNames(rec);
     });
 }
@@ -77,23 +77,7 @@ template <class T> void ReadValues(Body& b, int32_t& len, std::vector<T>& out, E
     if (b.size() == 0 || b.size() % sizeof(T) != 0) return b.keep(extras);
     len = static_cast<int32_t>(b.size());
     out.resize(b.size() / sizeof(T));
-    for (T& v : out) {
-        if constexpr (std::is_same_v<T, float>)
-            v = b.f32();
-        else
-            v = b.i16();
-    }
-}
-
-void WriteHeader(ByteWriter& w, const SCPTRecord& rec) {
-    size_t s = w.beginSub("SCHD");
-    w.fixed(rec.ScriptName, 32);
-    w.i32(rec.NumShorts);
-    w.i32(rec.NumLongs);
-    w.i32(rec.NumFloats);
-    w.i32(rec.ScriptDataSize);
-    w.i32(rec.LocalVarSize);
-    w.endSub(s);
+    for (T& v : out) FieldReader{b}(v);
 }
 
 void WriteVariableList(ByteWriter& w, const SCPTRecord& rec) {
@@ -109,12 +93,7 @@ void WriteVariableList(ByteWriter& w, const SCPTRecord& rec) {
 
 template <class T> void WriteValues(ByteWriter& w, std::string_view tag, const std::vector<T>& values) {
     size_t s = w.beginSub(tag);
-    for (T v : values) {
-        if constexpr (std::is_same_v<T, float>)
-            w.f32(v);
-        else
-            w.i16(v);
-    }
+    for (T v : values) FieldWriter{w}(v);
     w.endSub(s);
 }
 
@@ -137,7 +116,7 @@ void ReadSCPT(Body& b, SCPTRecord& rec) {
 
 void WriteSCPT(ByteWriter& w, const SCPTRecord& rec, bool alwaysWriteText) {
     size_t m = w.beginRecord("SCPT", rec.Header1, rec.Flags, &rec.extras);
-    if (rec.SCHDLen != 0) WriteHeader(w, rec);
+    if (rec.SCHDLen != 0) WriteLayout(w, "SCHD", rec, HeaderFields);
     if (rec.SCVRLen != 0) WriteVariableList(w, rec);
     WriteTextIfSet(w, "SCDT", rec.SCDTLen, rec.SCDT);
     if (alwaysWriteText || rec.SCTXLen != 0) w.textSub("SCTX", rec.SCTX);

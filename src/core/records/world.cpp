@@ -10,22 +10,11 @@ namespace {
 
 constexpr size_t kRegionSoundSize = 33; // a sound ID of 32 characters and the chance byte
 
-// A flag byte in a 4-byte word; a subrecord of another length is kept whole.
-void ReadFlagWord(Body& b, int32_t& len, uint8_t& v, Extras& extras) {
-    b.layout(4, extras, [&] {
-        len = 4;
-        v = ReadFlagByte(b);
-    });
-}
-
-void ReadSoundData(Body& b, SOUNRecord& rec) {
-    b.layout(3, rec.extras, [&] {
-        rec.DATALen = 3;
-        rec.Volume = b.u8();
-        rec.MinRange = b.u8();
-        rec.MaxRange = b.u8();
-    });
-}
+constexpr auto ListFields = [](auto&& io, auto& rec) { io(FlagByte(rec.ListFlags)); };
+constexpr auto SoundGenFields = [](auto&& io, auto& rec) { io(FlagByte(rec.SoundType)); };
+constexpr auto SoundFields = [](auto&& io, auto& rec) { io(rec.Volume, rec.MinRange, rec.MaxRange); };
+// The map colour: three bytes and a filler byte.
+constexpr auto ColourFields = [](auto&& io, auto& rec) { io(rec.Red, rec.Green, rec.Blue, UnusedBytes{1}); };
 
 // The weather chances, as many bytes as the subrecord holds; one of size 0 is kept whole.
 void ReadWeather(Body& b, REGNRecord& rec) {
@@ -33,15 +22,6 @@ void ReadWeather(Body& b, REGNRecord& rec) {
     rec.WEATLen = static_cast<int32_t>(b.size());
     const std::string_view d = b.data();
     rec.Weather.assign(d.begin(), d.end());
-}
-// The map colour: three bytes and a filler byte.
-void ReadColour(Body& b, REGNRecord& rec) {
-    b.layout(4, rec.extras, [&] {
-        rec.CNAMLen = 4;
-        rec.Red = b.u8();
-        rec.Green = b.u8();
-        rec.Blue = b.u8();
-    });
 }
 void ReadRegionSound(Body& b, REGNRecord& rec) {
     b.layout(kRegionSoundSize, rec.extras, [&] {
@@ -52,12 +32,6 @@ void ReadRegionSound(Body& b, REGNRecord& rec) {
     });
 }
 
-void ReadChanceNone(Body& b, LEVIRecord& rec) {
-    b.layout(1, rec.extras, [&] {
-        rec.NNAMLen = 1;
-        rec.ChanceNone = b.u8();
-    });
-}
 // The name of a levelled list's entry starts a new entry.
 void ReadEntryName(Body& b, LEVIRecord& rec) {
     LevelledItemData& e = rec.Items.emplace_back();
@@ -74,9 +48,9 @@ void ReadEntryLevel(Body& b, LEVIRecord& rec) {
 template <uint32_t EntryTag> void ReadLevelled(Body& b, LEVIRecord& rec) {
     while (b.more()) switch (b.next()) {
         case "NAME"_tag: ReadZString(b, rec.NAMELen, rec.NAME); break;
-        case "DATA"_tag: ReadFlagWord(b, rec.DATALen, rec.ListFlags, rec.extras); break;
-        case "NNAM"_tag: ReadChanceNone(b, rec); break;
-        case "INDX"_tag: ReadInt32(b, rec.extras, rec.INDXLen, rec.INDX); break;
+        case "DATA"_tag: ReadLayout(b, rec, rec.DATALen, 4, ListFields); break;
+        case "NNAM"_tag: ReadValue(b, rec.extras, rec.NNAMLen, rec.ChanceNone); break;
+        case "INDX"_tag: ReadValue(b, rec.extras, rec.INDXLen, rec.INDX); break;
         case EntryTag: ReadEntryName(b, rec); break;
         case "INTV"_tag: ReadEntryLevel(b, rec); break;
         case "DELE"_tag: break;
@@ -84,41 +58,9 @@ template <uint32_t EntryTag> void ReadLevelled(Body& b, LEVIRecord& rec) {
         }
 }
 
-// NAME, then for a deleted record DELE. Returns true when the record is deleted and nothing else follows.
-template <class R> bool WriteNameAndDele(ByteWriter& w, const R& rec) {
-    WriteZStringIfSet(w, "NAME", rec.NAMELen, rec.NAME);
-    if (!IsDeleted(rec.Flags)) return false;
-    w.deleSub();
-    return true;
-}
-
-void WriteFlagWordIfSet(ByteWriter& w, std::string_view tag, int32_t len, uint8_t v) {
-    if (len == 0) return;
-    size_t s = w.beginSub(tag);
-    WriteFlagByte(w, v);
-    w.endSub(s);
-}
-
-void WriteSoundData(ByteWriter& w, const SOUNRecord& rec) {
-    size_t s = w.beginSub("DATA");
-    w.u8(rec.Volume);
-    w.u8(rec.MinRange);
-    w.u8(rec.MaxRange);
-    w.endSub(s);
-}
-
 void WriteWeather(ByteWriter& w, const REGNRecord& rec) {
     size_t s = w.beginSub("WEAT");
     w.raw(rec.Weather.data(), rec.Weather.size());
-    w.endSub(s);
-}
-// The map colour, its filler byte written as zero.
-void WriteColour(ByteWriter& w, const REGNRecord& rec) {
-    size_t s = w.beginSub("CNAM");
-    w.u8(rec.Red);
-    w.u8(rec.Green);
-    w.u8(rec.Blue);
-    w.u8(0);
     w.endSub(s);
 }
 void WriteRegionSounds(ByteWriter& w, const REGNRecord& rec) {
@@ -131,13 +73,11 @@ void WriteRegionSounds(ByteWriter& w, const REGNRecord& rec) {
 }
 
 // Every entry: its name, then its level when it had one.
-void WriteEntries(ByteWriter& w, const LEVIRecord& rec, std::string_view entryTag) {
+void WriteLevelledEntries(ByteWriter& w, const LEVIRecord& rec, std::string_view entryTag) {
     for (const LevelledItemData& e : rec.Items) {
         w.zstringSub(entryTag, e.INAM);
         if (e.INTVLen == 0) continue;
-        size_t s = w.beginSub("INTV");
-        w.i16(e.Level);
-        w.endSub(s);
+        w.valueSub("INTV", e.Level);
     }
 }
 
@@ -145,14 +85,10 @@ void WriteLevelled(ByteWriter& w, const LEVIRecord& rec, std::string_view record
                    std::string_view entryTag) {
     size_t m = w.beginRecord(recordTag, rec.Header1, rec.Flags, KeptUnlessDeleted(rec));
     if (!WriteNameAndDele(w, rec)) {
-        WriteFlagWordIfSet(w, "DATA", rec.DATALen, rec.ListFlags);
-        if (rec.NNAMLen != 0) {
-            size_t s = w.beginSub("NNAM");
-            w.u8(rec.ChanceNone);
-            w.endSub(s);
-        }
-        WriteInt32IfSet(w, "INDX", rec.INDXLen, rec.INDX);
-        WriteEntries(w, rec, entryTag);
+        WriteLayoutIfSet(w, "DATA", rec.DATALen, rec, ListFields);
+        WriteValueIfSet(w, "NNAM", rec.NNAMLen, rec.ChanceNone);
+        WriteValueIfSet(w, "INDX", rec.INDXLen, rec.INDX);
+        WriteLevelledEntries(w, rec, entryTag);
     }
     w.endRecord(m);
 }
@@ -163,7 +99,7 @@ void ReadSOUN(Body& b, SOUNRecord& rec) {
     while (b.more()) switch (b.next()) {
         case "NAME"_tag: ReadZString(b, rec.NAMELen, rec.NAME); break;
         case "FNAM"_tag: ReadZString(b, rec.FNAMLen, rec.FNAM); break;
-        case "DATA"_tag: ReadSoundData(b, rec); break;
+        case "DATA"_tag: ReadLayout(b, rec, rec.DATALen, 3, SoundFields); break;
         case "DELE"_tag: break;
         default: b.keep(rec.extras); break;
         }
@@ -173,7 +109,7 @@ void WriteSOUN(ByteWriter& w, const SOUNRecord& rec) {
     size_t m = w.beginRecord("SOUN", rec.Header1, rec.Flags, KeptUnlessDeleted(rec));
     if (!WriteNameAndDele(w, rec)) {
         WriteZStringIfSet(w, "FNAM", rec.FNAMLen, rec.FNAM);
-        if (rec.DATALen != 0) WriteSoundData(w, rec);
+        WriteLayoutIfSet(w, "DATA", rec.DATALen, rec, SoundFields);
     }
     w.endRecord(m);
 }
@@ -185,9 +121,9 @@ void ReadREGN(Body& b, REGNRecord& rec) {
         case "FNAM"_tag: ReadZString(b, rec.FNAMLen, rec.FNAM); break;
         case "WEAT"_tag: ReadWeather(b, rec); break;
         case "BNAM"_tag: ReadZString(b, rec.BNAMLen, rec.BNAM); break;
-        case "CNAM"_tag: ReadColour(b, rec); break;
+        case "CNAM"_tag: ReadLayout(b, rec, rec.CNAMLen, 4, ColourFields); break;
         case "SNAM"_tag: ReadRegionSound(b, rec); break;
-        case "WNAM"_tag: ReadInt32(b, rec.extras, rec.WNAMLen, rec.WNAM); break;
+        case "WNAM"_tag: ReadValue(b, rec.extras, rec.WNAMLen, rec.WNAM); break;
         case "DELE"_tag: break;
         default: b.keep(rec.extras); break;
         }
@@ -199,9 +135,9 @@ void WriteREGN(ByteWriter& w, const REGNRecord& rec) {
         WriteZStringIfSet(w, "FNAM", rec.FNAMLen, rec.FNAM);
         if (rec.WEATLen != 0) WriteWeather(w, rec);
         WriteZStringIfSet(w, "BNAM", rec.BNAMLen, rec.BNAM);
-        if (rec.CNAMLen != 0) WriteColour(w, rec);
+        WriteLayoutIfSet(w, "CNAM", rec.CNAMLen, rec, ColourFields);
         WriteRegionSounds(w, rec);
-        WriteInt32IfSet(w, "WNAM", rec.WNAMLen, rec.WNAM);
+        WriteValueIfSet(w, "WNAM", rec.WNAMLen, rec.WNAM);
     }
     w.endRecord(m);
 }
@@ -209,7 +145,7 @@ void WriteREGN(ByteWriter& w, const REGNRecord& rec) {
 void ReadLTEX(Body& b, LTEXRecord& rec) {
     while (b.more()) switch (b.next()) {
         case "NAME"_tag: ReadZString(b, rec.NAMELen, rec.NAME); break;
-        case "INTV"_tag: ReadInt32(b, rec.extras, rec.INTVLen, rec.INTV); break;
+        case "INTV"_tag: ReadValue(b, rec.extras, rec.INTVLen, rec.INTV); break;
         case "DATA"_tag: ReadZString(b, rec.DATALen, rec.DATA); break;
         case "DELE"_tag: break;
         default: b.keep(rec.extras); break;
@@ -219,7 +155,7 @@ void ReadLTEX(Body& b, LTEXRecord& rec) {
 void WriteLTEX(ByteWriter& w, const LTEXRecord& rec) {
     size_t m = w.beginRecord("LTEX", rec.Header1, rec.Flags, KeptUnlessDeleted(rec));
     if (!WriteNameAndDele(w, rec)) {
-        WriteInt32IfSet(w, "INTV", rec.INTVLen, rec.INTV);
+        WriteValueIfSet(w, "INTV", rec.INTVLen, rec.INTV);
         WriteZStringIfSet(w, "DATA", rec.DATALen, rec.DATA);
     }
     w.endRecord(m);
@@ -228,7 +164,7 @@ void WriteLTEX(ByteWriter& w, const LTEXRecord& rec) {
 void ReadSNDG(Body& b, SNDGRecord& rec) {
     while (b.more()) switch (b.next()) {
         case "NAME"_tag: ReadZString(b, rec.NAMELen, rec.NAME); break;
-        case "DATA"_tag: ReadFlagWord(b, rec.DATALen, rec.SoundType, rec.extras); break;
+        case "DATA"_tag: ReadLayout(b, rec, rec.DATALen, 4, SoundGenFields); break;
         case "CNAM"_tag: ReadZString(b, rec.CNAMLen, rec.CNAM); break;
         case "SNAM"_tag: ReadZString(b, rec.SNAMLen, rec.SNAM); break;
         case "DELE"_tag: break;
@@ -240,7 +176,7 @@ void ReadSNDG(Body& b, SNDGRecord& rec) {
 void WriteSNDG(ByteWriter& w, const SNDGRecord& rec) {
     size_t m = w.beginRecord("SNDG", rec.Header1, rec.Flags, KeptUnlessDeleted(rec));
     if (!WriteNameAndDele(w, rec)) {
-        WriteFlagWordIfSet(w, "DATA", rec.DATALen, rec.SoundType);
+        WriteLayoutIfSet(w, "DATA", rec.DATALen, rec, SoundGenFields);
         WriteZStringIfSet(w, "SNAM", rec.SNAMLen, rec.SNAM);
         WriteZStringIfSet(w, "CNAM", rec.CNAMLen, rec.CNAM);
     }
