@@ -64,6 +64,7 @@ FrmChanges::FrmChanges(FrmMain& window) : QDialog(&window), window_(window) {
     lstChanges->verticalHeader()->setVisible(false);
     lstChanges->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     lstChanges->horizontalHeader()->setStretchLastSection(true);
+    for (int column = 0; column < 4; ++column) lstChanges->setColumnWidth(column, column == 3 ? 240 : 130);
     cmdRevert = new QPushButton("&Revert", this);
     cmdRevert->setObjectName("cmdRevert");
     cmdRevert->setToolTip("Give the selected text back what the file holds (Undo takes this back).");
@@ -106,8 +107,9 @@ void FrmChanges::refill() {
     }
     lstChanges->resizeRowsToContents();
     const ChangeCounts counts = CountChanges(changes_);
+    const std::string counted = ChangedLogLine(counts); // "-Changed ... topics."
     lblSummary->setText(changes_.empty() ? QString("The records are as the file holds them.")
-                                         : FromCp1252(ChangedLogLine(counts).substr(1)) +
+                                         : FromCp1252(counted.substr(1, counted.size() - 2)) +
                                                " since the file was opened or saved.");
     cmdRevert->setEnabled(!changes_.empty());
     cmdSaveDiff->setEnabled(!changes_.empty());
