@@ -16,12 +16,7 @@ struct Op {
 // The shortest edit of a into b, by the longest common subsequence. Past a size that would take too much
 // memory, the middle (between the common start and end) is taken as removed and added whole.
 std::vector<Op> Diff(const std::vector<std::string_view>& a, const std::vector<std::string_view>& b) {
-    size_t head = 0;
-    while (head < a.size() && head < b.size() && a[head] == b[head]) ++head;
-    size_t tail = 0;
-    while (tail < a.size() - head && tail < b.size() - head &&
-           a[a.size() - 1 - tail] == b[b.size() - 1 - tail])
-        ++tail;
+    const auto [head, tail] = FindCommonEnds(a, b);
     const size_t n = a.size() - head - tail, m = b.size() - head - tail;
     std::vector<Op> ops;
     for (size_t k = 0; k < head; ++k) ops.push_back({DiffKind::Same, k, k});

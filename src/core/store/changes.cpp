@@ -95,12 +95,7 @@ EditStep::EditStep(std::string name, const std::vector<TextChange>& changes)
     for (const TextChange& c : changes) {
         const std::string& b = c.before.text;
         const std::string& a = c.after.text;
-        size_t start = 0;
-        while (start < b.size() && start < a.size() && b[start] == a[start]) ++start;
-        size_t end = 0;
-        while (end < b.size() - start && end < a.size() - start &&
-               b[b.size() - 1 - end] == a[a.size() - 1 - end])
-            ++end;
+        const auto [start, end] = FindCommonEnds(b, a);
         const size_t kept = b.size() - start - end;
         pieces_.push_back({static_cast<uint32_t>(c.record), static_cast<uint32_t>(start),
                            static_cast<uint32_t>(a.size() - start - end), static_cast<uint32_t>(pool_.size()),

@@ -34,6 +34,19 @@ struct TextChange {
     bool operator==(const TextChange&) const = default;
 };
 
+// The lengths of the common start and, in what is left, of the common end of two sequences.
+struct CommonEnds {
+    size_t head = 0, tail = 0;
+};
+template <class Seq> CommonEnds FindCommonEnds(const Seq& a, const Seq& b) {
+    CommonEnds e;
+    while (e.head < a.size() && e.head < b.size() && a[e.head] == b[e.head]) ++e.head;
+    while (e.tail < a.size() - e.head && e.tail < b.size() - e.head &&
+           a[a.size() - 1 - e.tail] == b[b.size() - 1 - e.tail])
+        ++e.tail;
+    return e;
+}
+
 FieldText GetField(const RecordStore& store, TextField field, size_t record);
 void SetField(RecordStore& store, TextField field, size_t record, FieldText value);
 
