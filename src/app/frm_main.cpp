@@ -109,6 +109,7 @@ FrmMain::FrmMain(QWidget* parent, const std::string& dataFilesFolder)
     buildMenus();
     buildPanels();
     setFileLoaded(false);
+    setAcceptDrops(true);
     store_.dataFilesFolder = dataFilesFolder;
     if (!dataFilesFolder.empty()) {
         openFolder_ = QString::fromStdString(dataFilesFolder);
@@ -151,6 +152,7 @@ void FrmMain::buildMenus() {
     QMenu* help = menuBar()->addMenu("&Help");
     help->setObjectName("mnuHelp");
     add(help, mnuAbout, "mnuAbout", "&About");
+    buildEditMenu(file, edit);
 
     connect(mnuOpen, &QAction::triggered, this, [this] { mnuOpen_Click(); });
     connect(mnuSave, &QAction::triggered, this, [this] { mnuSave_Click(); });
@@ -340,7 +342,11 @@ void FrmMain::openPath(const QString& chosen) {
     std::string path = ToPath(chosen);
     OpenOutcome o = OpenDataFile(path, store_, ui_);
     currentFile_ = path;
-    if (o.milliseconds >= 0) storeSource_ = path;
+    if (o.milliseconds >= 0) {
+        storeSource_ = path;
+        history_.clear();
+        rememberFile(info.absoluteFilePath());
+    }
     if (o.loaded) {
         setFileLoaded(true);
         resetCounts();
@@ -351,10 +357,12 @@ void FrmMain::openPath(const QString& chosen) {
         // An empty file: the store was emptied, the controls stay as they were.
         emit storeReplaced();
     }
+    updateEditState();
     pb->setValue(0);
 }
 
 void FrmMain::mnuOpen_Click() {
+    if (!maybeSave()) return;
     QString chosen = askFile({false, "Open", kOpenFilter, 1, openFolder_, "ESP"});
     if (chosen.trimmed().isEmpty()) return;
     openPath(chosen);
@@ -362,6 +370,8 @@ void FrmMain::mnuOpen_Click() {
 
 double FrmMain::saveTo(const std::string& path, bool saveAs) {
     const double ms = SaveDataFile(path, store_, ui_, lblCount[kTotalLabel]->text().toInt(), saveAs);
+    if (ms > -0.5) history_.markSaved();
+    updateEditState();
     pb->setValue(0);
     return ms;
 }
@@ -393,6 +403,7 @@ void FrmMain::saveDamaged() {
     currentFile_ = target;
     storeSource_ = target;
     store_.damage = {};
+    updateEditState();
 }
 
 void FrmMain::mnuSave_Click() {
@@ -441,6 +452,8 @@ void FrmMain::mnuSaveAs_Click() {
 }
 
 void FrmMain::mnuClose_Click() {
+    if (!maybeSave()) return;
+    history_.clear();
     ClearStore(store_);
     resetCounts();
     setFileLoaded(false);
@@ -448,10 +461,13 @@ void FrmMain::mnuClose_Click() {
     currentFile_.clear();
     storeSource_.clear();
     total_ = 0;
+    updateEditState();
     emit storeReplaced();
 }
 
 void FrmMain::mnuExit_Click() {
+    if (!maybeSave()) return;
+    history_.clear();
     ClearStore(store_);
     TrimStore(store_);
     emit storeReplaced();
@@ -491,6 +507,8 @@ bool FrmMain::handleShortcut(int key, Qt::KeyboardModifiers m) {
         return run(mnuSaveAs->isEnabled(), [this, saveAs] { saveAs ? mnuSaveAs_Click() : mnuSave_Click(); });
     }
     case Qt::Key_A: return run(true, [this] { mnuAbout_Click(); });
+    case Qt::Key_Z: return run(mnuUndo->isEnabled(), [this] { mnuUndo_Click(); });
+    case Qt::Key_Y: return run(mnuRedo->isEnabled(), [this] { mnuRedo_Click(); });
     default: return false;
     }
 }

@@ -10,10 +10,13 @@
 
 #include "count_panel.h"
 #include "morrowindize/options.h"
+#include "store/changes.h"
 #include "store/store.h"
 #include "window_ui.h"
 
 class QAction;
+class QMenu;
+class QMimeData;
 class QCheckBox;
 class QLabel;
 class QProgressBar;
@@ -53,9 +56,16 @@ class FrmMain : public QMainWindow {
     void cmdSpellCheck_Click();
     void cmdOptions_Click();
     void cmdList_Click();
+    void mnuUndo_Click();
+    void mnuRedo_Click();
+    void mnuShowChanges_Click();
 
-    // Opens path as Open does after its dialog.
+    // Opens path as Open does after its dialog (without asking about unsaved changes).
     void openPath(const QString& path);
+    // Opens path after asking about unsaved changes, as Recent Files and a dropped file do.
+    void openAfterAsking(const QString& path);
+    // Opens the first file of what was dropped on the window; false when it names no local file.
+    bool openDropped(const QMimeData* data);
     // The keyboard shortcuts; returns true when the key was a shortcut that ran.
     bool handleShortcut(int key, Qt::KeyboardModifiers modifiers);
 
@@ -77,20 +87,45 @@ class FrmMain : public QMainWindow {
 
     // The file-loaded controls, switched together.
     void setFileLoaded(bool loaded);
+    QString askFile(FileDialogRequest request);
+
+    // Runs a tool that may change the records: what it changed becomes one step of the undo history, named
+    // name, and one log line counts it.
+    void runChanging(const std::string& name, const std::function<void()>& tool);
+    const EditHistory& history() const { return history_; }
+    // Gives a changed text back its before side, as an undoable step; false when the store no longer holds
+    // the change's after side.
+    bool revertChange(const TextChange& change);
+    // When the records differ from the file: asks "Save changes to NAME?" and saves on Save. False when the
+    // user cancelled or the save did not happen.
+    bool maybeSave();
+    // The files opened last, newest first (kept with QSettings).
+    QStringList recentFiles() const;
+    // Where the settings are kept: an INI file (tests use their own); empty for the program's default.
+    static void setSettingsFile(const QString& path);
 
   signals:
     // The record store was emptied or filled anew (the modeless topic dialog follows it).
     void storeReplaced();
+    // Texts of the records changed by a tool, an undo, a redo or a revert.
+    void recordsEdited();
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
+    void buildEditMenu(QMenu* file, QMenu* edit);
+    // The title, its modified mark and the Undo and Redo captions.
+    void updateEditState();
+    void rememberFile(const QString& path);
+    void fillRecentMenu();
     void buildMenus();
     void buildPanels();
     void resetCounts();
     void updateCounts(int32_t total);
-    QString askFile(FileDialogRequest request);
     // Asks for a name as Save As does; empty when cancelled.
     QString askSaveAsName();
     // Writes the store to path; returns the writing driver's result (negative when nothing was written).
@@ -112,11 +147,15 @@ class FrmMain : public QMainWindow {
     std::unique_ptr<QtDialogs> qtDialogs_;
     WindowUi ui_;
     QWidget* topicsDialog_ = nullptr;
+    QWidget* changesDialog_ = nullptr;
+    EditHistory history_;
 
   public:
     // Controls, named as the program names them.
     QAction *mnuOpen, *mnuSave, *mnuSaveAs, *mnuClose, *mnuExit;
     QAction *mnuExport, *mnuImport, *mnuList, *mnuLoops, *mnuTopics, *mnuClean, *mnuOptions, *mnuAbout;
+    QAction *mnuUndo, *mnuRedo, *mnuShowChanges;
+    QMenu* mnuRecent;
     QPushButton *cmdExport, *cmdImport, *cmdLoops, *cmdTopics, *cmdSpellCheck, *cmdOptions, *cmdList;
     QRadioButton *optPure, *optHTML, *optPHP;
     QCheckBox* chkClones;

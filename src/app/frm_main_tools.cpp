@@ -40,12 +40,12 @@ void FrmMain::cmdImport_Click() {
         {false, "Import dialogue", "Text files (*.txt)|*.txt| All Files (*.*)| *.*", 1, openFolder_, "txt"});
     if (chosen.trimmed().isEmpty()) return;
     openFolder_ = QFileInfo(chosen).absolutePath();
-    ImportDialogueText(ToPath(chosen), store_, ui_, currentFile_);
+    runChanging("Import Dialogue", [&] { ImportDialogueText(ToPath(chosen), store_, ui_, currentFile_); });
     pb->setValue(0);
 }
 
 void FrmMain::cmdSpellCheck_Click() {
-    Morrowindize(store_, options_, currentFile_, ui_);
+    runChanging("Morrowindize", [this] { Morrowindize(store_, options_, currentFile_, ui_); });
     pb->setValue(0);
 }
 
@@ -55,7 +55,7 @@ void FrmMain::cmdOptions_Click() {
 }
 
 void FrmMain::cmdLoops_Click() {
-    CheckLoops(store_, ui_, currentFile_);
+    runChanging("Detect Loops", [this] { CheckLoops(store_, ui_, currentFile_); });
     pb->setValue(0);
 }
 
@@ -66,10 +66,12 @@ void FrmMain::cmdTopics_Click() {
         return;
     }
     auto* dialog = new FrmTopics(this, store_, ui_);
+    dialog->runChanging = [this](const std::function<void()>& apply) { runChanging("Rename Topics", apply); };
     topicsDialog_ = dialog;
     // While the dialog is open, a file closed or opened anew refills it, so that no row is ever applied to a
     // topic it does not belong to.
     connect(this, &FrmMain::storeReplaced, dialog, &FrmTopics::refill);
+    connect(this, &FrmMain::recordsEdited, dialog, &FrmTopics::refill);
     connect(dialog, &QObject::destroyed, this, [this] { topicsDialog_ = nullptr; });
     dialog->show();
 }

@@ -116,7 +116,12 @@ void FrmTopics::cmdApply_Click() {
     options.responses = chkText->isChecked();
     options.results = chkResults->isChecked();
     DialogUi ui(ui_, pb);
-    RenameOutcome outcome = ApplyTopicRenames(store_, rows_, options, ui);
+    RenameOutcome outcome;
+    const auto apply = [&] { outcome = ApplyTopicRenames(store_, rows_, options, ui); };
+    if (runChanging)
+        runChanging(apply);
+    else
+        apply();
     if (outcome.status == RenameStatus::StaleRows) refill();
     pb->setValue(0);
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QDialog>
+#include <functional>
 #include <vector>
 
 #include "dialogue/rename_topics.h"
@@ -34,6 +35,8 @@ class FrmTopics : public QDialog {
     QCheckBox *chkText, *chkResults;
     QPushButton *cmdCancel, *cmdApply, *cmdOk;
     QProgressBar* pb;
+    // Runs the Apply (the main window keeps what it changed for undoing); unset, Apply runs as it is.
+    std::function<void(const std::function<void()>& apply)> runChanging;
 
   private:
     class DialogUi;

@@ -35,6 +35,12 @@ Answer QtDialogs::messageBox(std::string_view text, std::string_view title, Butt
         box.setDefaultButton(QMessageBox::Yes);
         box.setEscapeButton(QMessageBox::Cancel);
     }
+    if (kind == Ask::SaveChanges && buttons == Buttons::YesNoCancel) {
+        box.button(QMessageBox::Yes)->setText("&Save");
+        box.button(QMessageBox::No)->setText("Do&n't Save");
+        box.setDefaultButton(QMessageBox::Yes);
+        box.setEscapeButton(QMessageBox::Cancel);
+    }
     switch (box.exec()) {
     case QMessageBox::Yes: return Answer::Yes;
     case QMessageBox::No: return Answer::No;

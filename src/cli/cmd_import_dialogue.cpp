@@ -2,6 +2,7 @@
 // the window's dialogue import does, and writes the result to OUT as Save As does.
 #include <ostream>
 
+#include "change_output.h"
 #include "cli.h"
 #include "dialogue/import_text.h"
 #include "shell/shell.h"
@@ -31,16 +32,24 @@ class HoldingUi : public CliUi {
 int RunImportDialogue(const std::vector<std::string>& words, std::ostream& out, std::ostream& err) {
     const std::string me = "vellum-cli import-dialogue: ";
     Args args;
-    if (auto e = ParseArgs(words, {"--remove-line-breaks", "--allow-ess", "--salvage"},
-                           {"-o", "--over-512", "--unknown"}, args)) {
+    std::vector<std::string> known{"--remove-line-breaks", "--allow-ess", "--salvage"};
+    known.insert(known.end(), kChangeReportFlags.begin(), kChangeReportFlags.end());
+    if (auto e = ParseArgs(words, known, {"-o", "--over-512", "--unknown"}, args)) {
         err << me << *e << "\n";
         return 2;
     }
-    if (args.positional.size() != 2 || !args.value("-o")) {
+    ChangeReport report;
+    const std::optional<std::string> reportError = ReportFromArgs(args, report);
+    if (args.positional.size() != 2 || (!args.value("-o") && report == ChangeReport::Write)) {
         err << me << "expected FILE, EDITED and -o OUT (see vellum-cli import-dialogue --help)\n";
         return 2;
     }
+    if (reportError) {
+        err << me << *reportError << "\n";
+        return 2;
+    }
     HoldingUi ui(out, err);
+    ui.quiet = report != ChangeReport::Write; // standard output holds the changes only
     if (auto e = ApplyReadAnswers(args, ui)) {
         err << me << *e << "\n";
         return 2;
@@ -69,7 +78,8 @@ int RunImportDialogue(const std::vector<std::string>& words, std::ostream& out, 
     if (auto stop = CheckDamage(store.damage, file, WritingPolicy(args), "import-dialogue", err))
         return *stop;
     ui.holding = true;
-    ImportOutcome r = ImportDialogueText(args.positional[1], store, ui, file);
+    const DialogueTexts before = TakeDialogueTexts(store);
+    ImportOutcome r = ImportDialogueText(args.positional[1], store, ui, file, report == ChangeReport::Write);
     if (over == "fail" && !r.overLong.empty()) {
         ui.held.clear();
         ui.holding = false;
@@ -82,13 +92,14 @@ int RunImportDialogue(const std::vector<std::string>& words, std::ostream& out, 
         err << me << "the import did not complete; nothing written\n";
         return 1;
     }
+    if (report != ChangeReport::Write) return PrintChanges(report, file, before, store, out);
     double ms = SaveDataFile(*args.value("-o"), store, ui, o.recordCount, true);
     return ms <= -0.5 ? 1 : 0;
 }
 
 RegisterCommand reg{
     {"import-dialogue", "import an edited dialogue text file into a data file and save the result",
-     "Usage: vellum-cli import-dialogue FILE EDITED -o OUT [--remove-line-breaks]\n"
+     "Usage: vellum-cli import-dialogue FILE EDITED -o OUT|--dry-run|--json|--check [--remove-line-breaks]\n"
      "                                  [--over-512=trim|no-to-all|fail] [--unknown=yes|no|all] "
      "[--allow-ess]\n"
      "                                  [--salvage]\n\n"
@@ -105,9 +116,11 @@ RegisterCommand reg{
      "                                    (default)\n"
      "  --unknown=yes|no|all   answer to the question about records of unknown type (default all)\n"
      "  --allow-ess            answer Yes to the warning about writing saved games (default No)\n"
-     "  --salvage              import into a damaged FILE anyway: OUT leaves the damaged bytes out\n\n"
-     "Exit status: 0 when OUT was written, 1 otherwise, 2 on wrong arguments, 3 when FILE is\n"
-     "damaged (its report goes to standard error; nothing is written without --salvage).\n",
+     "  --salvage              import into a damaged FILE anyway: OUT leaves the damaged bytes out\n" +
+         std::string(kChangeReportUsage) +
+         "  (with one of these three, the curly quotes of EDITED are made straight in memory only)\n\n"
+         "Exit status: 0 when OUT was written, 1 otherwise, 2 on wrong arguments, 3 when FILE is\n"
+         "damaged (its report goes to standard error; nothing is written without --salvage).\n",
      RunImportDialogue}};
 
 } // namespace

@@ -4,8 +4,8 @@
 
 #include "cli.h"
 #include "dialogue/loops.h"
+#include "json_out.h"
 #include "shell/shell.h"
-#include "text_1252.h"
 
 namespace vellum::cli {
 namespace {
@@ -42,17 +42,19 @@ int RunLoops(const std::vector<std::string>& words, std::ostream& out, std::ostr
         if (k == 0 || found[k].info != found[k - 1].info) ++responses;
 
     if (json) {
-        out << "{\"responses\": " << store.tblINFO.size() << ", \"responsesShown\": " << responses
-            << ", \"loops\": [";
-        for (size_t k = 0; k < found.size(); ++k) {
-            const LoopFinding& f = found[k];
+        Json loops = Json::array();
+        for (const LoopFinding& f : found) {
             const INFORecord& rec = store.tblINFO[f.info];
-            out << (k ? ",\n  " : "\n  ") << "{\"topic\": " << JsonString(rec.Topic)
-                << ", \"actor\": " << JsonString(rec.ONAM) << ", \"id\": " << JsonString(rec.INAM)
-                << ", \"index\": " << f.info << ", \"slot\": " << f.slot << ", \"choice\": " << f.choice
-                << ", \"line\": " << JsonString(f.line) << "}";
+            loops.push_back({{"topic", JsonText(rec.Topic)},
+                             {"actor", JsonText(rec.ONAM)},
+                             {"id", JsonText(rec.INAM)},
+                             {"index", f.info},
+                             {"slot", f.slot},
+                             {"choice", f.choice},
+                             {"line", JsonText(f.line)}});
         }
-        out << (found.empty() ? "]}\n" : "\n]}\n");
+        Json doc = {{"responses", store.tblINFO.size()}, {"responsesShown", responses}, {"loops", loops}};
+        out << LayOut(doc) << "\n";
     } else {
         for (const LoopFinding& f : found) {
             const INFORecord& rec = store.tblINFO[f.info];

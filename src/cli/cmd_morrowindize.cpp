@@ -2,6 +2,7 @@
 // does, under the options given as flags.
 #include <ostream>
 
+#include "change_output.h"
 #include "cli.h"
 #include "morrowindize/clean_text.h"
 #include "morrowindize/morrowindize.h"
@@ -19,6 +20,7 @@ std::string NoFlag(std::string_view flag) {
 // Every flag the command knows: one pair per option, --all, the reading options and --salvage.
 std::vector<std::string> KnownFlags() {
     std::vector<std::string> known{"--all", "--allow-ess", "--salvage"};
+    known.insert(known.end(), kChangeReportFlags.begin(), kChangeReportFlags.end());
     for (const MorrowindizeOptionInfo& o : MorrowindizeOptionList()) {
         known.emplace_back(o.cliFlag);
         known.push_back(NoFlag(o.cliFlag));
@@ -88,8 +90,12 @@ int RunMorrowindize(const std::vector<std::string>& words, std::ostream& out, st
     }
 
     if (args.has("--text")) {
-        if (!args.positional.empty() || args.has("-o") || args.has("--output") || args.has("--salvage")) {
-            err << "vellum-cli morrowindize: --text takes no FILE, no -o and no --salvage\n";
+        ChangeReport report;
+        ReportFromArgs(args, report);
+        if (!args.positional.empty() || args.has("-o") || args.has("--output") || args.has("--salvage") ||
+            report != ChangeReport::Write) {
+            err << "vellum-cli morrowindize: --text takes no FILE, no -o, no --salvage and no --dry-run, "
+                   "--json or --check\n";
             return 2;
         }
         return CleanTexts(args.options.at("--text"), options, over, out, err);
@@ -97,11 +103,18 @@ int RunMorrowindize(const std::vector<std::string>& words, std::ostream& out, st
 
     std::optional<std::string> outPath = args.value("-o");
     if (!outPath) outPath = args.value("--output");
-    if (args.positional.size() != 1 || !outPath) {
+    ChangeReport report;
+    const std::optional<std::string> reportError = ReportFromArgs(args, report);
+    if (args.positional.size() != 1 || (!outPath && report == ChangeReport::Write)) {
         err << "vellum-cli morrowindize: expected FILE and -o OUT (see vellum-cli morrowindize --help)\n";
         return 2;
     }
+    if (reportError) {
+        err << "vellum-cli morrowindize: " << *reportError << "\n";
+        return 2;
+    }
     CliUi ui(out, err);
+    ui.quiet = report != ChangeReport::Write; // standard output holds the changes only
     if (auto e = ApplyReadAnswers(args, ui)) {
         err << "vellum-cli morrowindize: " << *e << "\n";
         return 2;
@@ -121,6 +134,7 @@ int RunMorrowindize(const std::vector<std::string>& words, std::ostream& out, st
         return 1;
     }
     if (auto stop = CheckDamage(store.damage, in, WritingPolicy(args), "morrowindize", err)) return *stop;
+    const DialogueTexts before = TakeDialogueTexts(store);
     MorrowindizeOutcome m = Morrowindize(store, options, in, ui);
     if (!m.completed && !store.tblINFO.empty()) {
         err << "vellum-cli morrowindize: the clean-up stopped at an error; nothing written\n";
@@ -136,6 +150,7 @@ int RunMorrowindize(const std::vector<std::string>& words, std::ostream& out, st
             << " response(s) would be longer than 512 characters; nothing written\n";
         return 1;
     }
+    if (report != ChangeReport::Write) return PrintChanges(report, in, before, store, out);
     double ms = SaveDataFile(*outPath, store, ui, o.recordCount, true);
     return ms <= -0.5 ? 1 : 0;
 }
@@ -143,6 +158,7 @@ int RunMorrowindize(const std::vector<std::string>& words, std::ostream& out, st
 std::string Usage() {
     std::string u =
         "Usage: vellum-cli morrowindize FILE -o OUT [OPTIONS]\n"
+        "       vellum-cli morrowindize FILE --dry-run|--json|--check [OPTIONS]\n"
         "       vellum-cli morrowindize --text TEXT [--text TEXT ...] [OPTIONS]\n\n"
         "Cleans the text of every dialogue response of FILE as the window's Morrowindize does, prints the "
         "log\n"
@@ -180,7 +196,9 @@ std::string Usage() {
         "                                (default), or write nothing and fail\n"
         "  --unknown=yes|no|all          answer to the question about records of unknown type (default all)\n"
         "  --allow-ess                   answer Yes to the warning about writing saved games (default No)\n"
-        "  --salvage                     clean a damaged FILE anyway: OUT leaves the damaged bytes out\n\n"
+        "  --salvage                     clean a damaged FILE anyway: OUT leaves the damaged bytes out\n" +
+        std::string(kChangeReportUsage) +
+        "\n"
         "A file without dialogue responses is written unchanged.\n"
         "Exit status: 0 when OUT was written (or the texts cleaned), 1 on failure, 2 on wrong arguments,\n"
         "3 when FILE is damaged (its report goes to standard error; nothing is written without --salvage).\n";

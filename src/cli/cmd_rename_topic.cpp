@@ -2,6 +2,7 @@
 // Topics dialog does and writes the result as Save As does.
 #include <ostream>
 
+#include "change_output.h"
 #include "cli.h"
 #include "dialogue/rename_topics.h"
 #include "dialogue/text_util.h"
@@ -54,16 +55,25 @@ std::vector<size_t> RowsNamed(const RecordStore& store, const std::vector<TopicR
 int RunRenameTopic(const std::vector<std::string>& words, std::ostream& out, std::ostream& err) {
     const std::string me = "vellum-cli rename-topic: ";
     Args args;
-    if (auto e = ParseArgs(words, {"--no-responses", "--no-results", "--allow-ess", "--salvage"},
-                           {"-o", "--over-512", "--unknown"}, args)) {
+    std::vector<std::string> known{"--no-responses", "--no-results", "--allow-ess", "--salvage"};
+    known.insert(known.end(), kChangeReportFlags.begin(), kChangeReportFlags.end());
+    if (auto e = ParseArgs(words, known, {"-o", "--over-512", "--unknown"}, args)) {
         err << me << *e << "\n";
         return 2;
     }
-    if (args.positional.size() < 3 || args.positional.size() % 2 == 0 || !args.value("-o")) {
+    ChangeReport report;
+    const std::optional<std::string> reportError = ReportFromArgs(args, report);
+    if (args.positional.size() < 3 || args.positional.size() % 2 == 0 ||
+        (!args.value("-o") && report == ChangeReport::Write)) {
         err << me << "expected FILE, pairs of OLD and NEW, and -o OUT (see vellum-cli rename-topic --help)\n";
         return 2;
     }
+    if (reportError) {
+        err << me << *reportError << "\n";
+        return 2;
+    }
     CliUi ui(out, err);
+    ui.quiet = report != ChangeReport::Write; // standard output holds the changes only
     if (auto e = ApplyReadAnswers(args, ui)) {
         err << me << *e << "\n";
         return 2;
@@ -114,6 +124,7 @@ int RunRenameTopic(const std::vector<std::string>& words, std::ostream& out, std
     RenameOptions options;
     options.responses = !args.has("--no-responses");
     options.results = !args.has("--no-results");
+    const DialogueTexts before = TakeDialogueTexts(store);
     RenameOutcome r = ApplyTopicRenames(store, rows, options, ui);
     if (r.status != RenameStatus::Applied) {
         err << me << "the renaming was refused; nothing written\n";
@@ -124,6 +135,7 @@ int RunRenameTopic(const std::vector<std::string>& words, std::ostream& out, std
             << "\" is longer than 512 characters after the renaming (see --over-512); nothing written\n";
         return 1;
     }
+    if (report != ChangeReport::Write) return PrintChanges(report, file, before, store, out);
     for (const std::string& id : r.overLong) out << "Response \"" << id << "\" was cut to 512 characters.\n";
     out << "Renamed " << r.topicsRenamed << (r.topicsRenamed == 1 ? " topic: " : " topics: ")
         << r.responsesMoved << " responses moved, " << r.textsChanged << " texts and " << r.resultsChanged
@@ -134,7 +146,8 @@ int RunRenameTopic(const std::vector<std::string>& words, std::ostream& out, std
 
 RegisterCommand reg{
     {"rename-topic", "rename dialogue topics in the topic list, responses and results, and save",
-     "Usage: vellum-cli rename-topic FILE OLD NEW [OLD NEW ...] -o OUT [--no-responses] [--no-results]\n"
+     "Usage: vellum-cli rename-topic FILE OLD NEW [OLD NEW ...] -o OUT|--dry-run|--json|--check\n"
+     "                               [--no-responses] [--no-results]\n"
      "                               [--over-512=trim|fail] [--unknown=yes|no|all] [--allow-ess]\n"
      "                               [--salvage]\n\n"
      "Reads FILE, gives each topic OLD the name NEW as the window's Rename Topics does, and writes\n"
@@ -154,9 +167,11 @@ RegisterCommand reg{
      "                               (default)\n"
      "  --unknown=yes|no|all   answer to the question about records of unknown type (default all)\n"
      "  --allow-ess            answer Yes to the warning about writing saved games (default No)\n"
-     "  --salvage              rename in a damaged FILE anyway: OUT leaves the damaged bytes out\n\n"
-     "Exit status: 0 when OUT was written, 1 otherwise, 2 on wrong arguments, 3 when FILE is\n"
-     "damaged (its report goes to standard error; nothing is written without --salvage).\n",
+     "  --salvage              rename in a damaged FILE anyway: OUT leaves the damaged bytes out\n" +
+         std::string(kChangeReportUsage) +
+         "\n"
+         "Exit status: 0 when OUT was written, 1 otherwise, 2 on wrong arguments, 3 when FILE is\n"
+         "damaged (its report goes to standard error; nothing is written without --salvage).\n",
      RunRenameTopic}};
 
 } // namespace

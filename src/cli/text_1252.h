@@ -40,33 +40,6 @@ inline std::string Cp1252ToUtf8(std::string_view s) {
     return out;
 }
 
-// A JSON string literal (with its quotes) holding the Windows-1252 text s.
-inline std::string JsonString(std::string_view s) {
-    static constexpr char kHex[] = "0123456789abcdef";
-    std::string out = "\"";
-    for (char ch : s) {
-        const uint32_t cp = Cp1252ToCodePoint(static_cast<unsigned char>(ch));
-        switch (cp) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\b': out += "\\b"; break;
-        case '\f': out += "\\f"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        default:
-            if (cp < 0x20 || (cp >= 0x7F && cp < 0xA0)) { // control characters, written out
-                out += "\\u00";
-                out += kHex[cp >> 4];
-                out += kHex[cp & 15];
-            } else {
-                AppendUtf8(out, cp);
-            }
-        }
-    }
-    return out + "\"";
-}
-
 // A command-line word as Windows-1252: a word in valid UTF-8 whose characters the code page holds is
 // converted; any other word (plain ASCII, or bytes that are already Windows-1252) is taken as it is.
 inline std::string WordToCp1252(std::string_view w) {

@@ -25,6 +25,8 @@ enum class Ask {
     // Saving after a damaged read (YesNoCancel): Yes saves a repaired copy under a new name, No overwrites
     // the damaged file with the repaired records, Cancel saves nothing.
     SaveDamaged,
+    // Unsaved changes before Open, Close or Exit (YesNoCancel): Yes saves, No drops them, Cancel stays.
+    SaveChanges,
 };
 
 struct ResponseEdit { // the response editor's public variables

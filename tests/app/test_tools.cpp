@@ -74,9 +74,11 @@ class ToolTests : public QObject {
         w.options().isTemple = true;
         w.cmdSpellCheck_Click();
         QStringList log = w.logText().split("\r\n", Qt::SkipEmptyParts);
-        QVERIFY2(log[log.size() - 2].startsWith("-Morrowindizing 7 responses from \"all_types.esp\""),
-                 qPrintable(log[log.size() - 2]));
-        QVERIFY2(LastLog(w).endsWith(" have been Morrowindized successfully."), qPrintable(LastLog(w)));
+        QVERIFY2(log[log.size() - 3].startsWith("-Morrowindizing 7 responses from \"all_types.esp\""),
+                 qPrintable(log[log.size() - 3]));
+        QVERIFY2(log[log.size() - 2].endsWith(" have been Morrowindized successfully."),
+                 qPrintable(log.back()));
+        QCOMPARE(LastLog(w), QString("-Changed 1 response, 0 results and 0 topics."));
         QVERIFY(w.store().tblINFO[0].NAME.find("Tribunal Temple") != std::string::npos);
     }
 

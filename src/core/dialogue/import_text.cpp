@@ -266,7 +266,7 @@ ImportOutcome ImportDialogueEntries(std::string_view text, bool removeLineBreaks
 }
 
 ImportOutcome ImportDialogueText(const std::string& textFile, RecordStore& store, Ui& ui,
-                                 const std::string& currentFile) {
+                                 const std::string& currentFile, bool fixTextFile) {
     const bool removeLineBreaks = ui.messageBox(kRemoveLineBreaksQuestion, kProgramTitle, Buttons::YesNo,
                                                 Icon::None, Ask::RemoveLineBreaks) == Answer::Yes;
     std::string text, error;
@@ -284,7 +284,7 @@ ImportOutcome ImportDialogueText(const std::string& textFile, RecordStore& store
     }
     // The file on disk gets straight quotes too. Should that fail (a read-only file), the import goes on
     // from the corrected text in memory.
-    if (StraightenQuotes(text)) {
+    if (StraightenQuotes(text) && fixTextFile) {
         std::string ignored;
         WriteFileSafely(textFile, text, ignored);
     }

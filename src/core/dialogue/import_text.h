@@ -22,10 +22,10 @@ struct ImportOutcome {
 };
 
 // The import command after the file dialog: asks the line-break question, turns the curly double quotes of
-// the text file into straight ones (on disk too), then reads the entries into the store. currentFile is the
-// loaded data file, named in the log.
+// the text file into straight ones (on disk too, unless fixTextFile is false), then reads the entries into
+// the store. currentFile is the loaded data file, named in the log.
 ImportOutcome ImportDialogueText(const std::string& textFile, RecordStore& store, Ui& ui,
-                                 const std::string& currentFile);
+                                 const std::string& currentFile, bool fixTextFile = true);
 
 // Replaces the Windows-1252 curly double quotes (147 and 148) by straight ones; true when any was found.
 bool StraightenQuotes(std::string& text);

@@ -1,0 +1,181 @@
+// The main window's editing history: Undo and Redo of a Morrowindize, the changes list and its revert, the
+// question about unsaved changes, Recent Files across a restart of the window and a dropped file.
+#include <QLabel>
+#include <QMenu>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "dialogue/change_list.h"
+#include "fake_ui.h"
+#include "frm_changes.h"
+#include "frm_main.h"
+
+using namespace vellum;
+using namespace vellum::app;
+
+namespace {
+
+bool SameDialogue(const RecordStore& a, const RecordStore& b) {
+    return a.tblINFO == b.tblINFO && a.tblDIAL == b.tblDIAL;
+}
+
+// A copy of the shared plugin in a folder of its own, so that a test may save over it.
+struct Copy {
+    QTemporaryDir dir;
+    QString path;
+    explicit Copy(const QString& name = "Plugin.esp") : path(dir.filePath(name)) {
+        QFile::copy(QString(VELLUM_SHARED_FIXTURES) + "/all_types.esp", path);
+    }
+};
+
+// A window with scripted dialogs, the plugin opened and cleaned with every option.
+struct Cleaned {
+    Copy copy;
+    FakeUi dialogs;
+    FrmMain w{nullptr, "/x"};
+    RecordStore loaded, cleaned;
+    Cleaned() {
+        w.setDialogs(&dialogs);
+        w.openPath(copy.path);
+        loaded = w.store();
+        for (const MorrowindizeOptionInfo& o : MorrowindizeOptionList()) w.options().*o.flag = true;
+        w.cmdSpellCheck_Click();
+        cleaned = w.store();
+    }
+};
+
+} // namespace
+
+class EditTests : public QObject {
+    Q_OBJECT
+  private slots:
+    void initTestCase() { FrmMain::setSettingsFile(settings_.filePath("vellum.ini")); }
+    void cleanupTestCase() { FrmMain::setSettingsFile({}); }
+
+    void undoRedoAndTheModifiedMark() {
+        Cleaned c;
+        QVERIFY(!SameDialogue(c.loaded, c.cleaned));
+        QCOMPARE(c.w.windowTitle(), QString("Plugin.esp[*] - Vellum"));
+        QVERIFY(c.w.isWindowModified());
+        QCOMPARE(c.w.mnuUndo->text(), QString("&Undo Morrowindize\tCtrl+Z"));
+        QVERIFY(!c.w.mnuRedo->isEnabled());
+        QVERIFY(c.w.logText().endsWith("-Changed 6 responses, 0 results and 0 topics.\r\n"));
+
+        QTest::keyClick(&c.w, Qt::Key_Z, Qt::ControlModifier);
+        QVERIFY(SameDialogue(c.w.store(), c.loaded));
+        QVERIFY(!c.w.isWindowModified());
+        QCOMPARE(c.w.mnuRedo->text(), QString("&Redo Morrowindize\tCtrl+Y"));
+        QTest::keyClick(&c.w, Qt::Key_Y, Qt::ControlModifier);
+        QVERIFY(SameDialogue(c.w.store(), c.cleaned));
+        QVERIFY(c.w.isWindowModified());
+        // Open clears the history.
+        c.dialogs.answers = {Answer::No};
+        c.w.mnuClose_Click();
+        QVERIFY(!c.w.mnuUndo->isEnabled() && !c.w.isWindowModified());
+        QCOMPARE(c.w.windowTitle(), QString("Vellum"));
+    }
+
+    void theChangesListRevertsOneRowAndSavesADiff() {
+        Cleaned c;
+        c.w.mnuShowChanges_Click();
+        auto* f = c.w.findChild<FrmChanges*>();
+        QVERIFY(f != nullptr);
+        const std::vector<TextChange> all = CompareDialogue(TakeDialogueTexts(c.loaded), c.w.store());
+        QCOMPARE(f->changes(), all);
+        QCOMPARE(f->lstChanges->rowCount(), static_cast<int>(all.size()));
+        const TextChange picked = all.at(1);
+        QCOMPARE(f->lstChanges->item(1, 2)->text().toStdString(), c.loaded.tblINFO[picked.record].INAM);
+        QVERIFY(static_cast<QLabel*>(f->lstChanges->cellWidget(1, 4))->text().contains("<span"));
+
+        f->lstChanges->setCurrentCell(1, 0);
+        f->cmdRevert->click();
+        RecordStore expected = c.cleaned;
+        expected.tblINFO[picked.record] = c.loaded.tblINFO[picked.record];
+        QVERIFY(SameDialogue(c.w.store(), expected));
+        QCOMPARE(f->lstChanges->rowCount(), static_cast<int>(all.size()) - 1);
+        QCOMPARE(c.w.mnuUndo->text(), QString("&Undo Revert Change\tCtrl+Z"));
+        c.w.mnuUndo_Click();
+        QVERIFY(SameDialogue(c.w.store(), c.cleaned));
+        QCOMPARE(f->lstChanges->rowCount(), static_cast<int>(all.size()));
+
+        const QString diff = c.copy.dir.filePath("changes.diff");
+        c.w.setFileDialog([&](const FileDialogRequest&) { return diff; });
+        f->cmdSaveDiff->click();
+        QFile file(diff);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll().toStdString(), UnifiedDiff(c.w.store(), all));
+        f->cmdClose->click();
+    }
+
+    void unsavedChangesAreAskedAbout() {
+        Cleaned c;
+        // Cancel keeps everything, from Close and from closing the window.
+        c.dialogs.answers = {Answer::Cancel, Answer::Cancel};
+        c.w.mnuClose_Click();
+        QVERIFY(c.w.close() == false);
+        QCOMPARE(c.dialogs.messages.size(), size_t{2});
+        QCOMPARE(c.dialogs.messages[0].text, std::string("Save changes to \"Plugin.esp\"?"));
+        QVERIFY(c.dialogs.messages[1].kind == Ask::SaveChanges);
+        QVERIFY(SameDialogue(c.w.store(), c.cleaned));
+        QVERIFY(c.w.mnuClose->isEnabled() && c.w.isWindowModified());
+        QCOMPARE(c.w.currentFile(), c.copy.path.toStdString());
+
+        // Save writes the file, and Close goes on.
+        c.dialogs.answers = {Answer::Yes};
+        c.w.mnuClose_Click();
+        QVERIFY(!c.w.mnuClose->isEnabled());
+        c.w.openPath(c.copy.path);
+        QVERIFY(SameDialogue(c.w.store(), c.cleaned));
+        QVERIFY(!c.w.isWindowModified());
+        c.dialogs.messages.clear();
+        c.w.mnuClose_Click();
+        QVERIFY2(c.dialogs.messages.empty(), "nothing to save, nothing asked");
+    }
+
+    void recentFilesOutliveTheWindowAndDropsOpen() {
+        std::vector<std::unique_ptr<Copy>> copies;
+        for (int k = 0; k < 9; ++k) copies.push_back(std::make_unique<Copy>(QString("P%1.esp").arg(k)));
+        {
+            FrmMain first(nullptr, "/x");
+            FakeUi dialogs;
+            first.setDialogs(&dialogs);
+            for (const auto& copy : copies) first.openPath(copy->path);
+        }
+        FrmMain w(nullptr, "/x");
+        FakeUi dialogs;
+        w.setDialogs(&dialogs);
+        QStringList expected;
+        for (int k = 8; k >= 1; --k)
+            expected << QFileInfo(copies[static_cast<size_t>(k)]->path).absoluteFilePath();
+        QCOMPARE(w.recentFiles(), expected);
+        emit w.mnuRecent->aboutToShow();
+        QCOMPARE(w.mnuRecent->actions().size(), qsizetype(8));
+        QVERIFY(w.mnuRecent->actions().front()->text().endsWith(expected.front()));
+
+        // A file that is gone is taken off the list, with a message.
+        QFile::remove(expected[1]);
+        w.openAfterAsking(expected[1]);
+        QVERIFY(dialogs.messages.back().text.find("no longer exists") != std::string::npos);
+        QVERIFY(!w.recentFiles().contains(expected[1]));
+        QVERIFY(w.currentFile().empty());
+
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(copies[2]->path)});
+        QVERIFY(w.openDropped(&data));
+        QCOMPARE(QString::fromStdString(w.currentFile()), copies[2]->path);
+        QCOMPARE(w.recentFiles().front(), QFileInfo(copies[2]->path).absoluteFilePath());
+    }
+
+  private:
+    QTemporaryDir settings_;
+};
+
+int RunEditTests(int argc, char** argv) {
+    EditTests t;
+    return QTest::qExec(&t, argc, argv);
+}
+
+#include "test_edits.moc"
