@@ -13,8 +13,11 @@
 // record's Extras and written back in its place among the others, so that nothing of a record is lost.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -44,9 +47,41 @@ struct KeptSub {
     bool operator==(const KeptSub&) const = default;
 };
 
+// A list of kept subrecords. Most records keep none, so an empty list costs one pointer: the tables of a
+// master file hold hundreds of thousands of records.
+class KeptList {
+  public:
+    KeptList() = default;
+    KeptList(std::initializer_list<KeptSub> l) {
+        if (l.size() != 0) p_ = std::make_unique<std::vector<KeptSub>>(l);
+    }
+    KeptList(const KeptList& o) : p_(o.p_ ? std::make_unique<std::vector<KeptSub>>(*o.p_) : nullptr) {}
+    KeptList(KeptList&&) noexcept = default;
+    KeptList& operator=(const KeptList& o) {
+        if (this != &o) p_ = o.p_ ? std::make_unique<std::vector<KeptSub>>(*o.p_) : nullptr;
+        return *this;
+    }
+    KeptList& operator=(KeptList&&) noexcept = default;
+    ~KeptList() = default;
+
+    size_t size() const { return p_ ? p_->size() : 0; }
+    bool empty() const { return size() == 0; }
+    const KeptSub* begin() const { return p_ ? p_->data() : nullptr; }
+    const KeptSub* end() const { return p_ ? p_->data() + p_->size() : nullptr; }
+    const KeptSub& operator[](size_t i) const { return (*p_)[i]; }
+    void push_back(KeptSub k) {
+        if (!p_) p_ = std::make_unique<std::vector<KeptSub>>();
+        p_->push_back(std::move(k));
+    }
+    bool operator==(const KeptList& o) const { return std::equal(begin(), end(), o.begin(), o.end()); }
+
+  private:
+    std::unique_ptr<std::vector<KeptSub>> p_;
+};
+
 // The subrecords of one record that its reader kept whole, in file order.
 struct Extras {
-    std::vector<KeptSub> subs;
+    KeptList subs;
     bool empty() const { return subs.empty(); }
     bool has(uint32_t tag) const {
         for (const KeptSub& k : subs)
