@@ -1,5 +1,6 @@
 #include "esfile/native.h"
 
+#include <cstdlib>
 #include <system_error>
 
 #if defined(_WIN32)
@@ -156,7 +157,10 @@ std::vector<std::string> CommandLineWords(int argc, char** argv) {
 
 void UseUtf8ByteConsole() {
 #if defined(_WIN32)
-    SetConsoleOutputCP(CP_UTF8);
+    // The code page belongs to the console window, which outlives the program: it gets its own back.
+    static const UINT previous = GetConsoleOutputCP();
+    if (previous != 0 && previous != CP_UTF8 && SetConsoleOutputCP(CP_UTF8))
+        std::atexit([] { SetConsoleOutputCP(previous); });
     _setmode(_fileno(stdout), _O_BINARY);
     _setmode(_fileno(stderr), _O_BINARY);
 #endif
