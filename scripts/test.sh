@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: the whole suite, then the file-reading and tool tests
-# again under AddressSanitizer and UndefinedBehaviorSanitizer.
+# again under AddressSanitizer and UndefinedBehaviorSanitizer, then the same tests and the command line built
+# for Windows and run under Wine.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
@@ -15,3 +16,14 @@ echo "== Sanitizer build (AddressSanitizer, UndefinedBehaviorSanitizer)"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 (cd "$root/build-sanitize" && ctest --output-on-failure -j"$(nproc)" -L core)
+
+echo "== Windows build (MinGW-w64), its tests and the command line under Wine"
+SECONDS=0
+"$root/scripts/build-windows.sh" "$root/build-mingw" -DVELLUM_LINUX_CLI="$root/build/src/cli/vellum-cli"
+status=0
+(cd "$root/build-mingw" && ctest --output-on-failure) || status=$?
+# The Wine prefix's server would linger a few seconds after the last program.
+WINEPREFIX="$root/build-mingw/wineprefix" /usr/lib/wine/wineserver -k 2>/dev/null || true
+grep -h '^\[  PASSED  \]' "$root/build-mingw/Testing/Temporary/LastTest.log" || true
+echo "Windows stage: ${SECONDS} s"
+exit $status

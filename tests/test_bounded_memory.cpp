@@ -54,7 +54,7 @@ std::string HexSize(uint32_t v) {
 }
 
 // A saved game with every saved-game record type, for the types that plugins do not hold.
-std::string SavedGame() {
+[[maybe_unused]] std::string SavedGame() {
     std::string header = fixture::Hedr(32, 13) + Sub("GMDT", std::string(124, 'g')) +
                          Sub("SCRD", std::string(20, 's')) + Sub("SCRS", std::string(65536, 'p'));
     std::string file = Record("TES3", header);
@@ -67,7 +67,8 @@ std::string SavedGame() {
 // For every record type in the files and every kind of subrecord it holds (the first one of each kind), small
 // files that announce huge sizes: the record's Size, and each subrecord's size (with the record's Size), once
 // with the file cut a few bytes after that size field and once with the rest of the record kept.
-std::map<std::string, std::vector<Variant>> HostileVariants(const std::vector<std::string>& files) {
+[[maybe_unused]] std::map<std::string, std::vector<Variant>>
+HostileVariants(const std::vector<std::string>& files) {
     const uint32_t kHuge[] = {0x7FFFFFF0u, 0xFFFFFFF0u, 0x40000000u};
     std::map<std::string, std::vector<Variant>> byTag;
     std::set<std::string> seen; // "TAG/SUB"

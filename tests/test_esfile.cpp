@@ -264,6 +264,7 @@ TEST(WriteDriver, SavedGameWarningAndFailedSavesLeaveFilesAlone) {
                                  std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
     for (const std::string& target :
          {dir.file("missing/out.esp"), dir.file("adir.esp"), dir.file("ro.esp"), dir.file("locked/in.esp")}) {
+        if (target == dir.file("locked/in.esp") && !testutil::kFoldersCanBeLocked) continue;
         FakeUi ui;
         EXPECT_EQ(WriteESFile(target, s, ui, count), -2) << target;
         ASSERT_EQ(ui.messages.size(), 1u) << target;
@@ -411,7 +412,7 @@ TEST(FileBytes, HoldTheWholeFileAndReportMissingOnes) {
     EXPECT_FALSE(bytes.read(dir.file("missing.esp"), error));
     EXPECT_FALSE(error.empty());
     EXPECT_TRUE(bytes.view().empty());
-    EXPECT_FALSE(bytes.read(dir.path(), error));
+    EXPECT_FALSE(bytes.read(dir.file(""), error));
     EXPECT_EQ(error, "it is a folder");
 }
 

@@ -11,6 +11,7 @@
 
 #include "esfile/body.h"
 #include "esfile/esfile.h"
+#include "esfile/native.h"
 #include "fake_ui.h"
 #include "store/store.h"
 
@@ -30,20 +31,31 @@ class TempDir {
         std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ec);
         std::filesystem::remove_all(path_, ec);
     }
-    std::string file(const std::string& name) const { return (path_ / name).string(); }
+    // A UTF-8 name in the folder (name may hold folders of its own).
+    std::string file(const std::string& name) const {
+        return vellum::PathToUtf8(path_ / vellum::PathFromUtf8(name));
+    }
     const std::filesystem::path& path() const { return path_; }
 
   private:
     std::filesystem::path path_;
 };
 
+// Whether a folder without write permission refuses new files. Windows marks folders read-only only to show
+// them as customized, and writes in them all the same.
+#if defined(_WIN32)
+inline constexpr bool kFoldersCanBeLocked = false;
+#else
+inline constexpr bool kFoldersCanBeLocked = true;
+#endif
+
 inline void WriteFile(const std::string& path, const std::string& bytes) {
-    std::ofstream f(path, std::ios::binary);
+    std::ofstream f(vellum::PathFromUtf8(path), std::ios::binary);
     f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 inline std::string ReadFile(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
+    std::ifstream f(vellum::PathFromUtf8(path), std::ios::binary);
     std::ostringstream ss;
     ss << f.rdbuf();
     return ss.str();

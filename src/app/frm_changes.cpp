@@ -131,11 +131,10 @@ void FrmChanges::cmdSaveDiff_Click() {
     QFile file(chosen);
     const QByteArray bytes = FromCp1252(UnifiedDiff(window_.store(), changes_)).toUtf8();
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {
-        window_.appendLog("-The changes could not be written to " +
-                          QuotedName(QFile::encodeName(chosen).toStdString()) + ".");
+        window_.appendLog("-The changes could not be written to " + QuotedName(ToPath(chosen)) + ".");
         return;
     }
-    window_.appendLog("-Saved the changes to " + QuotedName(QFile::encodeName(chosen).toStdString()) + ".");
+    window_.appendLog("-Saved the changes to " + QuotedName(ToPath(chosen)) + ".");
 }
 
 } // namespace vellum::app

@@ -19,6 +19,7 @@
 #include <filesystem>
 
 #include "esfile/esfile.h"
+#include "esfile/native.h"
 #include "frm_about.h"
 #include "shell/shell.h"
 #include "win1252.h"
@@ -72,10 +73,6 @@ QString DefaultFileDialog(QWidget* owner, const FileDialogRequest& r) {
     return dialog.selectedFiles().front();
 }
 
-std::string ToPath(const QString& s) {
-    return QFile::encodeName(s).toStdString();
-}
-
 // The question asked before the records read from a damaged file are saved.
 std::string SaveDamagedQuestion(const std::string& damagedFile, uint64_t droppedBytes) {
     const std::string name = QuotedName(damagedFile);
@@ -86,13 +83,18 @@ std::string SaveDamagedQuestion(const std::string& damagedFile, uint64_t dropped
 }
 
 bool SameFile(const std::string& a, const std::string& b) {
+    namespace fs = std::filesystem;
     std::error_code ec;
-    if (std::filesystem::equivalent(a, b, ec)) return true;
-    const std::filesystem::path pa = std::filesystem::absolute(a, ec).lexically_normal();
-    return pa == std::filesystem::absolute(b, ec).lexically_normal();
+    const fs::path pa = PathFromUtf8(a), pb = PathFromUtf8(b);
+    if (fs::equivalent(pa, pb, ec)) return true;
+    return fs::absolute(pa, ec).lexically_normal() == fs::absolute(pb, ec).lexically_normal();
 }
 
 } // namespace
+
+std::string ToPath(const QString& name) {
+    return name.toUtf8().toStdString();
+}
 
 void WindowUi::setProgress(double fraction) {
     window_.setProgressFraction(fraction);

@@ -36,6 +36,10 @@ struct FileDialogRequest {
 };
 using FileDialogFunction = std::function<QString(const FileDialogRequest&)>;
 
+// A chosen file name as the core takes it: UTF-8 on every system (Qt's own 8-bit file names are in the ANSI
+// code page on Windows).
+std::string ToPath(const QString& name);
+
 class FrmMain : public QMainWindow {
     Q_OBJECT
   public:

@@ -34,10 +34,6 @@ std::unique_ptr<QSettings> Settings() {
     return std::make_unique<QSettings>(path, QSettings::IniFormat);
 }
 
-std::string ToPath(const QString& s) {
-    return QFile::encodeName(s).toStdString();
-}
-
 } // namespace
 
 void FrmMain::setSettingsFile(const QString& path) {

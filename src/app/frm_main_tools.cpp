@@ -17,12 +17,6 @@
 
 namespace vellum::app {
 
-namespace {
-std::string ToPath(const QString& s) {
-    return QFile::encodeName(s).toStdString();
-}
-} // namespace
-
 void FrmMain::cmdExport_Click() {
     QString chosen =
         askFile({true, "Export dialogue",

@@ -5,8 +5,14 @@
 #include <filesystem>
 #include <fstream>
 
-#if defined(_WIN32)
+// The Windows lines are compiled elsewhere too, against stand-ins for the system's declarations
+// (VELLUM_WINDOWS_STUB_CHECK, see CMakeLists.txt), since no Windows build of Qt is at hand to build them.
+#if defined(_WIN32) || defined(VELLUM_WINDOWS_STUB_CHECK)
+#define VELLUM_WINDOWS_LINES 1
+#include <cwchar>
 #include <windows.h>
+
+#include "esfile/native.h"
 #endif
 
 namespace vellum::app {
@@ -25,17 +31,19 @@ std::string Lower(std::string s) {
     return s;
 }
 
-#if defined(_WIN32)
+#if defined(VELLUM_WINDOWS_LINES)
+// The game's "Installed Path", in UTF-8. The game is a 32-bit program: its key is in the 32-bit view of the
+// registry, and only read access is asked for (a user who is not an administrator gets no more).
 std::string FromRegistry() {
     HKEY key = nullptr;
     std::string result;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Bethesda Softworks\\Morrowind", 0, 0x2003F, &key) ==
-        ERROR_SUCCESS) {
-        char buffer[1024] = {};
-        DWORD size = sizeof buffer;
-        if (RegQueryValueExA(key, "Installed Path", nullptr, nullptr, reinterpret_cast<LPBYTE>(buffer),
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Bethesda Softworks\\Morrowind", 0,
+                      KEY_READ | KEY_WOW64_32KEY, &key) == ERROR_SUCCESS) {
+        wchar_t buffer[1024] = {};
+        DWORD size = sizeof buffer - sizeof buffer[0]; // the last character stays the terminating zero
+        if (RegQueryValueExW(key, L"Installed Path", nullptr, nullptr, reinterpret_cast<LPBYTE>(buffer),
                              &size) == ERROR_SUCCESS) {
-            result = std::string(buffer, strnlen(buffer, sizeof buffer)) + "\\Data Files";
+            result = PathToUtf8(std::wstring(buffer, std::wcslen(buffer))) + "\\Data Files";
         }
     }
     if (key) RegCloseKey(key);
@@ -131,7 +139,7 @@ GameFolderSources DefaultGameFolderSources() {
 }
 
 std::string FindDataFilesFolder(const GameFolderSources& sources) {
-#if defined(_WIN32)
+#if defined(VELLUM_WINDOWS_LINES)
     if (sources.useRegistry) {
         std::string fromRegistry = FromRegistry();
         if (!fromRegistry.empty()) return fromRegistry;

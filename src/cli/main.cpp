@@ -3,8 +3,9 @@
 #include <vector>
 
 #include "cli.h"
+#include "esfile/native.h"
 
 int main(int argc, char** argv) {
-    std::vector<std::string> words(argv + 1, argv + argc);
-    return vellum::cli::RunCli(words, std::cout, std::cerr);
+    vellum::UseUtf8ByteConsole();
+    return vellum::cli::RunCli(vellum::CommandLineWords(argc, argv), std::cout, std::cerr);
 }

@@ -1,12 +1,12 @@
 #include "dialogue/import_text.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <optional>
 #include <unordered_map>
 
 #include "dialogue/response_editor.h"
 #include "dialogue/text_util.h"
+#include "esfile/native.h"
 #include "esfile/safe_file.h"
 #include "shell/shell.h"
 
@@ -271,9 +271,7 @@ ImportOutcome ImportDialogueText(const std::string& textFile, RecordStore& store
                                                 Icon::None, Ask::RemoveLineBreaks) == Answer::Yes;
     std::string text, error;
     if (!ReadWholeFile(textFile, text, error)) {
-        std::error_code ec;
-        RunError e =
-            std::filesystem::exists(textFile, ec) ? RunError::PathFileAccess : RunError::FileNotFound;
+        RunError e = PathExists(textFile) ? RunError::PathFileAccess : RunError::FileNotFound;
         ui.messageBox("The file \"" + textFile + "\" could not be opened: " + error + ".\r\n\r\n" +
                           ErrorLine(e),
                       kProgramTitle, Buttons::OK, Icon::Critical, Ask::Error);

@@ -4,19 +4,14 @@
 #include <cctype>
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <random>
-#include <system_error>
 #include <unordered_map>
 
 #include "esfile/large_pages.h"
+#include "esfile/native.h"
 #include "esfile/registry.h"
 #include "esfile/safe_file.h"
 
 namespace vellum {
-
-namespace fs = std::filesystem;
 
 double TickMilliseconds() {
     using namespace std::chrono;
@@ -30,10 +25,7 @@ std::string FormatSeconds(double milliseconds) {
 }
 
 std::string FileNamePart(const std::string& path) {
-    std::error_code ec;
-    fs::path p(path);
-    if (path.empty() || !fs::exists(p, ec)) return {};
-    return p.filename().string();
+    return PathExists(path) ? LastPart(path) : std::string();
 }
 
 std::string UpperExtension(std::string_view fileName) {

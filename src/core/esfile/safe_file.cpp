@@ -4,9 +4,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <random>
-#include <system_error>
+
+#include "esfile/native.h"
 
 #if defined(_WIN32)
 #include <io.h>
@@ -19,20 +19,10 @@
 
 namespace vellum {
 
-namespace fs = std::filesystem;
-
 namespace {
 
 std::string Describe(int err) {
     return err ? std::string(std::strerror(err)) : std::string("unknown error");
-}
-
-bool HasNoWriteBits(const fs::path& p) {
-    std::error_code ec;
-    fs::perms pr = fs::status(p, ec).permissions();
-    if (ec || pr == fs::perms::unknown) return false;
-    return (pr & (fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write)) ==
-           fs::perms::none;
 }
 
 // Flushes the written bytes to the disk itself where the platform offers it.
@@ -62,8 +52,7 @@ void FileBytes::free() {
 bool FileBytes::read(const std::string& path, std::string& error) {
     free();
 #if !defined(_WIN32)
-    std::error_code ec;
-    if (fs::is_directory(path, ec)) {
+    if (IsFolder(path)) {
         error = "it is a folder";
         return false;
     }
@@ -124,12 +113,11 @@ void FileBytes::release(size_t upTo) {
 }
 
 bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& error) {
-    std::error_code ec;
-    if (fs::is_directory(path, ec)) {
+    if (IsFolder(path)) {
         error = "it is a folder";
         return false;
     }
-    std::FILE* f = std::fopen(path.c_str(), "rb");
+    std::FILE* f = OpenFile(path, "rb");
     if (!f) {
         error = Describe(errno);
         return false;
@@ -157,40 +145,25 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& err
 }
 
 bool SafeFileWriter::open(std::string& error) {
-    std::error_code ec;
-    fs::path target(path_);
-    if (path_.empty()) {
-        error = "no file name was given";
-        return false;
+    const std::string folder = FolderOf(path_);
+    switch (CheckWriteTarget(path_)) {
+    case WriteTarget::NoName: error = "no file name was given"; return false;
+    case WriteTarget::FolderInTheWay: error = "a folder of that name is in the way"; return false;
+    case WriteTarget::NoFolder: error = "the folder \"" + folder + "\" does not exist"; return false;
+    case WriteTarget::ReadOnlyFile: error = "the file is read-only"; return false;
+    case WriteTarget::ReadOnlyFolder: error = "the folder \"" + folder + "\" is not writable"; return false;
+    case WriteTarget::Writable: break;
     }
-    if (fs::is_directory(target, ec)) {
-        error = "a folder of that name is in the way";
-        return false;
-    }
-    fs::path folder = target.parent_path();
-    if (folder.empty()) folder = ".";
-    if (!fs::is_directory(folder, ec)) {
-        error = "the folder \"" + folder.string() + "\" does not exist";
-        return false;
-    }
-    if (fs::exists(target, ec) && HasNoWriteBits(target)) {
-        error = "the file is read-only";
-        return false;
-    }
-    if (HasNoWriteBits(folder)) {
-        error = "the folder \"" + folder.string() + "\" is not writable";
-        return false;
-    }
+    const std::string stem = PathToUtf8(PathFromUtf8(folder) / PathFromUtf8(LastPart(path_))) + ".vellum-";
     std::random_device rd;
     for (int attempt = 0; attempt < 16 && !file_; ++attempt) {
-        fs::path temp =
-            folder / (target.filename().string() + ".vellum-" + std::to_string(rd() % 1000000) + ".tmp");
-        if (fs::exists(temp, ec)) continue;
-        file_ = std::fopen(temp.string().c_str(), "wb");
-        if (file_) temp_ = temp.string();
+        std::string temp = stem + std::to_string(rd() % 1000000) + ".tmp";
+        if (PathExists(temp)) continue;
+        file_ = OpenFile(temp, "wb");
+        if (file_) temp_ = temp;
     }
     if (!file_) {
-        error = "a new file could not be created in \"" + folder.string() + "\": " + Describe(errno);
+        error = "a new file could not be created in \"" + folder + "\": " + Describe(errno);
         return false;
     }
     return true;
@@ -216,21 +189,15 @@ bool SafeFileWriter::commit(std::string& error) {
     if (ok && !SyncToDisk(file_)) ok = false, err = errno;
     if (std::fclose(file_) != 0 && ok) ok = false, err = errno;
     file_ = nullptr;
-    std::error_code ec;
     if (!ok) {
-        fs::remove(temp_, ec);
+        RemoveFile(temp_);
         temp_.clear();
         error = "writing failed (" + Describe(err) + ")";
         return false;
     }
-    if (fs::exists(path_, ec)) {
-        // The new file keeps the permissions of the one it replaces.
-        fs::permissions(temp_, fs::status(path_, ec).permissions(), ec);
-    }
-    fs::rename(temp_, path_, ec);
-    if (ec) {
-        std::string why = ec.message();
-        fs::remove(temp_, ec);
+    std::string why;
+    if (!MoveOver(temp_, path_, why)) {
+        RemoveFile(temp_);
         temp_.clear();
         error = "the new file could not replace the old one (" + why + ")";
         return false;
@@ -243,8 +210,7 @@ void SafeFileWriter::discard() {
     if (file_) std::fclose(file_);
     file_ = nullptr;
     if (!temp_.empty()) {
-        std::error_code ec;
-        fs::remove(temp_, ec);
+        RemoveFile(temp_);
         temp_.clear();
     }
 }

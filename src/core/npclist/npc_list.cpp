@@ -1,22 +1,19 @@
 #include "npclist/npc_list.h"
 
 #include <array>
-#include <filesystem>
 #include <new>
 #include <stdexcept>
-#include <system_error>
 
 #include "dialogue/id_index.h"
 #include "dialogue/text_util.h"
 #include "errors.h"
+#include "esfile/native.h"
 #include "esfile/safe_file.h"
 #include "shell/shell.h"
 
 namespace vellum {
 
 namespace {
-
-namespace fs = std::filesystem;
 
 constexpr std::string_view CRLF = "\r\n";
 constexpr std::string_view kDescription = "***Description***";
@@ -181,22 +178,16 @@ std::string FactionTextIndexed(const NPC_Record& npc, const std::vector<FACTReco
 
 // The run-time error that a failed write of the list stands for, told from the state of the target.
 RunError WriteFailure(const std::string& path, size_t bytes) {
-    if (path.empty()) return RunError::BadFileName;
-    std::error_code ec;
-    const fs::path target(path);
-    fs::path folder = target.parent_path();
-    if (folder.empty()) folder = ".";
-    if (!fs::is_directory(folder, ec) || fs::is_directory(target, ec)) return RunError::PathFileAccess;
-    auto readOnly = [](const fs::path& p) {
-        std::error_code e;
-        const fs::perms pr = fs::status(p, e).permissions();
-        if (e || pr == fs::perms::unknown) return false;
-        return (pr & (fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write)) ==
-               fs::perms::none;
-    };
-    if ((fs::exists(target, ec) && readOnly(target)) || readOnly(folder)) return RunError::PermissionDenied;
-    const fs::space_info space = fs::space(folder, ec);
-    if (!ec && space.available < bytes) return RunError::DiskFull;
+    switch (CheckWriteTarget(path)) {
+    case WriteTarget::NoName: return RunError::BadFileName;
+    case WriteTarget::FolderInTheWay:
+    case WriteTarget::NoFolder: return RunError::PathFileAccess;
+    case WriteTarget::ReadOnlyFile:
+    case WriteTarget::ReadOnlyFolder: return RunError::PermissionDenied;
+    case WriteTarget::Writable: break;
+    }
+    uintmax_t available = 0;
+    if (FreeSpace(path, available) && available < bytes) return RunError::DiskFull;
     return RunError::DeviceError;
 }
 

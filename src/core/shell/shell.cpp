@@ -1,9 +1,7 @@
 #include "shell/shell.h"
 
-#include <filesystem>
-#include <fstream>
-
 #include "esfile/esfile.h"
+#include "esfile/native.h"
 
 namespace vellum {
 
@@ -42,18 +40,13 @@ double SaveDataFile(const std::string& path, const RecordStore& store, Ui& ui, i
     bool created = false;
     if (saveAs) {
         // Save As makes sure the chosen file exists before it writes (an existing file is not changed).
-        std::error_code ec;
-        if (!std::filesystem::exists(path, ec)) {
-            std::ofstream touch(path, std::ios::binary);
-            created = static_cast<bool>(touch);
-        }
+        created = CreateEmptyFile(path);
     }
     ui.appendLog("-Writing " + QuotedName(path) + "...");
     double ms = WriteESFile(path, store, ui, total);
     if (ms < -1.5 && created) {
         // The write failed: do not leave behind the empty file made for it.
-        std::error_code ec;
-        std::filesystem::remove(path, ec);
+        RemoveFile(path);
     }
     if (ms <= -0.5) {
         ui.appendLog(saveAs ? "-Nothing has been written." : "-An error occured. Nothing has been written.");
