@@ -24,5 +24,3 @@ if(VELLUM_WINE)
   set(CMAKE_CROSSCOMPILING_EMULATOR ${VELLUM_WINE})
 endif()
 
-# Header-only libraries of the build machine serve the target as they are (Debian: nlohmann-json3-dev).
-set(nlohmann_json_DIR /usr/share/cmake/nlohmann_json CACHE PATH "nlohmann-json's CMake package")
