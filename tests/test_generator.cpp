@@ -6,8 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cctype>
-#include <cmath>
 #include <cstring>
 #include <map>
 #include <set>
@@ -26,10 +24,6 @@ namespace {
 uint32_t U32At(std::string_view b, size_t at) {
     return uint32_t(uint8_t(b[at])) | uint32_t(uint8_t(b[at + 1])) << 8 | uint32_t(uint8_t(b[at + 2])) << 16 |
            uint32_t(uint8_t(b[at + 3])) << 24;
-}
-std::string Lower(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(uint8_t(c)));
-    return s;
 }
 float F32At(std::string_view b, size_t at) {
     uint32_t u = U32At(b, at);
@@ -61,33 +55,19 @@ struct Rec {
 // must end at the end of a record.
 std::vector<Rec> Walk(std::string_view b) {
     std::vector<Rec> out;
-    size_t pos = 0;
-    while (pos < b.size()) {
-        if (b.size() - pos < 16) {
-            ADD_FAILURE() << "record header cut short at " << pos;
-            return out;
-        }
-        Rec r;
-        r.tag = std::string(b.substr(pos, 4));
-        size_t size = U32At(b, pos + 4);
+    auto cut = [&](size_t at) {
+        ADD_FAILURE() << "a header or size runs past its record or file at " << at;
+        return out;
+    };
+    for (size_t pos = 0; pos < b.size();) {
+        if (b.size() - pos < 16) return cut(pos);
+        Rec r{std::string(b.substr(pos, 4)), U32At(b, pos + 12), {}};
         EXPECT_EQ(U32At(b, pos + 8), 0u) << "Header1 of " << r.tag << " at " << pos;
-        r.flags = U32At(b, pos + 12);
-        size_t end = pos + 16 + size;
-        if (end > b.size()) {
-            ADD_FAILURE() << r.tag << " at " << pos << " runs past the end";
-            return out;
-        }
-        size_t sub = pos + 16;
-        while (sub < end) {
-            if (end - sub < 8) {
-                ADD_FAILURE() << "subrecord header cut short in " << r.tag << " at " << sub;
-                return out;
-            }
-            size_t n = U32At(b, sub + 4);
-            if (n > end - sub - 8) {
-                ADD_FAILURE() << "subrecord " << b.substr(sub, 4) << " runs past its record " << r.tag;
-                return out;
-            }
+        const size_t end = pos + 16 + U32At(b, pos + 4);
+        if (end > b.size()) return cut(pos);
+        for (size_t sub = pos + 16; sub < end;) {
+            if (end - sub < 8 || U32At(b, sub + 4) > end - sub - 8) return cut(sub);
+            const size_t n = U32At(b, sub + 4);
             r.subs.push_back({std::string(b.substr(sub, 4)), b.substr(sub + 8, n)});
             sub += 8 + n;
         }
@@ -125,82 +105,12 @@ GenOptions WithEverything() {
     return o;
 }
 
-// The writing order of the tables; a topic's responses follow it.
-const std::vector<std::string> kOrder = {
+// Every table the writers know.
+const std::vector<std::string> kTags = {
     "TES3", "GMST", "GLOB", "CLAS", "FACT", "RACE", "SOUN", "SKIL", "MGEF", "SCPT", "REGN",
     "BSGN", "LTEX", "STAT", "DOOR", "MISC", "WEAP", "CONT", "SPEL", "ENCH", "BODY", "LIGH",
     "ARMO", "CLOT", "REPA", "ACTI", "APPA", "LOCK", "PROB", "INGR", "BOOK", "ALCH", "LEVI",
     "LEVC", "SNDG", "SSCR", "NPC_", "CREA", "CELL", "LAND", "PGRD", "DIAL", "INFO"};
-
-// --- An independent loop check: a response's choice condition N and a result line offering N again ---
-
-bool GlobMatch(std::string_view text, std::string_view pattern) {
-    size_t t = 0, p = 0, star = std::string_view::npos, mark = 0;
-    while (t < text.size()) {
-        if (p < pattern.size() && pattern[p] == '*') {
-            star = p++;
-            mark = t;
-        } else if (p < pattern.size() &&
-                   std::tolower(uint8_t(pattern[p])) == std::tolower(uint8_t(text[t]))) {
-            ++p;
-            ++t;
-        } else if (star != std::string_view::npos) {
-            p = star + 1;
-            t = ++mark;
-        } else {
-            return false;
-        }
-    }
-    while (p < pattern.size() && pattern[p] == '*') ++p;
-    return p == pattern.size();
-}
-
-int OfferingLines(std::string script, int n) {
-    std::string once;
-    for (size_t i = 0; i < script.size(); ++i) {
-        if (script[i] == ' ' && i + 1 < script.size() && script[i + 1] == ' ') ++i;
-        if (script[i] != ',') once += script[i];
-    }
-    int count = 0;
-    size_t start = 0;
-    while (start <= once.size()) {
-        size_t crlf = once.find("\r\n", start);
-        std::string line = once.substr(start, crlf == std::string::npos ? std::string::npos : crlf - start);
-        if (size_t semi = line.find(';'); semi != std::string::npos) {
-            line = line.substr(0, semi);
-            while (!line.empty() && line.back() == ' ') line.pop_back();
-            while (!line.empty() && line.front() == ' ') line.erase(0, 1);
-        }
-        std::string num = std::to_string(n);
-        if (GlobMatch(line, "*Choice \"*\" " + num) || GlobMatch(line, "*Choice \"*\" " + num + " *"))
-            ++count;
-        if (crlf == std::string::npos) break;
-        start = crlf + 2;
-    }
-    return count;
-}
-
-struct Condition {
-    char type, comparison;
-    std::string function, name;
-    bool hasInt = false;
-    int32_t value = 0;
-};
-
-std::vector<Condition> Conditions(const Rec& info) {
-    std::vector<Condition> out;
-    for (size_t i = 0; i < info.subs.size(); ++i) {
-        const Sub& s = info.subs[i];
-        if (s.tag != "SCVR") continue;
-        Condition c{s.data[1], s.data[4], std::string(s.data.substr(2, 2)), std::string(s.data.substr(5))};
-        if (i + 1 < info.subs.size() && info.subs[i + 1].tag == "INTV") {
-            c.hasInt = true;
-            c.value = static_cast<int32_t>(U32At(info.subs[i + 1].data, 0));
-        }
-        out.push_back(c);
-    }
-    return out;
-}
 
 // Reads the file whole (every record, no damage) and saves it back to the same bytes.
 void ExpectSavedUnchanged(const GenOptions& options, int32_t fileType = 0) {
@@ -214,14 +124,7 @@ void ExpectSavedUnchanged(const GenOptions& options, int32_t fileType = 0) {
     EXPECT_EQ(static_cast<int64_t>(store.tblCELL.size()), stats.records["CELL"]);
     EXPECT_TRUE(store.tblUnknown.empty());
     std::string saved = testutil::Save(store, count, fileType);
-    ASSERT_EQ(saved.size(), bytes.size()) << "seed " << options.seed;
-    if (saved != bytes) {
-        size_t at = size_t(std::mismatch(saved.begin(), saved.end(), bytes.begin()).first - saved.begin());
-        size_t rec = 0;
-        for (size_t p = 0; p + 16 <= bytes.size() && p <= at; p += 16 + U32At(bytes, p + 4)) rec = p;
-        ADD_FAILURE() << "first difference at byte " << at << ", inside the " << bytes.substr(rec, 4)
-                      << " record at " << rec;
-    }
+    EXPECT_TRUE(saved == bytes) << "seed " << options.seed;
 }
 
 } // namespace
@@ -277,7 +180,6 @@ TEST(Generator, StatisticsMatchTheFile) {
         for (const Rec& r : g.recs) {
             if (r.tag == "CELL") {
                 bool hasNam0 = r.find("NAM0") != nullptr, afterNam0 = false;
-                std::string lastName;
                 for (size_t i = 0; i < r.subs.size(); ++i) {
                     const Sub& sub = r.subs[i];
                     if (sub.tag == "NAM0") afterNam0 = true;
@@ -296,7 +198,7 @@ TEST(Generator, StatisticsMatchTheFile) {
                 }
             }
             if (r.tag == "INFO")
-                for (const Condition& c : Conditions(r)) choices += c.type == '1' && c.function == "50";
+                for (const Sub& sub : r.subs) choices += sub.tag == "SCVR" && sub.data.substr(1, 3) == "150";
         }
         EXPECT_EQ(s.references, refs);
         EXPECT_EQ(s.persistentReferences, persistent);
@@ -324,125 +226,18 @@ TEST(Generator, OutputDependsOnlyOnTheOptions) {
     EXPECT_EQ(town.find("Vellum Town"), std::string::npos);
 }
 
-TEST(Generator, EveryRecordTypeComesInTheWritingOrder) {
-    for (const Generated* g : {&Small(), &Sample()}) {
-        std::set<std::string> seen;
-        size_t last = 0;
-        for (const Rec& r : g->recs) {
-            auto it = std::find(kOrder.begin(), kOrder.end(), r.tag);
-            ASSERT_NE(it, kOrder.end()) << r.tag;
-            size_t at = size_t(it - kOrder.begin());
-            if (r.tag == "DIAL" || r.tag == "INFO") at = kOrder.size() - 2; // interleaved
-            EXPECT_GE(at, last) << r.tag << " out of order";
-            last = at;
-            seen.insert(r.tag);
-        }
-        for (const std::string& tag : kOrder) EXPECT_TRUE(seen.count(tag)) << tag << " missing";
-        EXPECT_EQ(g->recs[1].tag, "GMST");
-        EXPECT_NE(g->recs.back().tag, "TES3");
-    }
-}
-
-TEST(Generator, SubrecordsHaveTheSizesAndShapesTheWritersProduce) {
-    const std::map<std::pair<std::string, std::string>, size_t> fixedSizes = {
-        {{"GLOB", "FNAM"}, 1},  {{"GLOB", "FLTV"}, 4},   {{"CLAS", "CLDT"}, 60}, {{"FACT", "FADT"}, 240},
-        {{"FACT", "RNAM"}, 32}, {{"RACE", "RADT"}, 140}, {{"RACE", "NPCS"}, 32}, {{"SOUN", "DATA"}, 3},
-        {{"SKIL", "SKDT"}, 24}, {{"MGEF", "MEDT"}, 36},  {{"SCPT", "SCHD"}, 52}, {{"REGN", "CNAM"}, 4},
-        {{"REGN", "SNAM"}, 33}, {{"MISC", "MCDT"}, 12},  {{"WEAP", "WPDT"}, 32}, {{"CONT", "CNDT"}, 4},
-        {{"CONT", "FLAG"}, 4},  {{"CONT", "NPCO"}, 36},  {{"SPEL", "SPDT"}, 12}, {{"SPEL", "ENAM"}, 24},
-        {{"ENCH", "ENDT"}, 16}, {{"BODY", "BYDT"}, 4},   {{"LIGH", "LHDT"}, 24}, {{"ARMO", "AODT"}, 24},
-        {{"ARMO", "INDX"}, 1},  {{"CLOT", "CTDT"}, 12},  {{"REPA", "RIDT"}, 16}, {{"APPA", "AADT"}, 16},
-        {{"LOCK", "LKDT"}, 16}, {{"PROB", "PBDT"}, 16},  {{"INGR", "IRDT"}, 56}, {{"BOOK", "BKDT"}, 20},
-        {{"ALCH", "ALDT"}, 12}, {{"ALCH", "ENAM"}, 24},  {{"LEVI", "DATA"}, 4},  {{"LEVI", "NNAM"}, 1},
-        {{"LEVI", "INTV"}, 2},  {{"LEVC", "INTV"}, 2},   {{"SNDG", "DATA"}, 4},  {{"CREA", "NPDT"}, 96},
-        {{"NPC_", "FLAG"}, 4},  {{"NPC_", "AIDT"}, 12},  {{"NPC_", "AI_W"}, 14}, {{"NPC_", "DODT"}, 24},
-        {{"CELL", "NAM5"}, 4},  {{"CELL", "AMBI"}, 16},  {{"CELL", "FRMR"}, 4},  {{"PGRD", "DATA"}, 12},
-        {{"DIAL", "DATA"}, 1},  {{"INFO", "DATA"}, 12},  {{"INFO", "QSTN"}, 1}};
-    // Strings the game writes with a terminating zero.
-    const std::set<std::string> zeroTerminated = {"MODL", "SCRI", "ITEX", "RGNN", "KNAM", "ONAM", "INAM",
-                                                  "PNAM", "NNAM", "DNAM", "TNAM", "BNAM", "ANAM", "CNAM"};
-    for (const Generated* g : {&Small(), &Sample()}) {
-        for (const Rec& r : g->recs) {
-            for (size_t i = 0; i < r.subs.size(); ++i) {
-                const Sub& s = r.subs[i];
-                auto it = fixedSizes.find({r.tag, s.tag});
-                if (it != fixedSizes.end()) {
-                    EXPECT_EQ(s.data.size(), it->second) << r.tag << " " << s.tag;
-                }
-                bool z = (s.tag == "NAME" && r.tag != "INFO") || (s.tag == "FNAM" && r.tag != "GLOB") ||
-                         (zeroTerminated.count(s.tag) && !(r.tag == "INFO" && s.tag == "BNAM") &&
-                          !(r.tag == "REGN" && s.tag == "CNAM") && !(s.tag == "NNAM" && r.tag != "INFO"));
-                if (z) {
-                    ASSERT_FALSE(s.data.empty()) << r.tag << " " << s.tag;
-                    EXPECT_EQ(s.data.back(), '\0') << r.tag << " " << s.tag;
-                    EXPECT_EQ(s.data.find('\0'), s.data.size() - 1) << r.tag << " " << s.tag;
-                }
-            }
-            if (r.tag == "CELL") { // the cell's own DATA, then the references' positions
-                bool first = true;
-                for (const Sub& sub : r.subs) {
-                    if (sub.tag != "DATA") continue;
-                    EXPECT_EQ(sub.data.size(), first ? 12u : 24u);
-                    first = false;
-                }
-            }
-            // Values the readers would change are written already in their normal form.
-            if (r.tag == "GLOB") {
-                float v = F32At(r.find("FLTV")->data, 0);
-                char type = r.find("FNAM")->data[0];
-                if (type == 's') {
-                    EXPECT_TRUE(v == std::nearbyint(v) && std::fabs(v) <= 32767) << v;
-                } else if (type == 'l') {
-                    EXPECT_EQ(v, std::nearbyint(v));
-                }
-            }
-            if (r.tag == "GMST" && r.find("FLTV")) {
-                float v = F32At(r.find("FLTV")->data, 0);
-                EXPECT_EQ(static_cast<float>(std::nearbyint(double(v) * 10000) / 10000), v);
-            }
-            if (r.tag == "LIGH") {
-                EXPECT_EQ(r.find("LHDT")->data[19], '\0') << "colour alpha";
-            }
-            auto upperZero = [&](std::string_view tag, size_t at) {
-                for (const Sub& s : r.subs) {
-                    if (s.tag == tag) {
-                        EXPECT_EQ(s.data.substr(at + 1, 3), std::string_view("\0\0\0", 3)) << r.tag;
-                    }
-                }
-            };
-            if (r.tag == "CLAS") upperZero("CLDT", 52);
-            if (r.tag == "WEAP") upperZero("WPDT", 28);
-            if (r.tag == "CONT") upperZero("FLAG", 0);
-            if (r.tag == "SPEL") upperZero("SPDT", 8);
-            if (r.tag == "ENCH") upperZero("ENDT", 12);
-            if (r.tag == "SNDG" || r.tag == "LEVI" || r.tag == "LEVC") upperZero("DATA", 0);
-            const Sub* flag = r.find("FLAG");
-            if ((r.tag == "NPC_" || r.tag == "CREA") && flag) {
-                EXPECT_EQ(flag->data.substr(2), std::string_view("\0\0", 2));
-            }
-            if (r.tag == "NPC_" && !(r.flags & 0x20)) {
-                size_t npdt = r.find("NPDT")->data.size();
-                EXPECT_TRUE(npdt == 12 || npdt == 52) << npdt;
-            }
-        }
-    }
-}
-
 TEST(Generator, DialogueLooksLikeAGamesDialogue) {
     const Generated& g = Sample();
-    std::set<std::string> npcIds, creatureIds;
-    for (const Rec& r : g.recs) {
-        if (r.tag == "NPC_") npcIds.insert(r.str("NAME"));
-        if (r.tag == "CREA") creatureIds.insert(r.str("NAME"));
-    }
+    for (const std::string& tag : kTags) EXPECT_GT(g.stats.records.count(tag), 0u) << tag << " missing";
+    std::set<std::string> actors, infoIds;
+    for (const Rec& r : g.recs)
+        if (r.tag == "NPC_" || r.tag == "CREA") actors.insert(r.str("NAME"));
     std::set<int> types;
-    std::set<std::string> infoIds;
-    int byNpc = 0, byCreature = 0, noActor = 0, withResult = 0, withoutResult = 0, choiceLines = 0;
-    int quotes = 0, lineBreaks = 0, pc = 0, name = 0, accented = 0, nearLimit = 0, spacedTopics = 0;
+    int noActor = 0, withResult = 0, quotes = 0, lineBreaks = 0, pc = 0, accented = 0, nearLimit = 0;
     size_t longest = 0;
     const Rec* topic = nullptr;
     std::vector<const Rec*> chain;
-    auto checkChain = [&] {
+    auto checkChain = [&] { // each response names the one before and after it
         for (size_t i = 0; i < chain.size(); ++i) {
             EXPECT_EQ(chain[i]->str("PNAM"), i ? chain[i - 1]->str("INAM") : "");
             EXPECT_EQ(chain[i]->str("NNAM"), i + 1 < chain.size() ? chain[i + 1]->str("INAM") : "");
@@ -454,68 +249,31 @@ TEST(Generator, DialogueLooksLikeAGamesDialogue) {
             checkChain();
             topic = &r;
             types.insert(r.find("DATA")->data[0]);
-            std::string t = r.str("NAME");
-            spacedTopics += t.find(' ') != std::string::npos && t != Lower(t);
             continue;
         }
         if (r.tag != "INFO") continue;
         ASSERT_NE(topic, nullptr) << "a response before any topic";
         chain.push_back(&r);
         EXPECT_TRUE(infoIds.insert(r.str("INAM")).second) << "response IDs are unique";
-        EXPECT_EQ(uint8_t(r.find("DATA")->data[0]), uint8_t(topic->find("DATA")->data[0]));
-        std::string onam = r.str("ONAM");
-        int type = topic->find("DATA")->data[0];
-        if (onam.empty()) {
-            noActor += type == 0 || type == 2;
-        } else if (npcIds.count(onam)) {
-            ++byNpc;
-        } else if (creatureIds.count(onam)) {
-            ++byCreature;
-        } else {
-            ADD_FAILURE() << "actor " << onam << " is no generated NPC or creature";
-        }
+        EXPECT_EQ(r.find("DATA")->data[0], topic->find("DATA")->data[0]);
+        const std::string onam = r.str("ONAM");
+        noActor += onam.empty();
+        EXPECT_TRUE(onam.empty() || actors.count(onam))
+            << "actor " << onam << " is no generated NPC or creature";
         std::string_view text = r.find("NAME")->data;
-        EXPECT_FALSE(text.empty());
         longest = std::max(longest, text.size());
         nearLimit += text.size() >= 480;
         quotes += text.find('"') != std::string_view::npos;
         lineBreaks += text.find("\r\n") != std::string_view::npos;
         pc += text.find("%PC") != std::string_view::npos;
-        name += text.find("%Name") != std::string_view::npos;
         accented += std::any_of(text.begin(), text.end(), [](char c) { return uint8_t(c) >= 0x80; });
-        const Sub* result = r.find("BNAM");
-        (result ? withResult : withoutResult)++;
-        if (result) choiceLines += result->data.find("Choice \"") != std::string_view::npos;
+        withResult += r.find("BNAM") != nullptr;
     }
     checkChain();
     EXPECT_EQ(types, (std::set<int>{0, 1, 2, 3, 4}));
     EXPECT_LE(longest, 512u);
-    EXPECT_GT(nearLimit, 0);
-    EXPECT_GT(spacedTopics, 3);
-    for (int n : {byNpc, byCreature, noActor, withResult, withoutResult, choiceLines, quotes, lineBreaks, pc,
-                  name, accented})
-        EXPECT_GT(n, 0);
-    EXPECT_GT(byNpc, noActor) << "most topic and greeting responses are spoken by NPCs";
-}
-
-TEST(Generator, LoopResponsesAreExactlyTheOnesALoopCheckFinds) {
-    for (const Generated* g : {&Small(), &Sample()}) {
-        int64_t responses = 0, offers = 0;
-        for (const Rec& r : g->recs) {
-            if (r.tag != "INFO" || !r.find("BNAM")) continue;
-            std::string script(r.find("BNAM")->data);
-            int found = 0;
-            for (const Condition& c : Conditions(r))
-                if (c.type == '1' && c.function == "50" && c.comparison != '1' && c.hasInt)
-                    found += OfferingLines(script, c.value);
-            responses += found > 0;
-            offers += found;
-        }
-        EXPECT_EQ(responses, g->stats.loopResponses);
-        EXPECT_EQ(offers, g->stats.loopResponses) << "each loop response offers its choice once";
-    }
-    EXPECT_GT(Sample().stats.loopResponses, 0);
-    EXPECT_GT(Sample().stats.choiceConditions, Sample().stats.loopResponses);
+    for (int n : {noActor, withResult, nearLimit, quotes, lineBreaks, pc, accented}) EXPECT_GT(n, 0);
+    EXPECT_GT(g.stats.loopResponses, 0);
 }
 
 TEST(Generator, PeopleLiveInTheTownsCellsAndBelongToFactions) {
@@ -566,25 +324,8 @@ TEST(Generator, ReadingAndSavingAGeneratedFileGivesTheSameBytes) {
     master.master = true;
     master.seed = 7;
     const std::vector<std::pair<GenOptions, int32_t>> cases = {
-        {SmallPreset(60), 0}, {WithEverything(), 0}, {SamplePreset(), 0}, {master, 1}};
+        {SmallPreset(60), 0}, {WithEverything(), 0}, {SamplePreset(), 0}, {master, 1}, {UnusualPreset(), 0}};
     for (const auto& [options, fileType] : cases) ExpectSavedUnchanged(options, fileType);
-}
-
-TEST(Generator, UnusualPresetHasShortSpellIdsAndRankNamesAndUnknownSubrecords) {
-    Generated g = Make(UnusualPreset());
-    std::map<std::string, std::vector<size_t>> sizes; // "RACE NPCS": the sizes in the file's order
-    for (const Rec& r : g.recs)
-        for (const Sub& s : r.subs) sizes[r.tag + " " + s.tag].push_back(s.data.size());
-    EXPECT_EQ(sizes["RACE NPCS"], (std::vector<size_t>{15, 24}));
-    EXPECT_EQ(sizes["BSGN NPCS"], (std::vector<size_t>{15, 24}));
-    EXPECT_EQ(sizes["FACT RNAM"], std::vector<size_t>(10, 20));
-    EXPECT_EQ(sizes["NPC_ XTRA"], std::vector<size_t>{6});
-    EXPECT_EQ(sizes["CELL XTRA"], std::vector<size_t>{3});
-}
-
-// Other tools' layouts, framed exactly: whatever the readers keep, saving must give back the same bytes.
-TEST(Generator, UnusualButWellFramedPluginIsReadWholeAndSavedUnchanged) {
-    ExpectSavedUnchanged(UnusualPreset());
 }
 
 TEST(Generator, EmptyAndLopsidedOptionsStillGiveWellFormedFiles) {
@@ -632,29 +373,6 @@ TEST(Generator, BundledSampleIsTheSamplePreset) {
     std::string file = testutil::ReadFile(std::string(VELLUM_SOURCE_DIR) + "/examples/Sample.esp");
     EXPECT_TRUE(file == Sample().bytes) << "examples/Sample.esp is out of date: regenerate it with "
                                            "vellum-gen --preset sample -o examples/Sample.esp";
-}
-
-TEST(Generator, MasterPresetHasTheScaleOfTheGamesMaster) {
-    Generated g = Make(MasterPreset());
-    const GenStats& s = g.stats;
-    EXPECT_EQ(U32At(g.recs.front().find("HEDR")->data, 4), 1u);
-    EXPECT_EQ(g.recs.front().subs.size(), 1u);
-    EXPECT_EQ(s.records.at("INFO"), 30000);
-    EXPECT_EQ(s.records.at("DIAL"), 2500);
-    EXPECT_EQ(s.records.at("NPC_"), 2700);
-    EXPECT_EQ(s.records.at("CELL"), 2500);
-    EXPECT_EQ(s.records.at("LAND"), 1400);
-    EXPECT_GT(s.references, 350000);
-    EXPECT_LT(s.references, 450000);
-    EXPECT_GT(s.fileSize, 70'000'000);
-    EXPECT_LT(s.fileSize, 100'000'000);
-    for (const Rec& r : g.recs)
-        if (r.tag == "LAND") {
-            size_t bytes = 0;
-            for (const Sub& sub : r.subs) bytes += 8 + sub.data.size();
-            EXPECT_GE(bytes, 30000u);
-            EXPECT_LE(bytes, 40000u);
-        }
 }
 
 #endif // VELLUM_HAVE_GENERATOR

@@ -3,8 +3,6 @@
 // and the responses written under the new name after a save.
 #include <gtest/gtest.h>
 
-#include <chrono>
-
 #include "dialogue/rename_topics.h"
 #include "fixture_builder.h"
 #include "test_util.h"
@@ -49,6 +47,13 @@ struct Loaded {
         return back;
     }
 };
+
+// One field of every response, in table order.
+std::vector<std::string> Column(const RecordStore& s, std::string INFORecord::*field) {
+    std::vector<std::string> out;
+    for (const INFORecord& r : s.tblINFO) out.push_back(r.*field);
+    return out;
+}
 
 std::string Renamed(std::string text, std::string_view from, std::string_view to) {
     ReplaceTopicName(text, from, to);
@@ -124,19 +129,17 @@ TEST(RenameTopicApply, RenamesTopicResponsesTextsAndResultsWithTheirSizes) {
     EXPECT_EQ(f.store.tblDIAL[1], before.tblDIAL[1]);
 
     const auto& infos = f.store.tblINFO;
-    EXPECT_EQ(infos[0].Topic, "Dust");
-    EXPECT_EQ(infos[1].Topic, "Dust");
-    EXPECT_EQ(infos[2].Topic, "Other");
-    EXPECT_EQ(infos[0].NAME, "Dust storms come from the Dustlands.");
+    EXPECT_EQ(Column(f.store, &INFORecord::Topic),
+              (std::vector<std::string>{"Dust", "Dust", "Other", "Other", "Other"}));
+    // Texts of any topic; a deleted response's text is written, its result is not.
+    EXPECT_EQ(Column(f.store, &INFORecord::NAME),
+              (std::vector<std::string>{"Dust storms come from the Dustlands.", "",
+                                        "DUST everywhere: dust, Dust, DUST, dust, Dust!", "Gone dust.",
+                                        "No mention."}));
+    EXPECT_EQ(Column(f.store, &INFORecord::BNAM),
+              (std::vector<std::string>{"Journal \"dust_quest\" 10", "AddTopic \"Dust\"", "", "dust", ""}));
     EXPECT_EQ(infos[0].NAMELen, before.tblINFO[0].NAMELen + 2);
-    EXPECT_EQ(infos[0].BNAM, "Journal \"dust_quest\" 10");
-    EXPECT_EQ(infos[1].BNAM, "AddTopic \"Dust\"");
-    // A response of another topic whose text grows by 6 characters.
-    EXPECT_EQ(infos[2].NAME, "DUST everywhere: dust, Dust, DUST, dust, Dust!");
     EXPECT_EQ(infos[2].NAMELen, before.tblINFO[2].NAMELen + 6);
-    // A deleted response: its text is written, its result is not.
-    EXPECT_EQ(infos[3].NAME, "Gone dust.");
-    EXPECT_EQ(infos[3].BNAM, "dust");
     EXPECT_EQ(infos[3].BNAMLen, 4);
     EXPECT_EQ(infos[4], before.tblINFO[4]);
 
@@ -145,11 +148,8 @@ TEST(RenameTopicApply, RenamesTopicResponsesTextsAndResultsWithTheirSizes) {
     RecordStore back = f.reread(&bytes);
     ASSERT_EQ(back.tblINFO.size(), 5u);
     EXPECT_EQ(back.tblDIAL[0].NAME, "Dust");
-    EXPECT_EQ(back.tblINFO[0].INAM, "a1");
-    EXPECT_EQ(back.tblINFO[0].Topic, "Dust");
-    EXPECT_EQ(back.tblINFO[1].INAM, "a2");
-    EXPECT_EQ(back.tblINFO[1].Topic, "Dust");
-    EXPECT_EQ(back.tblINFO[2].Topic, "Other");
+    EXPECT_EQ(Column(back, &INFORecord::INAM), (std::vector<std::string>{"a1", "a2", "o1", "o2", "o3"}));
+    EXPECT_EQ(Column(back, &INFORecord::Topic), Column(f.store, &INFORecord::Topic));
     EXPECT_LT(bytes.find("Dust\0", 0, 5), bytes.find("a1\0", 0, 3));
 }
 
@@ -160,10 +160,6 @@ TEST(RenameTopicApply, ATopicRenamedByAnyRouteKeepsItsResponses) {
     RecordStore back = f.reread();
     ASSERT_EQ(back.tblINFO.size(), 2u);
     EXPECT_EQ(back.tblINFO[1].Topic, "Dust");
-    Loaded g(File({Dial("Ash"), Info("a1", "x"), Info("a2", "y")}));
-    FakeUi ui;
-    g.apply({{0, "Dust"}}, ui);
-    EXPECT_EQ(g.reread().tblINFO.size(), 2u);
 }
 
 TEST(RenameTopicApply, OptionsChooseTextsAndResults) {
@@ -182,7 +178,7 @@ TEST(RenameTopicApply, OptionsChooseTextsAndResults) {
     }
 }
 
-TEST(RenameTopicApply, CaseOnlyRenamesAndSeveralWordNames) {
+TEST(RenameTopicApply, CaseOnlyRenames) {
     Loaded f(File({Dial("vivec"), Info("v1", "vivec and Vivec and VIVEC", "AddTopic \"vivec\"")}));
     const RecordStore before = f.store;
     FakeUi ui;
@@ -194,12 +190,6 @@ TEST(RenameTopicApply, CaseOnlyRenamesAndSeveralWordNames) {
     EXPECT_EQ(rec.NAME, "Vivec and Vivec and VIVEC");
     EXPECT_EQ(rec.BNAM, "AddTopic \"Vivec\"");
     EXPECT_EQ(f.reread().tblINFO[0].Topic, "Vivec");
-
-    Loaded g(File({Dial("rumors"), Info("r1", "Heard any rumors? Rumors, RUMORS.")}));
-    g.apply({{0, "latest rumors"}}, ui);
-    EXPECT_EQ(g.store.tblINFO[0].NAME, "Heard any latest latest rumors? Latest Rumors, LATEST RUMORS.");
-    EXPECT_EQ(g.store.tblDIAL[0].NAME, "latest rumors");
-    g.reread();
 }
 
 TEST(RenameTopicApply, SeveralRowsInTableOrderEachOverTheWholeFile) {
@@ -219,16 +209,6 @@ TEST(RenameTopicApply, SeveralRowsInTableOrderEachOverTheWholeFile) {
     EXPECT_EQ(f.store.tblINFO[0].Topic, "green") << "moved twice";
     EXPECT_EQ(f.store.tblINFO[2].Topic, "green");
     EXPECT_EQ(f.store.tblDIAL[1].NAME, "Greeting") << "greetings are not offered";
-
-    // Two independent renames; the topic's NAMELen grows with its name.
-    Loaded g(File({Dial("Ash"), Info("a", "Ash"), Dial("Vos"), Info("v", "Vos")}));
-    const RecordStore gBefore = g.store;
-    g.apply({{0, "Dust"}, {1, "Molag Mar"}}, ui);
-    EXPECT_EQ(g.store.tblDIAL[1].NAMELen, gBefore.tblDIAL[1].NAMELen + 6);
-    EXPECT_EQ(g.store.tblINFO[0].NAME, "Dust");
-    EXPECT_EQ(g.store.tblINFO[1].NAME, "Molag Mar");
-    RecordStore back = g.reread();
-    EXPECT_EQ(back.tblINFO[1].Topic, "Molag Mar");
 
     // Nothing prevents a name another topic already has.
     Loaded h(File({Dial("one"), Info("a", "x"), Dial("two"), Info("b", "y")}));
@@ -280,18 +260,9 @@ TEST(RenameTopicApply, RowsThatNoLongerFitTheStoreAreRefused) {
         refused(g, rows, RenameStatus::StaleRows);
     }
     {
-        // Another file with other topics was opened.
-        Loaded g(File({Dial("Vos"), Dial("Ash")}));
-        refused(g, rows, RenameStatus::StaleRows);
-    }
-    {
-        // A topic fewer, a topic more, the store closed.
+        // A topic fewer, the store closed.
         Loaded g(File({Dial("Ash"), Info("a", "Ash")}));
         refused(g, rows, RenameStatus::StaleRows);
-        std::vector<std::string> more = records;
-        more.push_back(Dial("Extra"));
-        Loaded h(File(more));
-        refused(h, rows, RenameStatus::StaleRows);
         RecordStore closed;
         FakeUi ui;
         EXPECT_EQ(ApplyTopicRenames(closed, rows, {}, ui).status, RenameStatus::StaleRows);
@@ -383,7 +354,6 @@ TEST(RenameTopicApply, OverLongResponsesWithEachAnswer) {
         // name. What it returns is kept; a text still too long is cut to 512; an emptied text drops its
         // subrecord.
         Loaded f(bytes);
-        const RecordStore before = f.store;
         FakeUi ui;
         ui.defaultAnswer = Answer::Yes;
         int call = 0;
@@ -416,31 +386,4 @@ TEST(RenameTopicApply, OverLongResponsesWithEachAnswer) {
         EXPECT_EQ(f.store.tblINFO[1].NAME.size(), 512u);
         f.reread();
     }
-}
-
-// ---- scale ----
-
-TEST(RenameTopicApply, RenamingInThirtyThousandResponsesTakesWellUnderASecond) {
-    std::vector<std::string> records;
-    for (int t = 0; t < 300; ++t) {
-        records.push_back(Dial("Topic " + std::to_string(t)));
-        for (int i = 0; i < 100; ++i)
-            records.push_back(
-                Info(std::to_string(t * 100 + i),
-                     "Have you heard of the Ash storms near Ald'ruhn? The ashlanders know more about "
-                     "ash than anyone, and their stories of Red Mountain are long.",
-                     "AddTopic \"Topic 7\"\r\nJournal \"ash_quest\" 10"));
-    }
-    Loaded f(File(records));
-    ASSERT_EQ(f.store.tblINFO.size(), 30000u);
-    FakeUi ui;
-    auto t0 = std::chrono::steady_clock::now();
-    RenameOutcome r = f.apply({{7, "Topic Seven"}}, ui);
-    const double ms =
-        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
-    std::cout << "[ timing   ] renaming one topic in 30000 responses " << ms << " ms\n";
-    EXPECT_EQ(r.responsesMoved, 100u);
-    EXPECT_EQ(r.resultsChanged, 30000u);
-    EXPECT_EQ(f.store.tblINFO[12345].BNAM, "AddTopic \"Topic Seven\"\r\nJournal \"ash_quest\" 10");
-    RecordProperty("milliseconds", std::to_string(ms)); // speed is measured by the benchmarks, not asserted
 }
