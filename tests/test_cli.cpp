@@ -652,11 +652,6 @@ TEST(CliDialogue, ExportWritesTheTextFileAndPrintsTheLogLines) {
     EXPECT_NE(r.err.find("The operation encountered an error."), std::string::npos);
     EXPECT_NE(r.out.find("-An error occured during dialogue exporting."), std::string::npos);
     EXPECT_EQ(testutil::ReadFile(dir.file("none.txt")), "");
-
-    // An OUT ending in xml runs the XML quote export.
-    r = Cli({"export-dialogue", plugin, dir.file("quotes.xml")});
-    EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(testutil::ReadFile(dir.file("quotes.xml")).substr(0, 8), "<quotes>");
 }
 
 TEST(CliDialogue, ImportOfAnUnchangedExportSavesTheSameFileAsSave) {
