@@ -100,86 +100,46 @@ class TinyDisk {
 
 } // namespace
 
-TEST(FaultInjection, FullDiskLeavesTheOriginalAndNoTemporaryFile) {
+// A full disk (also one that fills up after the first pieces of a large save are on it) and a read-only file
+// system, which refuses even the super-user: Save and Save As fail, the original stays, no file is left.
+TEST(FaultInjection, FullOrReadOnlyDiskLeavesTheOriginalAndNoTemporaryFile) {
 #if defined(__linux__)
-    TempDir dir;
-    TinyDisk disk(dir.path() / "disk", "size=64k");
-    if (!disk.ok()) GTEST_SKIP() << "mounting a tmpfs is not permitted here";
-    // 24 KB on a 64 KB disk: a new file of 41 KB does not fit beside it.
-    const std::string original = Plugin(24 * 1024, 'o');
-    testutil::WriteFile(disk.file("plugin.esp"), original);
-    ASSERT_EQ(testutil::ReadFile(disk.file("plugin.esp")), original);
-    Loaded bigger = LoadFrom(Plugin(40 * 1024, 'n'));
-
-    {
+    const struct {
+        std::string size;
+        size_t original, replacement;
+        bool readOnly;
+        std::string reason;
+    } cases[] = {{"size=64k", 24 * 1024, 40 * 1024, false, "No space left on device"},
+                 {"size=6m", 1 << 20, 12 << 20, false, "No space left on device"},
+                 {"size=64k", 4096, 4096, true, "Read-only file system"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.reason + " " + c.size);
+        TempDir dir;
+        TinyDisk disk(dir.path() / "disk", c.size);
+        if (!disk.ok()) GTEST_SKIP() << "mounting a tmpfs is not permitted here";
+        const std::string original = Plugin(c.original, 'o');
+        testutil::WriteFile(disk.file("plugin.esp"), original);
+        ASSERT_EQ(testutil::ReadFile(disk.file("plugin.esp")), original);
+        if (c.readOnly && !disk.makeReadOnly()) GTEST_SKIP() << "remounting read-only is not permitted here";
+        Loaded other = LoadFrom(Plugin(c.replacement, 'n'));
+        for (bool saveAs : {false, true}) {
+            // Save As to a new name: the empty file that Save As makes first is taken away again.
+            const std::string target = disk.file(saveAs ? "copy.esp" : "plugin.esp");
+            FakeUi ui;
+            double r = SaveDataFile(target, other.store, ui, other.total, saveAs);
+            ExpectFailedSave(ui, r, target, saveAs, c.reason);
+            EXPECT_EQ(testutil::ReadFile(disk.file("plugin.esp")), original);
+            EXPECT_EQ(Entries(disk.path()), std::set<std::string>{"plugin.esp"});
+        }
+        if (c.readOnly) continue;
+        // A store that fits is saved; the disk is still usable after the failures.
+        Loaded small = LoadFrom(Plugin(8 * 1024, 's'));
         FakeUi ui;
-        double r = SaveDataFile(disk.file("plugin.esp"), bigger.store, ui, bigger.total, false);
-        ExpectFailedSave(ui, r, disk.file("plugin.esp"), false, "No space left on device");
+        EXPECT_GE(SaveDataFile(disk.file("plugin.esp"), small.store, ui, small.total, false), 0);
         EXPECT_EQ(ui.log[0], "-Writing \"plugin.esp\"...");
+        EXPECT_EQ(testutil::ReadFile(disk.file("plugin.esp")), testutil::Save(small.store, small.total));
+        EXPECT_EQ(Entries(disk.path()), std::set<std::string>{"plugin.esp"});
     }
-    EXPECT_EQ(testutil::ReadFile(disk.file("plugin.esp")), original);
-    EXPECT_EQ(Entries(disk.path()), std::set<std::string>{"plugin.esp"});
-
-    // Save As to a new name: the empty file that Save As makes first is taken away again.
-    {
-        FakeUi ui;
-        double r = SaveDataFile(disk.file("copy.esp"), bigger.store, ui, bigger.total, true);
-        ExpectFailedSave(ui, r, disk.file("copy.esp"), true, "No space left on device");
-    }
-    EXPECT_EQ(Entries(disk.path()), std::set<std::string>{"plugin.esp"});
-    EXPECT_EQ(testutil::ReadFile(disk.file("plugin.esp")), original);
-
-    // A store that fits is saved; the disk is still usable after the failures.
-    Loaded small = LoadFrom(Plugin(8 * 1024, 's'));
-    FakeUi ui;
-    EXPECT_GE(SaveDataFile(disk.file("plugin.esp"), small.store, ui, small.total, false), 0);
-    EXPECT_EQ(testutil::ReadFile(disk.file("plugin.esp")), testutil::Save(small.store, small.total));
-    EXPECT_EQ(Entries(disk.path()), std::set<std::string>{"plugin.esp"});
-#else
-    GTEST_SKIP() << "mounting a small disk is only done on Linux";
-#endif
-}
-
-// A save is written out in pieces of a few megabytes; a disk that fills up after the first pieces are on it
-// must still leave the original and no partial file.
-TEST(FaultInjection, DiskThatFillsUpHalfwayThroughALargeSave) {
-#if defined(__linux__)
-    TempDir dir;
-    TinyDisk disk(dir.path() / "disk", "size=6m");
-    if (!disk.ok()) GTEST_SKIP() << "mounting a tmpfs is not permitted here";
-    const std::string original = Plugin(1 << 20, 'o');
-    testutil::WriteFile(disk.file("plugin.esp"), original);
-    Loaded large = LoadFrom(Plugin(12 << 20, 'n'));
-    FakeUi ui;
-    double r = SaveDataFile(disk.file("plugin.esp"), large.store, ui, large.total, false);
-    ExpectFailedSave(ui, r, disk.file("plugin.esp"), false, "No space left on device");
-    EXPECT_EQ(testutil::ReadFile(disk.file("plugin.esp")), original);
-    EXPECT_EQ(Entries(disk.path()), std::set<std::string>{"plugin.esp"});
-#else
-    GTEST_SKIP() << "mounting a small disk is only done on Linux";
-#endif
-}
-
-TEST(FaultInjection, ReadOnlyFileSystemRefusesEvenTheSuperUser) {
-#if defined(__linux__)
-    TempDir dir;
-    TinyDisk disk(dir.path() / "disk", "size=64k");
-    if (!disk.ok()) GTEST_SKIP() << "mounting a tmpfs is not permitted here";
-    const std::string original = Plugin(4096, 'o');
-    testutil::WriteFile(disk.file("plugin.esp"), original);
-    if (!disk.makeReadOnly()) GTEST_SKIP() << "remounting read-only is not permitted here";
-    // The permission bits allow writing; only the file system says no.
-    Loaded other = LoadFrom(Plugin(4096, 'n'));
-    FakeUi ui;
-    double r = SaveDataFile(disk.file("plugin.esp"), other.store, ui, other.total, false);
-    ExpectFailedSave(ui, r, disk.file("plugin.esp"), false, "Read-only file system");
-    EXPECT_EQ(testutil::ReadFile(disk.file("plugin.esp")), original);
-    EXPECT_EQ(Entries(disk.path()), std::set<std::string>{"plugin.esp"});
-    // Save As cannot even make its empty file there.
-    FakeUi asUi;
-    r = SaveDataFile(disk.file("new.esp"), other.store, asUi, other.total, true);
-    ExpectFailedSave(asUi, r, disk.file("new.esp"), true, "Read-only file system");
-    EXPECT_EQ(Entries(disk.path()), std::set<std::string>{"plugin.esp"});
 #else
     GTEST_SKIP() << "mounting a small disk is only done on Linux";
 #endif

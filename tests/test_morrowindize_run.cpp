@@ -2,10 +2,9 @@
 // consistent, the 512-character rule with each answer, errors, and the command line.
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <stdexcept>
 
-#include "cli.h"
+#include "cli_runner.h"
 #include "fixture_builder.h"
 #include "morrowindize/morrowindize.h"
 #include "test_util.h"
@@ -265,16 +264,9 @@ TEST(MorrowindizeRun, DeletedResponsesAreCleanedAndStayConsistent) {
 
 namespace {
 
-struct CliRun {
-    int status;
-    std::string out, err;
-};
-
-CliRun Cli(std::vector<std::string> words) {
+testutil::CliRun Cli(std::vector<std::string> words) {
     words.insert(words.begin(), "morrowindize");
-    std::ostringstream out, err;
-    int status = vellum::cli::RunCli(words, out, err);
-    return {status, out.str(), err.str()};
+    return testutil::Cli(words);
 }
 
 } // namespace
@@ -301,20 +293,20 @@ TEST(MorrowindizeCli, CleansGivenTextsUnderTheFlags) {
 
 TEST(MorrowindizeCli, WrongFlagsAndLongTexts) {
     EXPECT_EQ(Cli({"--text=x", "--american", "--no-american"}).status, 2);
-    CliRun ellipsis = Cli({"--text=x", "--capitalize-after-ellipsis"});
+    testutil::CliRun ellipsis = Cli({"--text=x", "--capitalize-after-ellipsis"});
     EXPECT_EQ(ellipsis.status, 2);
     EXPECT_NE(ellipsis.err.find("--capitalize-sentences"), std::string::npos);
     EXPECT_EQ(Cli({"--text=x", "--over-512=maybe"}).status, 2);
     EXPECT_EQ(Cli({"--text=x", "--bogus"}).status, 2);
     EXPECT_EQ(Cli({"in.esp"}).status, 2); // no -o
-    CliRun kept = Cli({"--text", Growing(3)});
+    testutil::CliRun kept = Cli({"--text", Growing(3)});
     EXPECT_EQ(kept.status, 0);
     EXPECT_EQ(kept.out, Growing(3) + "\n");
     EXPECT_NE(kept.err.find("513 characters"), std::string::npos);
-    CliRun failed = Cli({"--text", Growing(3), "--over-512=fail"});
+    testutil::CliRun failed = Cli({"--text", Growing(3), "--over-512=fail"});
     EXPECT_EQ(failed.status, 1);
     EXPECT_EQ(failed.out, "");
-    CliRun help = Cli({"--help"});
+    testutil::CliRun help = Cli({"--help"});
     for (const MorrowindizeOptionInfo& o : MorrowindizeOptionList())
         EXPECT_NE(help.out.find(std::string(o.caption)), std::string::npos) << o.caption;
     EXPECT_NE(help.out.find("--no-proper-names"), std::string::npos);
@@ -326,7 +318,7 @@ TEST(MorrowindizeCli, CleansAFileAndSavesItAsOut) {
     const std::string in = dir.file("in.esp"), out = dir.file("out.esp");
     testutil::WriteFile(
         in, File({Dial("greeting"), Info("1", "Hello ,world"), Info("2", Growing(3), 0, "jiub")}));
-    CliRun r = Cli({in, "-o", out});
+    testutil::CliRun r = Cli({in, "-o", out});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find("-Morrowindizing 2 responses from \"in.esp\"...\n"
                          "-1 responses from \"in.esp\" have been Morrowindized successfully.\n"
@@ -342,7 +334,7 @@ TEST(MorrowindizeCli, CleansAFileAndSavesItAsOut) {
     EXPECT_EQ(s.tblINFO[0].Topic, "greeting");
 
     const std::string failOut = dir.file("fail.esp");
-    CliRun f = Cli({in, "--output", failOut, "--over-512=fail"});
+    testutil::CliRun f = Cli({in, "--output", failOut, "--over-512=fail"});
     EXPECT_EQ(f.status, 1);
     EXPECT_FALSE(std::filesystem::exists(failOut));
     EXPECT_NE(f.err.find("nothing written"), std::string::npos);
@@ -350,7 +342,7 @@ TEST(MorrowindizeCli, CleansAFileAndSavesItAsOut) {
     // A file without responses is written unchanged.
     const std::string none = dir.file("none.esp"), noneOut = dir.file("none-out.esp");
     testutil::WriteFile(none, File({Dial("lonely")}));
-    CliRun n = Cli({none, "-o", noneOut});
+    testutil::CliRun n = Cli({none, "-o", noneOut});
     EXPECT_EQ(n.status, 0) << n.err;
     EXPECT_NE(n.out.find("-\"none.esp\" contains no dialogue responses."), std::string::npos);
     EXPECT_EQ(testutil::ReadFile(noneOut), testutil::ReadFile(none));

@@ -2,61 +2,176 @@
 // step with its oddities (a blank after every period, the ellipsis marker, the carried quote flag).
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "dialogue/text_util.h"
 #include "morrowindize/clean_text.h"
 #include "morrowindize/options.h"
-#include "morrowindize/rule_tables.h"
 #include "morrowindize/text_replace.h"
 
 using namespace vellum;
 
 namespace {
 
-std::string Replaced(std::string text, std::string_view what, std::string_view with, Case mode) {
-    ReplaceAll(text, what, with, mode);
-    return text;
-}
+enum Flag : unsigned {
+    Eng = 1,
+    Us = 2,
+    Slang = 4,
+    Temple = 8,
+    Lines = 16,
+    Square = 32,
+    DashSp = 64,
+    Dashes = 128,
+    Sent = 256,
+    Ell = 512,
+    Quotes = 1024,
+    All = 2047
+};
 
-MorrowindizeOptions NoOptions() {
+MorrowindizeOptions Opts(unsigned f) {
     MorrowindizeOptions o;
-    o.isMainEnglish = false;
+    o.isMainEnglish = (f & Eng) != 0;
+    o.isAmerican = (f & Us) != 0;
+    o.isSlang = (f & Slang) != 0;
+    o.isTemple = (f & Temple) != 0;
+    o.isLineBreaks = (f & Lines) != 0;
+    o.isSquare = (f & Square) != 0;
+    o.isDashSpaces = (f & DashSp) != 0;
+    o.isDashes = (f & Dashes) != 0;
+    o.isSentences = (f & Sent) != 0;
+    o.isEllipsis = (f & Ell) != 0;
+    o.isSpaceQuotes = (f & Quotes) != 0;
     return o;
 }
 
-std::string Clean(std::string_view text, const MorrowindizeOptions& o = {}) {
-    bool open = false;
-    return CleanText(text, o, open);
-}
+struct CleanCase {
+    unsigned flags;
+    std::string in, expected;
+};
+
+// Each row: the options, a text, and the whole text the clean-up must give.
+const std::vector<CleanCase> kCleanCases = {
+    // Steps that run with every option off.
+    {0, "Hello ,world", "Hello, world"},
+    {0, "3.5", "3. 5"},
+    {0, "  mail@home #1  ", "mailhome 1"},
+    // Curly quotes and apostrophes, the backquote, tab; the left single quote (145) is left.
+    {0, "\x93It\x92s\x94 `x`\t\x91y", "\"It's\" 'x' \x91y"},
+    // The ellipsis character; four dots become three in one pass (five become four).
+    {0, "Wait\x85 no.... yes..... end", "Wait... no... yes.... end"},
+    {0, "What ?! Yes ; no : maybe .", "What?! Yes; no: maybe."},
+    // Em dash and the control character 6 become dashes; every run of dashes becomes one.
+    {0,
+     "a---b \x97\x97 c\x06"
+     "d",
+     "a-b - c-d"},
+    // A closing quote followed by a blank and a mark loses the blank (not for ";").
+    {0, "\"Go\" . \"Now\" ; \"So\" !", "\"Go\". \"Now\"; \"So\"!"},
+    {0, "one\r\ntwo", "one\r\ntwo"},
+    {Lines, "one\r\ntwo\nthree", "one two\nthree"},
+    {0, "", ""},
+    {0, "   ", ""},
+    // The name table: rows in order, matching inside words, its case-sensitive rows.
+    {Eng, "VVARDENFELL and vvardenfell", "Vvardenfell and Vvardenfell"},
+    {Eng, "morowind", "Morrowind"},
+    // "aedra" first gives "dAedra", which the later "daedra" row turns into "Daedra".
+    {Eng, "The daedra", "The Daedra"},
+    // The blanks of "&" come on top of the single blanks the clean-up left.
+    {Eng, "A & B", "A  and  B"},
+    {Eng, "Gro-Malog", "gro-Malog"},
+    {Eng, "GRO-bash and Gra - Lash", "gro-bash and gra-Lash"},
+    {Eng, "in vivec city", "in Vivec city"},
+    // A blank that belongs to the row: " khul" does not touch "khul" at the start.
+    {Eng, "khul", "khul"},
+    {Eng, "to khul now", "to Khuul now"},
+    {Eng, "kuama Kuama KUAMA", "kwama Kwama KUAMA"},
+    {Eng, "nwah Nwah NWAH", "n'wah N'wah NWAH"},
+    // The temple row needs both the name table and the temple option.
+    {Eng, "the tribunal temple", "the Tribunal temple"},
+    {Eng | Temple, "the tribunal temple", "the Tribunal Temple"},
+    {Temple, "the tribunal temple", "the tribunal temple"},
+    // Spelling and slang are case-sensitive.
+    {Us, "The armoury of Honour", "The armory of Honor"},
+    {Us, "ARMOUR", "ARMOUR"},
+    {Us, "bahaviour", "behavior"},
+    {Slang, "gonna", "gonna"},
+    {Slang, "gonna go", "going to go"},
+    {Slang, "I'm gonna", "I'm going to"},
+    // The later "IMO" row does not touch what "IMHO" became.
+    {Slang, "IMHO", "in my humble opinion"},
+    {Slang, "IMO", "in my opinion"},
+    {Slang, "shit happens", "waste happens"},
+    {Slang, "Dollar and euro", "Drake and drake"},
+    // Brackets and dashes.
+    {0, "(a) {b}", "(a) {b}"},
+    {Square, "(a) {b}", "[a] [b]"},
+    {DashSp, "word -next", "word - next"},
+    {DashSp, "word-- next", "word - next"},
+    {DashSp, "well-known", "well-known"},
+    // "Force Single Dashes" leaves runs of dashes as they are.
+    {Dashes, "a---b", "a---b"},
+    {Dashes | DashSp, "word --next", "word -- next"},
+    {Dashes | DashSp, "word- next", "word- next"},
+    // Sentences and the ellipsis.
+    {Sent, "hello. how are you? fine! and you", "Hello. How are you? Fine! And you"},
+    {Sent, "Wait... then", "Wait... then"},
+    // Only a to z are capitalised after a sentence end; the first character takes any capital form.
+    {Sent, "\xE9t\xE9. \xE9t\xE9. ok", "\xC9t\xE9. \xE9t\xE9. Ok"},
+    {Sent, "it is 3.5 ells. yes", "It is 3. 5 ells. Yes"},
+    {Sent | Ell, "Wait... then", "Wait... Then"},
+    // Capitalize After Ellipsis without Capitalize New Sentences has nothing to work on.
+    {Ell, "wait... then. so", "wait... then. so"},
+    // Quote spacing; the blanks inside the quotes that the text already had stay.
+    {Quotes, "He said\"hello\"to me", "He said \"hello\" to me"},
+    {Quotes, "He said \" hello \" to me", "He said \" hello \" to me"},
+    // The quote opens the text: the blank put before it stays, since trimming came earlier.
+    {Quotes, "\"Hi,\" he said.", " \"Hi, \" he said."},
+    {Quotes, "\"\"", " \"\" "},
+    // The blank put after a closing quote goes again before a mark.
+    {Quotes, "He said \"go\".", "He said \"go\"."},
+    {Quotes, "\"a\"?\"b\":", " \"a\"? \"b\":"},
+    {0, "He said\"hello\"to me", "He said\"hello\"to me"},
+    // Every option on runs the steps in order.
+    {All, "the (colour) --of vivec's temple... i'm gonna go\t\"now\"",
+     "The [color] -- of Vivec's Temple... I'm going to go \"now\" "},
+};
+
+struct ReplaceCase {
+    std::string text, what, with;
+    Case mode;
+    std::string expected;
+};
+
+const std::vector<ReplaceCase> kReplaceCases = {
+    // All occurrences, left to right, without overlap or rescanning.
+    {"aaaa", "aa", "a", Case::Sensitive, "aa"},
+    {"aaa", "aa", "b", Case::Sensitive, "ba"},
+    {"ab", "a", "aa", Case::Sensitive, "aab"},
+    {"....", "...", ".", Case::Sensitive, ".."},
+    {"--x--", "--", "-", Case::Ignore, "-x-"},
+    {"abc", "", "x", Case::Ignore, "abc"},
+    {"Armour armour ARMOUR", "armour", "armor", Case::Sensitive, "Armour armor ARMOUR"},
+    // Ignoring case covers the letters of the code page and inserts the replacement as written.
+    {"VVARDENFELL vvardenfell VvArDeNfElL", "vvardenfell", "Vvardenfell", Case::Ignore,
+     "Vvardenfell Vvardenfell Vvardenfell"},
+    {"\xC9t\xC9 \xE9t\xE9", "\xE9t\xE9", "x", Case::Ignore, "x x"},
+    // S caron, OE, Z caron, Y diaeresis.
+    {"\x8A\x9A\x8C\x9C\x8E\x9E\x9F\xFF", "\x9A\x8A\x9C\x8C\x9E\x8E\xFF\x9F", "y", Case::Ignore, "y"},
+    // The multiplication and division signs are no case pair; nor are other symbols.
+    {"\xD7", "\xF7", "x", Case::Ignore, "\xD7"},
+    {"[{", "{[", "x", Case::Ignore, "[{"},
+    {"\xDF", "ss", "x", Case::Ignore, "\xDF"},
+};
 
 } // namespace
 
-TEST(MorrowindizeReplace, AllOccurrencesLeftToRightWithoutOverlapOrRescanning) {
-    EXPECT_EQ(Replaced("aaaa", "aa", "a", Case::Sensitive), "aa");
-    EXPECT_EQ(Replaced("aaa", "aa", "b", Case::Sensitive), "ba");
-    EXPECT_EQ(Replaced("ab", "a", "aa", Case::Sensitive), "aab");
-    EXPECT_EQ(Replaced("....", "...", ".", Case::Sensitive), "..");
-    EXPECT_EQ(Replaced("--x--", "--", "-", Case::Ignore), "-x-");
-    // An empty search text matches nothing.
-    EXPECT_EQ(Replaced("abc", "", "x", Case::Ignore), "abc");
-    // Case-sensitive rows leave other cases alone.
-    EXPECT_EQ(Replaced("Armour armour ARMOUR", "armour", "armor", Case::Sensitive), "Armour armor ARMOUR");
-}
-
-TEST(MorrowindizeReplace, IgnoringCaseCoversTheLettersOfTheCodePageAndInsertsTheReplacementAsWritten) {
-    EXPECT_EQ(Replaced("VVARDENFELL vvardenfell VvArDeNfElL", "vvardenfell", "Vvardenfell", Case::Ignore),
-              "Vvardenfell Vvardenfell Vvardenfell");
-    // E acute (201/233), S caron (138/154), OE (140/156), Z caron (142/158), Y diaeresis (159/255).
-    EXPECT_EQ(Replaced("\xC9t\xC9 \xE9t\xE9", "\xE9t\xE9", "x", Case::Ignore), "x x");
-    EXPECT_EQ(
-        Replaced("\x8A\x9A\x8C\x9C\x8E\x9E\x9F\xFF", "\x9A\x8A\x9C\x8C\x9E\x8E\xFF\x9F", "y", Case::Ignore),
-        "y");
-    // The multiplication and division signs are no case pair; nor are the letters and other symbols.
-    EXPECT_EQ(Replaced("\xD7", "\xF7", "x", Case::Ignore), "\xD7");
-    EXPECT_EQ(Replaced("[{", "{[", "x", Case::Ignore), "[{");
-    EXPECT_EQ(Replaced("\xDF", "ss", "x", Case::Ignore), "\xDF");
+TEST(MorrowindizeReplace, Table) {
+    for (const ReplaceCase& c : kReplaceCases) {
+        std::string t = c.text;
+        ReplaceAll(t, c.what, c.with, c.mode);
+        EXPECT_EQ(t, c.expected) << c.text << " / " << c.what;
+    }
     EXPECT_TRUE(EqualsIgnoreCase("Gro-MALOG \xC0", "gro-malog \xE0"));
     EXPECT_FALSE(EqualsIgnoreCase("Gro-Malog", "Gro Malog"));
     EXPECT_EQ(ToUpper1252('\xFF'), '\x9F');
@@ -75,107 +190,20 @@ TEST(MorrowindizeReplace, ReportsAChangeOnlyWhenTheTextChanged) {
     EXPECT_FALSE(ReplaceFirst(u, "three", "3", Case::Sensitive));
 }
 
-TEST(MorrowindizeTables, RowCountsCaseModesAndTheTempleRow) {
-    ASSERT_EQ(SpellingTable().size(), 39u);
-    ASSERT_EQ(NameTable().size(), 401u);
-    ASSERT_EQ(SlangTable().size(), 34u);
-    for (const RuleRow& r : SpellingTable()) EXPECT_EQ(r.mode, Case::Sensitive) << r.find;
-    for (const RuleRow& r : SlangTable()) EXPECT_EQ(r.mode, Case::Sensitive) << r.find;
-    std::vector<std::string_view> sensitive, temple;
-    for (const RuleRow& r : NameTable()) {
-        if (r.mode == Case::Sensitive) sensitive.push_back(r.find);
-        if (r.use == RowUse::OnlyWithTemple) temple.push_back(r.find);
-        EXPECT_FALSE(r.find.empty());
+TEST(MorrowindizeSteps, Table) {
+    for (const CleanCase& c : kCleanCases) {
+        bool open = false;
+        EXPECT_EQ(CleanText(c.in, Opts(c.flags), open), c.expected)
+            << "flags " << c.flags << ": [" << c.in << "]";
     }
-    EXPECT_EQ(sensitive,
-              (std::vector<std::string_view>{"kuama", "Kuama", "nwah", "Nwah", " swit ", " Swit "}));
-    ASSERT_EQ(temple.size(), 1u);
-    EXPECT_EQ(temple[0], "temple");
-    // The ends and a few rows from the middle, by position.
-    EXPECT_EQ(SpellingTable()[0].find, "apologise");
-    EXPECT_EQ(SpellingTable()[38].with, "Judgment");
-    EXPECT_EQ(NameTable()[0].find, "&");
-    EXPECT_EQ(NameTable()[0].with, " and ");
-    EXPECT_EQ(NameTable()[400].with, " S'wit ");
-    EXPECT_EQ(SlangTable()[0].find, " gonna");
-    EXPECT_EQ(SlangTable()[33].find, "wasteting");
-    auto indexOf = [](std::string_view find) {
-        for (size_t i = 0; i < NameTable().size(); ++i)
-            if (NameTable()[i].find == find) return i;
-        return NameTable().size();
-    };
-    EXPECT_LT(indexOf("aedra"), indexOf("daedra"));
-    EXPECT_LT(indexOf("tribunal"), indexOf("temple"));
-    EXPECT_EQ(NameTable()[indexOf("Gro - ")].with, "gro-");
 }
 
-TEST(MorrowindizeTables, RowsApplyInOrderAndMatchInsideWords) {
-    MorrowindizeOptions names = NoOptions();
-    names.isMainEnglish = true;
-    EXPECT_EQ(Clean("VVARDENFELL and vvardenfell", names), "Vvardenfell and Vvardenfell");
-    EXPECT_EQ(Clean("morowind", names), "Morrowind");
-    // "aedra" first gives "dAedra", which the later "daedra" row turns into "Daedra".
-    EXPECT_EQ(Clean("The daedra", names), "The Daedra");
-    // The blanks of "&" come on top of the single blanks the clean-up left.
-    EXPECT_EQ(Clean("A & B", names), "A  and  B");
-    EXPECT_EQ(Clean("Gro-Malog", names), "gro-Malog");
-    EXPECT_EQ(Clean("GRO-bash and Gra - Lash", names), "gro-bash and gra-Lash");
-    EXPECT_EQ(Clean("in vivec city", names), "in Vivec city");
-    // A blank that belongs to the row: " khul" does not touch "khul" at the start.
-    EXPECT_EQ(Clean("khul", names), "khul");
-    EXPECT_EQ(Clean("to khul now", names), "to Khuul now");
-    // The case-sensitive rows.
-    EXPECT_EQ(Clean("kuama Kuama KUAMA", names), "kwama Kwama KUAMA");
-    EXPECT_EQ(Clean("nwah Nwah NWAH", names), "n'wah N'wah NWAH");
-}
-
-TEST(MorrowindizeTables, SpellingAndSlangAreCaseSensitive) {
-    MorrowindizeOptions us = NoOptions();
-    us.isAmerican = true;
-    EXPECT_EQ(Clean("The armoury of Honour", us), "The armory of Honor");
-    EXPECT_EQ(Clean("ARMOUR", us), "ARMOUR");
-    EXPECT_EQ(Clean("bahaviour", us), "behavior");
-    MorrowindizeOptions slang = NoOptions();
-    slang.isSlang = true;
-    EXPECT_EQ(Clean("gonna", slang), "gonna");
-    EXPECT_EQ(Clean("gonna go", slang), "going to go");
-    EXPECT_EQ(Clean("I'm gonna", slang), "I'm going to");
-    // The later "IMO" row does not touch what "IMHO" became.
-    EXPECT_EQ(Clean("IMHO", slang), "in my humble opinion");
-    EXPECT_EQ(Clean("IMO", slang), "in my opinion");
-    EXPECT_EQ(Clean("shit happens", slang), "waste happens");
-    EXPECT_EQ(Clean("Dollar and euro", slang), "Drake and drake");
-}
-
-TEST(MorrowindizeTables, TheTempleRowNeedsTheTempleOption) {
-    MorrowindizeOptions o; // proper names on by default
-    EXPECT_EQ(Clean("the tribunal temple", o), "the Tribunal temple");
-    o.isTemple = true;
-    EXPECT_EQ(Clean("the tribunal temple", o), "the Tribunal Temple");
-    // Without the name table the temple option does nothing.
-    o.isMainEnglish = false;
-    EXPECT_EQ(Clean("the tribunal temple", o), "the tribunal temple");
-}
-
-TEST(MorrowindizeOptions, DefaultsListAndTheCapitalizeRule) {
+TEST(MorrowindizeOptions, DefaultsAndTheCapitalizeRule) {
     MorrowindizeOptions o;
     int on = 0;
     for (const MorrowindizeOptionInfo& info : MorrowindizeOptionList()) on += o.*info.flag ? 1 : 0;
     EXPECT_EQ(on, 1);
     EXPECT_TRUE(o.isMainEnglish);
-    const auto& list = MorrowindizeOptionList();
-    EXPECT_EQ(list[0].variable, "isLineBreaks");
-    EXPECT_EQ(list[5].caption, "Capitalize \"Temple\"");
-    EXPECT_EQ(list[10].checkBox, "chkEng");
-    EXPECT_EQ(list[8].toolTip,
-              "Replace \"()\" and \"{}\" with \"[]\", for consistency with original Morrowind.");
-    // Every check box appears once in each of the dialog's orders.
-    for (const MorrowindizeOptionInfo& info : list) {
-        EXPECT_EQ(std::count(OptionsFormOrder().begin(), OptionsFormOrder().end(), info.checkBox), 1);
-        EXPECT_EQ(std::count(OptionsLoadOrder().begin(), OptionsLoadOrder().end(), info.checkBox), 1);
-    }
-    EXPECT_EQ(OptionsFormOrder().front(), "chkEng");
-    EXPECT_EQ(OptionsLoadOrder().front(), "chkLines");
     // Clearing "Capitalize New Sentences" clears "Capitalize After Ellipsis".
     o.isEllipsis = true;
     EXPECT_FALSE(EllipsisAvailable(o));
@@ -186,107 +214,25 @@ TEST(MorrowindizeOptions, DefaultsListAndTheCapitalizeRule) {
     EXPECT_TRUE(o.isEllipsis);
 }
 
-TEST(MorrowindizeSteps, FixedStepsRunWithEveryOptionOff) {
-    const MorrowindizeOptions off = NoOptions();
-    EXPECT_EQ(Clean("Hello ,world", off), "Hello, world");
-    EXPECT_EQ(Clean("3.5", off), "3. 5");
-    EXPECT_EQ(Clean("  mail@home #1  ", off), "mailhome 1");
-    // Curly quotes and apostrophes, the backquote, tab; the left single quote (145) is left.
-    EXPECT_EQ(Clean("\x93It\x92s\x94 `x`\t\x91y", off), "\"It's\" 'x' \x91y");
-    // The ellipsis character; four dots become three in one pass (five become four).
-    EXPECT_EQ(Clean("Wait\x85 no.... yes..... end", off), "Wait... no... yes.... end");
-    EXPECT_EQ(Clean("What ?! Yes ; no : maybe .", off), "What?! Yes; no: maybe.");
-    // Em dash and the control character 6 become dashes; every run of dashes becomes one.
-    EXPECT_EQ(Clean("a---b \x97\x97 c\x06"
-                    "d",
-                    off),
-              "a-b - c-d");
-    // A closing quote followed by a blank and a mark loses the blank (not for ";").
-    EXPECT_EQ(Clean("\"Go\" . \"Now\" ; \"So\" !", off), "\"Go\". \"Now\"; \"So\"!");
-    // Line breaks stay unless the option is on.
-    EXPECT_EQ(Clean("one\r\ntwo", off), "one\r\ntwo");
-    MorrowindizeOptions lines = off;
-    lines.isLineBreaks = true;
-    EXPECT_EQ(Clean("one\r\ntwo\nthree", lines), "one two\nthree");
-    EXPECT_EQ(Clean("", off), "");
-    EXPECT_EQ(Clean("   ", off), "");
-}
-
-TEST(MorrowindizeSteps, BracketsAndDashForms) {
-    MorrowindizeOptions o = NoOptions();
-    EXPECT_EQ(Clean("(a) {b}", o), "(a) {b}");
-    o.isSquare = true;
-    EXPECT_EQ(Clean("(a) {b}", o), "[a] [b]");
-
-    MorrowindizeOptions dashes = NoOptions();
-    EXPECT_EQ(Clean("a---b", dashes), "a-b");
-    dashes.isDashSpaces = true;
-    EXPECT_EQ(Clean("word -next", dashes), "word - next");
-    EXPECT_EQ(Clean("word-- next", dashes), "word - next");
-    EXPECT_EQ(Clean("well-known", dashes), "well-known");
-    // "Force Single Dashes" leaves runs of dashes as they are.
-    MorrowindizeOptions single = NoOptions();
-    single.isDashes = true;
-    EXPECT_EQ(Clean("a---b", single), "a---b");
-    single.isDashSpaces = true;
-    EXPECT_EQ(Clean("word --next", single), "word -- next");
-    EXPECT_EQ(Clean("word- next", single), "word- next");
-}
-
-TEST(MorrowindizeSteps, SentencesAndEllipsis) {
-    MorrowindizeOptions o = NoOptions();
-    o.isSentences = true;
-    EXPECT_EQ(Clean("hello. how are you? fine! and you", o), "Hello. How are you? Fine! And you");
-    EXPECT_EQ(Clean("Wait... then", o), "Wait... then");
-    // Only a to z are capitalised after a sentence end; the first character takes any capital form.
-    EXPECT_EQ(Clean("\xE9t\xE9. \xE9t\xE9. ok", o), "\xC9t\xE9. \xE9t\xE9. Ok");
-    // "3.5" became "3. 5"; digits have no capitals.
-    EXPECT_EQ(Clean("it is 3.5 ells. yes", o), "It is 3. 5 ells. Yes");
-    o.isEllipsis = true;
-    EXPECT_EQ(Clean("Wait... then", o), "Wait... Then");
-    // Capitalize After Ellipsis without Capitalize New Sentences has nothing to work on.
-    MorrowindizeOptions only = NoOptions();
-    only.isEllipsis = true;
-    EXPECT_EQ(Clean("wait... then. so", only), "wait... then. so");
-}
-
 TEST(MorrowindizeSteps, TheEllipsisMarkerMixesWithTextThatHoldsItsPieces) {
-    // A text that holds the marker word gets it turned into an ellipsis by the pass that restores it.
-    EXPECT_EQ(
-        [] {
-            std::string t = "see XXThisIsAnEllipsisXX. now";
-            cleanup::CapitalizeSentences(t, false);
-            return t;
-        }(),
-        "See .... Now");
+    // A text that holds the marker word gets it turned into an ellipsis by the pass that restores it;
     // "XXThisIsAnEllipsis..." reads as the marker one place early once the dots are hidden.
-    std::string t = "XXThisIsAnEllipsis... go";
-    cleanup::CapitalizeSentences(t, false);
-    EXPECT_EQ(t, "...ThisIsAnEllipsisXX go");
-    std::string u = "XXThisIsAnEllipsis... go";
-    cleanup::CapitalizeSentences(u, true);
-    EXPECT_EQ(u, "XXThisIsAnEllipsis... Go");
-}
-
-TEST(MorrowindizeSteps, QuoteSpacing) {
-    MorrowindizeOptions o = NoOptions();
-    o.isSpaceQuotes = true;
-    EXPECT_EQ(Clean("He said\"hello\"to me", o), "He said \"hello\" to me");
-    // The blanks inside the quotes that the text already had stay.
-    EXPECT_EQ(Clean("He said \" hello \" to me", o), "He said \" hello \" to me");
-    // The quote opens the text: the blank put before it stays, since trimming came earlier.
-    EXPECT_EQ(Clean("\"Hi,\" he said.", o), " \"Hi, \" he said.");
-    EXPECT_EQ(Clean("\"\"", o), " \"\" ");
-    // The blank put after a closing quote goes again before a mark.
-    EXPECT_EQ(Clean("He said \"go\".", o), "He said \"go\".");
-    EXPECT_EQ(Clean("\"a\"?\"b\":", o), " \"a\"? \"b\":");
-    // Without the option, quotes are left where they are.
-    EXPECT_EQ(Clean("He said\"hello\"to me", NoOptions()), "He said\"hello\"to me");
+    const struct {
+        std::string in;
+        bool ellipsis;
+        std::string expected;
+    } cases[] = {{"see XXThisIsAnEllipsisXX. now", false, "See .... Now"},
+                 {"XXThisIsAnEllipsis... go", false, "...ThisIsAnEllipsisXX go"},
+                 {"XXThisIsAnEllipsis... go", true, "XXThisIsAnEllipsis... Go"}};
+    for (const auto& c : cases) {
+        std::string t = c.in;
+        cleanup::CapitalizeSentences(t, c.ellipsis);
+        EXPECT_EQ(t, c.expected) << c.in;
+    }
 }
 
 TEST(MorrowindizeSteps, TheOpenQuoteFlagCarriesFromOneTextToTheNext) {
-    MorrowindizeOptions o = NoOptions();
-    o.isSpaceQuotes = true;
+    const MorrowindizeOptions o = Opts(Quotes);
     bool open = false;
     EXPECT_EQ(CleanText("He said \"hi", o, open), "He said \"hi");
     EXPECT_TRUE(open);
@@ -297,51 +243,34 @@ TEST(MorrowindizeSteps, TheOpenQuoteFlagCarriesFromOneTextToTheNext) {
     EXPECT_TRUE(open);
     // Without the option the flag is not touched.
     bool untouched = true;
-    CleanText("a \"b", NoOptions(), untouched);
+    CleanText("a \"b", Opts(0), untouched);
     EXPECT_TRUE(untouched);
 }
 
 TEST(MorrowindizeSteps, QuoteStepEndsOnTextsThatHoldTheMarkerWordThemselves) {
-    // The marker word in another case: neither replacement finds it. The step ends with the text as it stands
-    // and the flag as it was.
-    for (bool start : {false, true}) {
-        std::string t = "a xxthisisaquotexx b";
-        bool open = start;
+    const struct {
+        std::string in;
+        bool open;
+        std::string expected;
+        bool openAfter;
+    } cases[] = {
+        // The marker word in another case: neither replacement finds it; text and flag stay.
+        {"a xxthisisaquotexx b", false, "a xxthisisaquotexx b", false},
+        {"a xxthisisaquotexx b", true, "a xxthisisaquotexx b", true},
+        {"a  \"b\" XXTHISISAQUOTEXX", false, "a   \"b\"  XXTHISISAQUOTEXX", false},
+        // Glued to other letters on both sides: the same.
+        {"fooXXThisIsAQuoteXXbar", false, "fooXXThisIsAQuoteXXbar", false},
+        // One turn finds nothing but the next does: the flag turns on without a replacement, then the closing
+        // form is found.
+        {"say XXThisIsAQuoteXXfoo", false, "say\"foo", false},
+        // Glued before a quote: the marker word takes the blank of the quote's own marker.
+        {"fooXXThisIsAQuoteXX\"bar\"", false, "foo\"\"bar\" ", true},
+    };
+    for (const auto& c : cases) {
+        std::string t = c.in;
+        bool open = c.open;
         cleanup::SpaceQuotes(t, open);
-        EXPECT_EQ(t, "a xxthisisaquotexx b");
-        EXPECT_EQ(open, start);
+        EXPECT_EQ(t, c.expected) << c.in;
+        EXPECT_EQ(open, c.openAfter) << c.in;
     }
-    std::string t = "a  \"b\" XXTHISISAQUOTEXX";
-    bool open = false;
-    cleanup::SpaceQuotes(t, open);
-    EXPECT_EQ(t, "a   \"b\"  XXTHISISAQUOTEXX");
-    EXPECT_FALSE(open);
-    // Glued to other letters on both sides: the same.
-    std::string g = "fooXXThisIsAQuoteXXbar";
-    open = false;
-    cleanup::SpaceQuotes(g, open);
-    EXPECT_EQ(g, "fooXXThisIsAQuoteXXbar");
-    EXPECT_FALSE(open);
-    // Where one turn finds nothing but the next does, the text ends by itself and is handled as written: the
-    // flag turns on without a replacement, then the closing form is found.
-    std::string s = "say XXThisIsAQuoteXXfoo";
-    open = false;
-    cleanup::SpaceQuotes(s, open);
-    EXPECT_EQ(s, "say\"foo");
-    EXPECT_FALSE(open);
-    // Glued before a quote: the marker word takes the blank of the quote's own marker.
-    std::string q = "fooXXThisIsAQuoteXX\"bar\"";
-    open = false;
-    cleanup::SpaceQuotes(q, open);
-    EXPECT_EQ(q, "foo\"\"bar\" ");
-    EXPECT_TRUE(open);
-}
-
-TEST(MorrowindizeSteps, EveryOptionOnRunsTheStepsInOrder) {
-    MorrowindizeOptions all;
-    for (const MorrowindizeOptionInfo& info : MorrowindizeOptionList()) all.*info.flag = true;
-    // Brackets, spaced double dashes, quotes, spelling, names with Temple, slang, sentences after an
-    // ellipsis. The closing quote keeps the blank put after it: trimming came before the quote step.
-    EXPECT_EQ(Clean("the (colour) --of vivec's temple... i'm gonna go\t\"now\"", all),
-              "The [color] -- of Vivec's Temple... I'm going to go \"now\" ");
 }

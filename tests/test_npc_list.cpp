@@ -1,11 +1,15 @@
-// The NPC list export: which cells and NPCs are listed, clones, headings, factions and ranks, the three
-// markups piece by piece, counts, log lines, progress and failures.
+// The NPC list and quote exports. The list: which cells and NPCs are listed, clones, headings, factions and
+// ranks, the three markups, counts, log lines, progress and failures. The quotes: which responses become
+// quotes, the speaker look-up, the placeholders, the names asked for, the XML stream and the 576-byte records
+// of Brindle quote files, the log line and the failures.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <random>
 
+#include "dialogue/export_text.h"
+#include "dialogue/quote_export.h"
 #include "dialogue/text_util.h"
 #include "fixture_builder.h"
 #include "npclist/npc_list.h"
@@ -143,6 +147,26 @@ std::string Block(std::string_view name, std::string_view gender, std::string_vi
            "\r\n***Description***\r\n***To be asigned***\r\n\r\n";
 }
 
+std::string Dial(std::string_view name) {
+    return Record("DIAL", ZSub("NAME", name) + Sub("DATA", U8(0)));
+}
+
+std::string Info(std::string_view id, std::string_view actor, std::string_view text) {
+    std::string body = ZSub("INAM", id) + Sub("DATA", std::string(12, '\0'));
+    if (!actor.empty()) body += ZSub("ONAM", actor);
+    if (!text.empty()) body += Sub("NAME", text);
+    return Record("INFO", body);
+}
+
+std::string Quote(std::string_view text, std::string_view npc, std::string_view city) {
+    return "<quote><text>" + std::string(text) + "</text><npc>" + std::string(npc) + "</npc><city>" +
+           std::string(city) + "</city></quote>";
+}
+
+std::string BrqRecord(std::string_view name, std::string_view city, std::string_view text) {
+    return Fixed(name, 32) + Fixed(city, 32) + Fixed(text, 512);
+}
+
 } // namespace
 
 TEST(NpcList, PlainTextListsTheNpcsOfMatchingCellsUnderTheirHeadings) {
@@ -171,21 +195,6 @@ TEST(NpcList, CellNamesMatchWithTheirCapitals) {
     EXPECT_EQ(f.names(Opts("cal")), (std::vector<std::string>{"Beron"}));
     EXPECT_EQ(f.names(Opts("CAL")), (std::vector<std::string>{}));
     EXPECT_EQ(f.names(Opts("a")), (std::vector<std::string>{"Aldam", "Beron", "Cilra"}));
-}
-
-TEST(NpcList, HeadingsShowTheGridOnlyForCellsWithARegion) {
-    CELLRecord c;
-    c.NAME = "Seyda Neen";
-    c.GridX = -3;
-    c.GridY = -2;
-    EXPECT_EQ(CellHeading(c), "Seyda Neen:");
-    c.RGNNLen = 16;
-    EXPECT_EQ(CellHeading(c), "Seyda Neen (-3, -2):");
-    c.GridX = 12;
-    c.GridY = 0;
-    EXPECT_EQ(CellHeading(c), "Seyda Neen (12, 0):");
-    c.NAME.clear();
-    EXPECT_EQ(CellHeading(c), " (12, 0):");
 }
 
 TEST(NpcList, EveryReferenceAndEveryRecordOfAnIdIsListed) {
@@ -292,7 +301,6 @@ TEST(NpcList, HtmlMarkup) {
                                   "<br>\r\n</li>\r\n"
                                   "</ul>\r\n\r\n\r\n"
                                   "Total NPCs: 1\r\n</body>\r\n</html>");
-    EXPECT_EQ(kDownloadPageAddress.substr(0, 8), "https://");
 }
 
 TEST(NpcList, WhenNothingIsListedTheFileHoldsHeaderAndZeroCount) {
@@ -337,11 +345,6 @@ TEST(NpcList, CountChecksAndTheCellQuestion) {
     EXPECT_EQ(AskNpcListCellText(ui), std::nullopt);
     EXPECT_EQ(AskNpcListCellText(ui), std::nullopt);
     EXPECT_EQ(ui.inputPrompts.at(0), "Enter any part of cell name:\r\n\r\nNOTE: Case sensitive");
-
-    EXPECT_EQ(NpcListFileFilter(NpcListMarkup::Html),
-              "HTML files (*.htm, *.html)|*.htm;*.html|All Files (*.*)| *.*");
-    EXPECT_EQ(NpcListFileFilter(NpcListMarkup::PhpBB), "Text Files (*.txt)|*.txt|All Files (*.*)| *.*");
-    EXPECT_EQ(NpcListFileFilter(NpcListMarkup::PureText), NpcListFileFilter(NpcListMarkup::PhpBB));
 }
 
 TEST(NpcList, AListThatCannotBeWrittenIsReportedWithItsErrorNumber) {
@@ -406,4 +409,197 @@ TEST(NpcList, IndexedLookUpListsWhatAFullScanLists) {
         EXPECT_EQ(static_cast<size_t>(count), scan.size());
         EXPECT_EQ(ListedNames(text), scan);
     }
+}
+
+TEST(QuoteExport, SkipsResponsesWithoutActorOrWithPlayerPlaceholders) {
+    Loaded f(File({Npc("fargoth", "Fargoth"), Dial("Greeting"), Info("1", "", "A journal line."),
+                   Info("2", "fargoth", "Hello, %pcname."), Info("3", "fargoth", "Well met, %RANK."),
+                   Info("4", "fargoth", "Hello there."), Info("5", "fargoth", "100% PCs? No, 100%Pc.")}));
+    FakeUi ui;
+    ui.inputs = {"Seyda Neen"};
+    std::string out = f.dir.file("q.xml");
+    EXPECT_EQ(ExportDialogue(out, f.store, ui, f.path), ExportResult::Exported);
+    EXPECT_EQ(testutil::ReadFile(out),
+              "<quotes>" + Quote("Hello there.", "Fargoth", "Seyda Neen") + "</quotes>");
+    // The log line counts every response of the file, the skipped ones too.
+    ASSERT_EQ(ui.log.size(), 1u);
+    EXPECT_EQ(ui.log[0], "-Exported 5 responses from \"Town.esp\" successfully.");
+    ASSERT_EQ(ui.inputPrompts.size(), 1u);
+    EXPECT_EQ(ui.inputPrompts[0], "Please, enter the name of the city to export from:");
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(ui.progress, (std::vector<double>{0.0, 0.25, 0.5, 0.75, 1.0, 0.0}));
+}
+
+TEST(QuoteExport, FillsPlaceholdersInAnyCaseInTheirOrder) {
+    // The class ID holds "%Name", which the later pass fills; the race holds "%class", which stays, because
+    // the class pass is over when the race is put in.
+    Loaded f(File({Npc("trader", "Ralen", "x%classx", "Trader %Name", "Hlaalu"), Dial("Greeting"),
+                   Info("1", "TRADER", "I am %NAME, a %Class of %rAcE blood, %FACTION sworn. %name! %Nam")}));
+    FakeUi ui;
+    ui.inputs = {"Balmora"};
+    std::string out = f.dir.file("q.xml");
+    EXPECT_EQ(ExportDialogue(out, f.store, ui, f.path), ExportResult::Exported);
+    EXPECT_EQ(testutil::ReadFile(out),
+              "<quotes>" +
+                  Quote("I am Ralen, a Trader Ralen of x%classx blood, Hlaalu sworn. Ralen! %Nam", "Ralen",
+                        "Balmora") +
+                  "</quotes>");
+
+    QuoteSpeaker s{"N", "R", "C", "F"};
+    EXPECT_EQ(QuoteText("%CLASS%class%Race%RACE%faction%NAME%", s), "CCRRFN%");
+    EXPECT_EQ(QuoteText("%%name%%", s), "%N%%") << "a match starts at the first place it can";
+    EXPECT_EQ(QuoteText("no placeholders", s), "no placeholders");
+}
+
+TEST(QuoteExport, FindsTheFirstNpcThenTheCreatureIgnoringCase) {
+    Loaded f(File({Npc("Vivec", "Vivec the First", "Chimer", "God", "Tribunal"),
+                   Npc("VIVEC", "Vivec the Second", "Dunmer", "Poet", "Temple"),
+                   Crea("vivec", "Vivec Creature"), Crea("ViVeC", "Second Creature"), Crea("scrib", "Scrib"),
+                   Dial("Greeting"), Info("1", "vivec", "%Name, %race %class of the %faction."),
+                   Info("2", "SCRIB", "%Name %race.")}));
+    const QuoteSpeakers speakers(f.store);
+    QuoteSpeaker v = speakers.find("vIVEC");
+    EXPECT_EQ(v.name, "Vivec Creature") << "the creature's name wins";
+    EXPECT_EQ(v.race, "Chimer") << "race, class and faction of the first NPC";
+    EXPECT_EQ(v.cls, "God");
+    EXPECT_EQ(v.faction, "Tribunal");
+    QuoteSpeaker scrib = speakers.find("Scrib");
+    EXPECT_EQ(scrib.name, "Scrib");
+    EXPECT_TRUE(scrib.race.empty() && scrib.cls.empty() && scrib.faction.empty());
+
+    FakeUi ui;
+    ui.inputs = {std::nullopt};
+    std::string out = f.dir.file("q.xml");
+    EXPECT_EQ(ExportDialogue(out, f.store, ui, f.path), ExportResult::Exported);
+    EXPECT_EQ(testutil::ReadFile(out),
+              "<quotes>" + Quote("Vivec Creature, Chimer God of the Tribunal.", "Vivec Creature", "") +
+                  Quote("Scrib .", "Scrib", "") + "</quotes>")
+        << "a cancelled city question gives an empty city";
+}
+
+TEST(QuoteExport, UnknownActorsAndEmptyNamesGetTheActorIdInProperCase) {
+    Loaded f(
+        File({Npc("nameless", ""), Dial("Greeting"), Info("1", "  old_MAN jones ", "I am %Name the %class."),
+              Info("2", "Nameless", "No name.")}));
+    EXPECT_EQ(FallbackQuoteName("  old_MAN jones "), "Old_man Jones");
+    EXPECT_EQ(FallbackQuoteName("o'NEILL"), "O'neill");
+    FakeUi ui;
+    ui.inputs = {"Ald'ruhn"};
+    std::string out = f.dir.file("q.xml");
+    EXPECT_EQ(ExportDialogue(out, f.store, ui, f.path), ExportResult::Exported);
+    // The XML export asks nothing about names, not even for a name with "_".
+    EXPECT_EQ(ui.inputPrompts.size(), 1u);
+    EXPECT_EQ(testutil::ReadFile(out), "<quotes>" + Quote("I am  the .", "Old_man Jones", "Ald'ruhn") +
+                                           Quote("No name.", "Nameless", "Ald'ruhn") + "</quotes>");
+}
+
+TEST(QuoteExport, XmlIsWrittenWithoutEscaping) {
+    Loaded f(
+        File({Npc("a&b", "<Ann & Bo>"), Dial("Greeting"), Info("1", "a&b", "1 < 2 & \"quoted\" </text>")}));
+    FakeUi ui;
+    ui.inputs = {"Vivec & <Sons>"};
+    std::string out = f.dir.file("q.xml");
+    EXPECT_EQ(ExportDialogue(out, f.store, ui, f.path), ExportResult::Exported);
+    EXPECT_EQ(testutil::ReadFile(out),
+              "<quotes>" + Quote("1 < 2 & \"quoted\" </text>", "<Ann & Bo>", "Vivec & <Sons>") + "</quotes>");
+}
+
+TEST(QuoteExport, QuoteFileHoldsOneRecordOf576BytesPerQuote) {
+    const std::string longText(600, 'x');
+    const std::string name32(32, 'N');
+    Loaded f(File({Npc("plain", "Plain Name"), Npc("exact", name32), Npc("long", std::string(40, 'L')),
+                   Dial("Greeting"), Info("1", "plain", "Short text."), Info("2", "exact", longText),
+                   Info("3", "long", "%Name"), Info("4", "", "skipped")}));
+    FakeUi ui;
+    ui.inputs = {"A city name that is longer than thirty-two letters"};
+    std::string out = f.dir.file("quotes.BRQ");
+    EXPECT_EQ(ExportDialogue(out, f.store, ui, f.path), ExportResult::Exported);
+    const std::string bytes = testutil::ReadFile(out);
+    ASSERT_EQ(bytes.size(), 3 * kQuoteRecordSize);
+    const std::string city = "A city name that is longer than ";
+    EXPECT_EQ(bytes.substr(0, 576), BrqRecord("Plain Name", city, "Short text."));
+    EXPECT_EQ(bytes.substr(576, 576), name32 + city + std::string(512, 'x')) << "fields are cut, not refused";
+    EXPECT_EQ(bytes.substr(1152, 32), std::string(32, 'L'));
+    EXPECT_EQ(bytes.substr(1152 + 64, 512), Fixed(std::string(40, 'L'), 512))
+        << "the text keeps the full name";
+    EXPECT_EQ(ui.log.back(), "-Exported 4 responses from \"Town.esp\" successfully.");
+}
+
+TEST(QuoteExport, QuoteFileAsksForNamesHoldingAnUnderscore) {
+    Loaded f(File({Npc("guard_1", "Hlaalu_Guard"), Npc("guard_2", "Redoran_Guard"),
+                   Npc("guard_3", "Telvanni_Guard"), Dial("Greeting"), Info("1", "guard_1", "Halt."),
+                   Info("2", "guard_2", "Move along."), Info("3", "guard_3", "Begone."),
+                   Info("4", "stray_dog", "Woof."), Info("5", "guard_1", "Again.")}));
+    FakeUi ui;
+    ui.inputs = {"Vivec",
+                 "Dreven",        // guard_1: the answer is used
+                 std::nullopt,    // guard_2: cancelled: the ID in proper case, which holds "_", is asked
+                 "Second Answer", //   and the answer to that question is used
+                 "",              // guard_3: empty: the same second question
+                 std::nullopt,    //   cancelled too: an empty name
+                 "Rover",         // stray_dog: no speaker, so only the second question
+                 std::nullopt,    // guard_1 again: asked again
+                 std::nullopt};
+    std::string out = f.dir.file("q.brq");
+    EXPECT_EQ(ExportDialogue(out, f.store, ui, f.path), ExportResult::Exported);
+    EXPECT_EQ(ui.inputPrompts, (std::vector<std::string>{
+                                   "Please, enter the name of the city to export from:",
+                                   "Enter a name for the NPC:\r\n\r\nHlaalu_Guard",
+                                   "Enter a name for the NPC:\r\n\r\nRedoran_Guard", "Guard_2",
+                                   "Enter a name for the NPC:\r\n\r\nTelvanni_Guard", "Guard_3", "Stray_dog",
+                                   "Enter a name for the NPC:\r\n\r\nHlaalu_Guard", "Guard_1"}));
+    EXPECT_EQ(testutil::ReadFile(out),
+              BrqRecord("Dreven", "Vivec", "Halt.") + BrqRecord("Second Answer", "Vivec", "Move along.") +
+                  BrqRecord("", "Vivec", "Begone.") + BrqRecord("Rover", "Vivec", "Woof.") +
+                  BrqRecord("", "Vivec", "Again."));
+}
+
+TEST(QuoteExport, QuoteFileUsesTheProperCaseIdWithoutAskingWhenItHasNoUnderscore) {
+    Loaded f(File({Npc("silent one", ""), Dial("Greeting"), Info("1", "silent one", "..."),
+                   Info("2", "MISSING person", "Who?")}));
+    FakeUi ui;
+    std::string out = f.dir.file("q.brq");
+    EXPECT_EQ(ExportDialogue(out, f.store, ui, f.path), ExportResult::Exported);
+    EXPECT_EQ(ui.inputPrompts.size(), 1u) << "only the city is asked";
+    EXPECT_EQ(testutil::ReadFile(out),
+              BrqRecord("Silent One", "", "...") + BrqRecord("Missing Person", "", "Who?"));
+}
+
+TEST(QuoteExport, WithoutResponsesTheErrorIsReportedAfterTheCityQuestion) {
+    for (const std::string& bytes :
+         {File({Dial("lonely")}), File({Dial("t"), Info("", "fargoth", "no id")})}) {
+        Loaded f(bytes);
+        {
+            FakeUi ui;
+            std::string out = f.dir.file("none.xml");
+            testutil::WriteFile(out, "old content");
+            EXPECT_EQ(ExportDialogue(out, f.store, ui, f.path), ExportResult::NoResponses);
+            EXPECT_EQ(testutil::ReadFile(out), "<quotes>");
+            EXPECT_EQ(ui.inputPrompts.size(), 1u);
+            ASSERT_EQ(ui.messages.size(), 1u);
+            EXPECT_EQ(ui.messages[0].text, "The operation encountered an error.");
+            EXPECT_EQ(ui.log, (std::vector<std::string>{"-An error occured during dialogue exporting."}));
+            EXPECT_EQ(ui.progress, (std::vector<double>{0.0}));
+        }
+        {
+            FakeUi ui;
+            std::string out = f.dir.file("none.brq");
+            EXPECT_EQ(ExportDialogue(out, f.store, ui, f.path), ExportResult::NoResponses);
+            EXPECT_TRUE(std::filesystem::exists(out));
+            EXPECT_EQ(testutil::ReadFile(out), "");
+            EXPECT_TRUE(ui.messages.empty()) << "the quote file export shows no message";
+            EXPECT_EQ(ui.log, (std::vector<std::string>{"-An error occured during dialogue exporting."}));
+        }
+    }
+}
+
+TEST(QuoteExport, AFileThatCannotBeWrittenIsReportedAndLeftAlone) {
+    Loaded f(File({Npc("a", "A"), Dial("Greeting"), Info("1", "a", "Hello.")}));
+    FakeUi ui;
+    std::string out = f.dir.file("missing-folder/q.xml");
+    EXPECT_EQ(ExportDialogue(out, f.store, ui, f.path), ExportResult::WriteFailed);
+    EXPECT_FALSE(std::filesystem::exists(out));
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_NE(ui.messages[0].text.find("could not be written"), std::string::npos);
+    EXPECT_EQ(ui.log, (std::vector<std::string>{"-An error occured during dialogue exporting."}));
 }
