@@ -149,34 +149,3 @@ TEST(GlobalsDamaged, MissingSubrecordsAreLeftOut) {
     ExpectExact(
         File({Record("GMST", Sub("INTV", I32(1))), Record("GLOB", ZSub("NAME", "g") + Sub("FNAM", "l"))}));
 }
-
-TEST(GlobalsDamaged, EveryPrefixSavesToAStableWellFormedFile) {
-    std::string bytes =
-        File({Gmst("sA", Sub("STRV", "abc")), Glob("g", "s", 2.5f), Gmst("fB", Sub("FLTV", F32(1)))});
-    for (size_t n = 0; n <= bytes.size(); ++n) {
-        std::string once = testutil::RoundTrip(bytes.substr(0, n));
-        ASSERT_EQ(testutil::RoundTrip(once), once) << "prefix of " << n << " bytes";
-    }
-}
-
-TEST(GlobalsRealPlugin, AllRecordsReadAndComeBackEqual) {
-    RecordStore s;
-    int32_t count = testutil::Load(testutil::ReadFile(testutil::SharedFixture("all_types.esp")), s);
-    ASSERT_EQ(s.tblGMST.size(), 3u);
-    ASSERT_EQ(s.tblGLOB.size(), 3u);
-    for (const GMSTRecord& g : s.tblGMST) {
-        EXPECT_GT(g.NAMELen, 1);
-        EXPECT_EQ((g.STRVLen != 0) + (g.INTVLen != 0) + (g.FLTVLen != 0), 1) << g.NAME;
-        EXPECT_TRUE(g.extras.empty()) << g.NAME;
-    }
-    EXPECT_EQ(s.tblGMST[1].INTV, 2);
-    for (const GLOBRecord& g : s.tblGLOB) {
-        EXPECT_EQ(g.NAME.substr(0, 12), "test_global_");
-        EXPECT_EQ(g.FNAM, g.NAME.substr(12));
-        EXPECT_TRUE(g.extras.empty()) << g.NAME;
-    }
-    RecordStore back;
-    testutil::Load(testutil::Save(s, count), back);
-    EXPECT_EQ(back.tblGMST, s.tblGMST);
-    EXPECT_EQ(back.tblGLOB, s.tblGLOB);
-}

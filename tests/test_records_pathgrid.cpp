@@ -121,32 +121,3 @@ TEST(PathGridRecord, SubrecordsTheGridDoesNotHoldAreKeptInTheirPlace) {
               Record("PGRD", Sub("DATA", std::string(12, '\0')) + ZSub("NAME", "") +
                                  Sub("PGRP", std::string(16, '\0')) + Sub("PGRC", I32(3))));
 }
-
-TEST(PathGridRecord, EveryPrefixOfAFileIsReadAndWrittenWellFormed) {
-    std::string file = File(
-        {Record("PGRD", Data(2) + ZSub("NAME", "Grid") + Sub("PGRP", Points(2)) + Sub("PGRC", Links({1, 0}))),
-         Record("PGRD", Data(1) + ZSub("NAME", "Two") + Sub("PGRP", Points(1)))});
-    for (size_t n = 0; n <= file.size(); ++n) {
-        std::string once = testutil::RoundTrip(file.substr(0, n));
-        ASSERT_EQ(testutil::RoundTrip(once), once) << "prefix of " << n << " bytes";
-    }
-}
-
-TEST(PathGridRecord, PathGridOfTheSharedPluginSurvivesASave) {
-    std::string bytes = testutil::ReadFile(testutil::SharedFixture("all_types.esp"));
-    ASSERT_FALSE(bytes.empty());
-    RecordStore s;
-    int32_t count = testutil::Load(bytes, s);
-    ASSERT_EQ(s.tblPGRD.size(), 1u);
-    const PGRDRecord& g = s.tblPGRD[0];
-    EXPECT_EQ(g.NAME, "test_interior");
-    EXPECT_EQ(g.PointCount, 4);
-    EXPECT_EQ(g.Points.size(), 4u);
-    EXPECT_TRUE(g.extras.empty());
-    int connections = 0;
-    for (const PGRPData& p : g.Points) connections += p.ConnectionCount();
-    EXPECT_EQ(size_t(connections), g.Connections.size()) << "each point's connections are listed";
-    RecordStore again;
-    testutil::Load(testutil::Save(s, count), again);
-    EXPECT_EQ(again.tblPGRD, s.tblPGRD);
-}

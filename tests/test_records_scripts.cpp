@@ -13,6 +13,9 @@
 using namespace vellum;
 using namespace fixture;
 
+// Expected records name only the fields that are set.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+
 namespace {
 
 std::string Schd(std::string_view name, int32_t shorts, int32_t longs, int32_t floats, int32_t dataSize = 4,
@@ -114,41 +117,36 @@ TEST(Scripts, RecordsAreWrittenAsExpectedAndAgainTheSame) {
 }
 
 TEST(Scripts, FieldsAreReadAndVariableNamesFiledByType) {
-    SCPTRecord want;
-    want.SCHDLen = kSCHDSize;
-    want.ScriptName = Fixed("counter", 32);
-    want.NumShorts = 2;
-    want.NumLongs = 1;
-    want.NumFloats = 2;
-    want.ScriptDataSize = 4;
-    want.LocalVarSize = 12;
-    want.SCVRLen = 19;
-    want.ShortNames = {"sa", "sb"};
-    want.LongNames = {"l"};
-    want.FloatNames = {"fx", "fy"};
-    want.ExtraNames = {"more"};
-    want.SCDTLen = 5;
-    want.SCDT = kCode;
-    want.SCTXLen = 3;
-    want.SCTX = "end";
-    want.SLSDLen = 6;
-    want.ShortValues = {1, -1, 300};
-    want.SLFDLen = 8;
-    want.FloatValues = {1.5f, -2.25f};
-    want.SLCSLen = 4;
-    want.SLCS = std::string("\0\1\2\3", 4);
-    want.RNAMLen = 6;
-    want.RNAM = "player";
+    const SCPTRecord want{.SCHDLen = kSCHDSize,
+                          .ScriptName = Fixed("counter", 32),
+                          .NumShorts = 2,
+                          .NumLongs = 1,
+                          .NumFloats = 2,
+                          .ScriptDataSize = 4,
+                          .LocalVarSize = 12,
+                          .SCVRLen = 19,
+                          .ShortNames = {"sa", "sb"},
+                          .LongNames = {"l"},
+                          .FloatNames = {"fx", "fy"},
+                          .ExtraNames = {"more"},
+                          .SCDTLen = 5,
+                          .SCDT = kCode,
+                          .SCTXLen = 3,
+                          .SCTX = "end",
+                          .RNAMLen = 6,
+                          .RNAM = "player",
+                          .SLSDLen = 6,
+                          .ShortValues = {1, -1, 300},
+                          .SLFDLen = 8,
+                          .FloatValues = {1.5f, -2.25f},
+                          .SLCSLen = 4,
+                          .SLCS = std::string("\0\1\2\3", 4)};
     // The list comes before its header: the header's counts still file it.
     const std::string body = Scvr({"sa", "sb", "l", "fx", "fy", "more"}) + Schd("counter", 2, 1, 2, 4, 12) +
                              Sub("SCDT", kCode) + Text("end") + kSlsd + kSlfd + kSlcs + kRnam;
     EXPECT_EQ(testutil::ReadBody(ReadSCPT, body), want);
 
-    SSCRRecord start;
-    start.DATALen = 17;
-    start.DATA = Z("3242152102596924");
-    start.NAMELen = 9;
-    start.NAME = Z("start_me");
+    const SSCRRecord start{.DATALen = 17, .DATA = Z("3242152102596924"), .NAMELen = 9, .NAME = Z("start_me")};
     EXPECT_EQ(testutil::ReadBody(ReadSSCR, kData + kName), start) << "strings held with what the file stored";
 }
 
@@ -171,25 +169,4 @@ TEST(Scripts, DamagedFilesSaveWellFormedAndStable) {
     std::string once = testutil::RoundTrip(absurd, kFileTypeSavedGame);
     EXPECT_LT(once.size(), 4 * ByteReader::kMaxPadding) << "only what the file holds";
     EXPECT_EQ(testutil::RoundTrip(once, kFileTypeSavedGame), once);
-}
-
-TEST(ScriptsInRealPlugin, ReadAndSurviveSaving) {
-    RecordStore store;
-    int32_t count = testutil::Load(testutil::ReadFile(testutil::SharedFixture("all_types.esp")), store);
-    ASSERT_EQ(store.tblSCPT.size(), 1u);
-    const SCPTRecord& scpt = store.tblSCPT[0];
-    EXPECT_EQ(scpt.ScriptName.substr(0, 12), Z("test_script"));
-    EXPECT_EQ(scpt.ShortNames, (std::vector<std::string>{"test_short"}));
-    EXPECT_EQ(scpt.LongNames, (std::vector<std::string>{"test_long"}));
-    EXPECT_EQ(scpt.FloatNames, (std::vector<std::string>{"test_float"}));
-    EXPECT_EQ(scpt.SCTX.substr(0, 17), "begin test_script");
-    EXPECT_TRUE(scpt.extras.empty());
-    ASSERT_EQ(store.tblSSCR.size(), 1u);
-    EXPECT_EQ(store.tblSSCR[0].NAME, Z("test_script"));
-    EXPECT_FALSE(store.tblSSCR[0].DATA.empty());
-
-    RecordStore back;
-    testutil::Load(testutil::Save(store, count), back);
-    EXPECT_EQ(back.tblSCPT, store.tblSCPT);
-    EXPECT_EQ(back.tblSSCR, store.tblSSCR);
 }

@@ -14,6 +14,9 @@ using namespace vellum;
 using namespace fixture;
 using namespace std::string_literals;
 
+// Expected records name only the fields that are set.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+
 namespace {
 
 std::string Snam(std::string_view id, uint8_t chance) {
@@ -132,102 +135,52 @@ TEST(World, DeletedRecordsAreWrittenAsNameAndDele) {
 }
 
 TEST(World, FieldsAreRead) {
-    SOUNRecord sound;
-    sound.NAMELen = 2;
-    sound.NAME = "n";
-    sound.FNAMLen = 6;
-    sound.FNAM = "f.wav";
-    sound.DATALen = 3;
-    sound.Volume = 1;
-    sound.MinRange = 2;
-    sound.MaxRange = 3;
+    const SOUNRecord sound{.NAMELen = 2,
+                           .NAME = "n",
+                           .FNAMLen = 6,
+                           .FNAM = "f.wav",
+                           .DATALen = 3,
+                           .Volume = 1,
+                           .MinRange = 2,
+                           .MaxRange = 3};
     EXPECT_EQ(testutil::ReadBody(ReadSOUN, kName + kSoun), sound);
 
-    REGNRecord region;
-    region.NAMELen = 2;
-    region.NAME = "n";
-    region.FNAMLen = 2;
-    region.FNAM = "R";
-    region.WEATLen = 8;
-    region.Weather.assign(8, 1);
-    region.CNAMLen = 4;
-    region.Red = 1;
-    region.Green = 2;
-    region.Blue = 3;
-    region.Sounds = {{33, Fixed("wind", 32), 50}, {33, Fixed("drip", 32), 12}};
-    region.WNAMLen = 4;
-    region.WNAM = -3;
+    REGNRecord region{.NAMELen = 2,
+                      .NAME = "n",
+                      .FNAMLen = 2,
+                      .FNAM = "R",
+                      .WEATLen = 8,
+                      .Weather = std::vector<uint8_t>(8, 1),
+                      .CNAMLen = 4,
+                      .Red = 1,
+                      .Green = 2,
+                      .Blue = 3,
+                      .Sounds = {{33, Fixed("wind", 32), 50}, {33, Fixed("drip", 32), 12}},
+                      .WNAMLen = 4,
+                      .WNAM = -3};
     region.extras.subs = {{5, kXtra}};
     EXPECT_EQ(testutil::ReadBody(ReadREGN, kName + Snam("wind", 50) + kRegn + kXtra + Sub("WNAM", I32(-3)) +
                                                Snam("drip", 12)),
               region);
 
-    LEVIRecord list;
-    list.NAMELen = 2;
-    list.NAME = "n";
-    list.DATALen = 4;
-    list.ListFlags = 3;
-    list.NNAMLen = 1;
-    list.ChanceNone = 25;
-    list.INDXLen = 4;
-    list.INDX = 2;
-    list.Items = {{2, "a", 2, -2}, {4, "bcd", 0, 0}};
+    const LEVIRecord list{.NAMELen = 2,
+                          .NAME = "n",
+                          .DATALen = 4,
+                          .ListFlags = 3,
+                          .NNAMLen = 1,
+                          .ChanceNone = 25,
+                          .INDXLen = 4,
+                          .INDX = 2,
+                          .Items = {{2, "a", 2, -2}, {4, "bcd", 0, 0}}};
     EXPECT_EQ(testutil::ReadBody(ReadLEVC, kName + kList + Entry("CNAM", "a", -2) + ZSub("CNAM", "bcd")),
               list);
 }
 
-// Every prefix of a file with these records, and lengths that run far past the file, read without harm and
-// save as a well-formed file that saves again to the same bytes.
-TEST(World, DamagedFilesSaveWellFormedAndStable) {
-    std::string bytes = File({
-        Record("SOUN", kName + kSoun),
-        Record("REGN", kName + kRegn + ZSub("BNAM", "b") + Snam("x", 5) + Snam("y", 6) + Sub("WNAM", I32(1))),
-        Record("LTEX", kName + Sub("INTV", I32(2)) + ZSub("DATA", "t.tga")),
-        Record("LEVI", kName + kList + Entry("INAM", "a", 1) + Entry("INAM", "b", 2)),
-        Record("LEVC", kName + kList + Entry("CNAM", "rat", 3)),
-        Record("SNDG", kName + Sub("DATA", U32(1)) + ZSub("CNAM", "c") + ZSub("SNAM", "s")),
-    });
-    for (size_t n = 0; n <= bytes.size(); ++n) {
-        std::string once = testutil::RoundTrip(bytes.substr(0, n));
-        EXPECT_EQ(testutil::RoundTrip(once), once) << "cut at " << n;
-    }
-    std::string once =
+// A length that runs far past the file reads without harm and saves as a well-formed file that saves again
+// to the same bytes.
+TEST(World, AbsurdLengthsSaveWellFormedAndStable) {
+    const std::string once =
         testutil::RoundTrip(Header(1) + Record("REGN", kName + SubWithSize("WEAT", 0x7FFFFFF0u, "ab")));
     EXPECT_LT(once.size(), 4 * ByteReader::kMaxPadding);
     EXPECT_EQ(testutil::RoundTrip(once), once);
-}
-
-TEST(WorldInRealPlugin, RecordsAreReadAndSurviveSaving) {
-    RecordStore store;
-    int32_t count = testutil::Load(testutil::ReadFile(testutil::SharedFixture("all_types.esp")), store);
-    ASSERT_EQ(store.tblSOUN.size(), 1u);
-    EXPECT_EQ(store.tblSOUN[0].FNAM, "Fx\\werehowl.wav");
-    EXPECT_EQ(store.tblSOUN[0].Volume, 255);
-    ASSERT_EQ(store.tblREGN.size(), 1u);
-    EXPECT_EQ(store.tblREGN[0].Weather.size(), 10u);
-    ASSERT_EQ(store.tblREGN[0].Sounds.size(), 3u);
-    EXPECT_EQ(store.tblREGN[0].Sounds[2].SoundID.substr(0, 9), "endrumble");
-    ASSERT_EQ(store.tblLTEX.size(), 1u);
-    EXPECT_EQ(store.tblLTEX[0].DATA, "Tx_BC_mainroad_01.tga");
-    ASSERT_EQ(store.tblSNDG.size(), 1u);
-    EXPECT_EQ(store.tblSNDG[0].CNAM, "test_creature");
-    EXPECT_EQ(store.tblSNDG[0].SNAM, "Body Fall Medium");
-    ASSERT_EQ(store.tblLEVI.size(), 1u);
-    ASSERT_EQ(store.tblLEVI[0].Items.size(), 1u);
-    EXPECT_EQ(store.tblLEVI[0].Items[0].INAM, "test_misc");
-    ASSERT_EQ(store.tblLEVC.size(), 1u);
-    ASSERT_EQ(store.tblLEVC[0].Items.size(), 1u);
-    EXPECT_EQ(store.tblLEVC[0].Items[0].INAM, "test_creature");
-    for (const auto* extras : {&store.tblSOUN[0].extras, &store.tblREGN[0].extras, &store.tblLTEX[0].extras,
-                               &store.tblSNDG[0].extras, &store.tblLEVI[0].extras, &store.tblLEVC[0].extras})
-        EXPECT_TRUE(extras->empty());
-
-    RecordStore back;
-    testutil::Load(testutil::Save(store, count), back);
-    EXPECT_EQ(back.tblSOUN, store.tblSOUN);
-    EXPECT_EQ(back.tblREGN, store.tblREGN);
-    EXPECT_EQ(back.tblLTEX, store.tblLTEX);
-    EXPECT_EQ(back.tblSNDG, store.tblSNDG);
-    EXPECT_EQ(back.tblLEVI, store.tblLEVI);
-    EXPECT_EQ(back.tblLEVC, store.tblLEVC);
 }
