@@ -24,34 +24,12 @@ int RunBuild(const std::vector<std::string>& words, std::ostream&, std::ostream&
         err << "vellum-cli build: cannot read " << in << ": " << error << "\n";
         return 2;
     }
-    Json doc = Json::parse(text, nullptr, false);
-    text = {};
-    if (doc.is_discarded()) {
-        // Parsed again for the place of the fault.
-        try {
-            ReadWholeFile(in, text, error);
-            doc = Json::parse(text);
-        } catch (const Json::exception& e) {
-            err << "vellum-cli build: " << in << " is not valid JSON: " << e.what() << "; nothing written\n";
-        }
+    std::string bytes;
+    if (auto e = BuildRecords(text, bytes)) {
+        err << "vellum-cli build: " << in << *e << "; nothing written\n";
         return 1;
     }
-    if (!doc.is_array()) {
-        err << "vellum-cli build: " << in << " holds no list of records; nothing written\n";
-        return 1;
-    }
-    ByteWriter w;
-    for (size_t i = 0; i < doc.size(); ++i) {
-        InspectedRecord r;
-        std::optional<std::string> e = RecordFromJson(doc[i], r);
-        if (!e) e = EncodeRecord(w, r);
-        if (e) {
-            err << "vellum-cli build: " << in << ": " << RecordLabel(doc[i], i) << ", " << *e
-                << "; nothing written\n";
-            return 1;
-        }
-    }
-    if (!WriteFileSafely(*args.value("-o"), w.buffer(), error)) {
+    if (!WriteFileSafely(*args.value("-o"), bytes, error)) {
         err << "vellum-cli build: cannot write " << *args.value("-o") << ": " << error << "\n";
         return 1;
     }

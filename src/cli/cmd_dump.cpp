@@ -1,6 +1,5 @@
 // vellum-cli dump FILE [-o OUT.json]: every record of a data file as JSON, in file order.
-#include <fstream>
-#include <iostream>
+#include <ostream>
 
 #include "cli.h"
 #include "esfile/safe_file.h"
@@ -8,20 +7,6 @@
 
 namespace vellum::cli {
 namespace {
-
-// The whole dump: an array of records, each field on a line of its own.
-std::string DumpText(std::string_view bytes) {
-    const std::vector<RecordSpan> spans = FrameRecords(bytes);
-    std::string out;
-    out.reserve(bytes.size() * 2);
-    out += "[\n";
-    for (size_t i = 0; i < spans.size(); ++i) {
-        AppendRecordJson(out, InspectRecord(bytes, spans[i]));
-        out += i + 1 < spans.size() ? ",\n" : "\n";
-    }
-    out += "]\n";
-    return out;
-}
 
 int RunDump(const std::vector<std::string>& words, std::ostream& out, std::ostream& err) {
     Args args;
@@ -35,7 +20,7 @@ int RunDump(const std::vector<std::string>& words, std::ostream& out, std::ostre
     }
     std::string bytes;
     if (auto stop = ReadFramedFile(args.positional[0], bytes, "dump", out, err)) return *stop;
-    const std::string text = DumpText(bytes);
+    const std::string text = DumpRecords(bytes);
     if (auto to = args.value("-o")) {
         std::string error;
         if (!WriteFileSafely(*to, text, error)) {
