@@ -248,20 +248,22 @@ std::optional<std::string> RecordFromTree(Field& root, InspectedRecord& r) {
     return std::nullopt;
 }
 
-// "record 12 (NPC_ "fargoth")": a record by its place (from 0), tag and ID as far as they can be read.
-std::string RecordLabel(const Field& root, size_t index) {
+// "record 12 (NPC_ "fargoth")": a record by its place (from 0), tag and ID as far as they can be read, from
+// the record taken so far or else from its tree.
+std::string RecordLabel(const Field& root, const InspectedRecord& r, size_t index) {
     std::string label = "record " + std::to_string(index + 1);
     const Field* tag = root.kind == Field::Kind::Group ? Item(root, "tag") : nullptr;
     if (!tag || tag->kind != Field::Kind::Text) return label;
     label += " (" + tag->value;
+    std::string id = RecordId(r);
     const std::string idTag = tag->value == "INFO" ? "INAM" : "NAME";
-    if (const Field* subs = Item(root, "subrecords"))
+    if (const Field* subs = Item(root, "subrecords"); subs && id.empty())
         for (const Field& s : subs->items)
             if (s.items.size() == 1 && s.items[0].name == idTag && s.items[0].kind == Field::Kind::Text) {
-                label += " \"" + s.items[0].value + "\"";
+                id = s.items[0].value;
                 break;
             }
-    return label + ")";
+    return label + (id.empty() ? "" : " \"" + Cp1252ToUtf8(id) + "\"") + ")";
 }
 
 } // namespace
@@ -294,7 +296,7 @@ std::optional<std::string> BuildRecords(std::string_view text, std::string& byte
                     e = reader.error.empty() ? "not valid JSON" : reader.error;
                 if (!e) e = RecordFromTree(reader.root, r);
                 if (!e) e = EncodeRecord(w, r);
-                if (e) return Part{{}, ": " + RecordLabel(reader.root, i) + ", " + *e};
+                if (e) return Part{{}, ": " + RecordLabel(reader.root, r, i) + ", " + *e};
             }
             return Part{std::move(w.buffer()), std::nullopt};
         });
