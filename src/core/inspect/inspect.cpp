@@ -318,12 +318,25 @@ std::string RecordId(const InspectedRecord& r) {
     for (const char* tag : {"DATA", "INTV"})
         if (const Field* g = FindSub(r, TagValue(tag)); g && g->kind == Field::Kind::Group)
             if (std::string x = ValueOf(*g, "GridX"); !x.empty()) return x + ", " + ValueOf(*g, "GridY");
-    return id ? FieldText(*id) : std::string();
+    return id ? ValueText(*id) : std::string();
 }
 
 std::string DisplayName(const InspectedRecord& r) {
     const Field* f = FindSub(r, NamingOf(TagValue(r.tag)).name);
     return f && f->kind == Field::Kind::Text ? f->value : std::string();
+}
+
+RecordTitle TitleOf(std::string_view bytes, const RecordSpan& span) {
+    const RecordNaming n = NamingOf(span.tag);
+    InspectedRecord r;
+    r.tag = TagName(span.tag);
+    Body b(bytes.substr(span.offset + 16, span.size));
+    while (b.more()) {
+        const uint32_t tag = b.next();
+        if (tag == n.id || tag == n.name || tag == "DATA"_tag || tag == "INTV"_tag)
+            r.subs.push_back(DecodeSub(span.tag, tag, b.data()));
+    }
+    return {RecordId(r), DisplayName(r)};
 }
 
 std::optional<std::string> EncodeRecord(ByteWriter& w, const InspectedRecord& r) {
@@ -346,7 +359,7 @@ std::optional<std::string> EncodeRecord(ByteWriter& w, const InspectedRecord& r)
     return std::nullopt;
 }
 
-std::string FieldText(const Field& f) {
+std::string ValueText(const Field& f) {
     switch (f.kind) {
     case Field::Kind::Text:
     case Field::Kind::Integer:
@@ -358,7 +371,7 @@ std::string FieldText(const Field& f) {
         for (const Field& i : f.items) {
             if (s.size() > 1) s += ", ";
             if (!i.name.empty()) s += i.name + " ";
-            s += FieldText(i);
+            s += ValueText(i);
         }
         return s + "]";
     }

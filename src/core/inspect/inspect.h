@@ -53,11 +53,18 @@ InspectedRecord InspectRecord(std::string_view bytes, const RecordSpan& span);
 std::string RecordId(const InspectedRecord& r);
 std::string DisplayName(const InspectedRecord& r);
 
+// The ID and display name of a record straight from its bytes, decoding only the subrecords they come from
+// (fast enough for lists of many thousand records).
+struct RecordTitle {
+    std::string id, name;
+};
+RecordTitle TitleOf(std::string_view bytes, const RecordSpan& span);
+
 // Appends the record's bytes. On a value that cannot be encoded nothing is appended and the error names the
 // field ("NPDT.Level: ...").
 std::optional<std::string> EncodeRecord(ByteWriter& w, const InspectedRecord& r);
 
 // A field's value as one line of text (lists and groups in brackets).
-std::string FieldText(const Field& f);
+std::string ValueText(const Field& f);
 
 } // namespace vellum
