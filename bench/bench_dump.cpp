@@ -1,8 +1,10 @@
 // Dumping a file at the scale of the base game's master as JSON and building it back from the dump.
 #include <benchmark/benchmark.h>
 
+#include "esfile/body.h"
 #include "esfile/esfile.h"
 #include "generator/generator.h"
+#include "inspect/inspect.h"
 #include "record_json.h"
 
 namespace {
@@ -37,8 +39,20 @@ void BM_DumpAndBuildMaster(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * MasterBytes().size()));
 }
 
+// What the record browser does when the responses are chosen: the ID and text of every response.
+void BM_ResponseTitles(benchmark::State& state) {
+    const std::vector<vellum::RecordSpan> spans = vellum::FrameRecords(MasterBytes());
+    for (auto _ : state) {
+        size_t n = 0;
+        for (const vellum::RecordSpan& s : spans)
+            if (s.tag == vellum::TagValue("INFO")) n += vellum::TitleOf(MasterBytes(), s).name.size();
+        benchmark::DoNotOptimize(n);
+    }
+}
+
 } // namespace
 
+BENCHMARK(BM_ResponseTitles)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DumpMaster)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BuildMaster)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DumpAndBuildMaster)->Unit(benchmark::kMillisecond);

@@ -1,6 +1,7 @@
 // Reading records back from JSON: a dump is cut into its records, each parsed on its own with nlohmann-json's
 // event interface straight into the inspector's form, so that a large dump never stands in memory as one
 // document.
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 #include <ostream>
@@ -95,6 +96,38 @@ bool SplitArray(std::string_view t, std::vector<std::string_view>& elements) {
     return false;
 }
 
+// The mark that stands for a long hex string taken out of a record's text: U+FFFF, which no data file's
+// text holds (Windows-1252 has no such character).
+constexpr std::string_view kHexMark = "\xEF\xBF\xBF";
+
+bool IsHexDigit(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+// The hex digits of landscape data make up most of a large dump; the JSON reader need not read them one
+// character at a time. Copies element into text with every string of at least 256 hex digits replaced by
+// the mark, the strings themselves in runs. False (nothing taken out) when the element holds the mark itself.
+bool TakeOutHex(std::string_view element, std::string& text, std::vector<std::string_view>& runs) {
+    if (element.find("\\uffff") != std::string_view::npos ||
+        element.find("\\uFFFF") != std::string_view::npos || element.find(kHexMark) != std::string_view::npos)
+        return false;
+    size_t copied = 0;
+    for (size_t i = element.find('"'); i != std::string_view::npos; i = element.find('"', i + 1)) {
+        const size_t end = StringEnd(element, i + 1);
+        if (end == element.size()) break;
+        const std::string_view inside = element.substr(i + 1, end - i - 1);
+        if (inside.size() >= 256 && std::all_of(inside.begin(), inside.end(), IsHexDigit)) {
+            text.append(element.substr(copied, i + 1 - copied));
+            text.append(kHexMark);
+            runs.push_back(inside);
+            copied = end;
+        }
+        i = end;
+    }
+    text.append(element.substr(copied));
+    return !runs.empty();
+}
+
 // Builds one JSON value as a tree of fields: objects as groups (their keys the names), arrays as lists,
 // strings as texts (still UTF-8), and {"hex": "..."} as hex.
 class TreeReader {
@@ -107,6 +140,8 @@ class TreeReader {
 
     Field root;
     std::string error;
+    // Long hex strings taken out of the text (see TakeOutHex), in order: each stands for a mark.
+    std::vector<std::string_view> hexRuns;
 
     bool null() { return refuse("null"); }
     bool boolean(bool b) { return refuse(b ? "true" : "false"); }
@@ -118,7 +153,11 @@ class TreeReader {
         auto r = std::to_chars(buf, buf + sizeof buf, v);
         return add(Field::Kind::Real, std::string(buf, r.ptr));
     }
-    bool string(string_t& s) { return add(Field::Kind::Text, std::move(s)); }
+    bool string(string_t& s) {
+        if (s == kHexMark && nextRun_ < hexRuns.size())
+            return add(Field::Kind::Text, std::string(hexRuns[nextRun_++]));
+        return add(Field::Kind::Text, std::move(s));
+    }
     bool start_object(size_t) { return open(Field::Kind::Group); }
     bool start_array(size_t) { return open(Field::Kind::List); }
     bool key(string_t& k) {
@@ -174,6 +213,7 @@ class TreeReader {
     }
     std::vector<Field*> stack_;
     std::string key_;
+    size_t nextRun_ = 0;
 };
 
 std::string KindName(Field::Kind k) {
@@ -290,9 +330,13 @@ std::optional<std::string> BuildRecords(std::string_view text, std::string& byte
             w.reserve(to > from ? size_t(elements[to - 1].end() - elements[from].begin()) / 2 : 0);
             for (size_t i = from; i < to; ++i) {
                 TreeReader reader;
+                std::string shortened;
+                std::string_view element = elements[i];
+                if (element.size() >= 4096 && TakeOutHex(element, shortened, reader.hexRuns))
+                    element = shortened;
                 InspectedRecord r;
                 std::optional<std::string> e;
-                if (!Json::sax_parse(elements[i], &reader))
+                if (!Json::sax_parse(element, &reader))
                     e = reader.error.empty() ? "not valid JSON" : reader.error;
                 if (!e) e = RecordFromTree(reader.root, r);
                 if (!e) e = EncodeRecord(w, r);

@@ -1,5 +1,6 @@
 #include "inspect/inspect.h"
 
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -29,13 +30,21 @@ std::string Hex(std::string_view bytes) {
 }
 
 std::optional<std::string> Unhex(std::string_view hex) {
+    // The value of each hex digit, 16 for any other character.
+    static const auto kValues = [] {
+        std::array<uint8_t, 256> v;
+        v.fill(16);
+        for (int c = 0; c < 10; ++c) v['0' + c] = static_cast<uint8_t>(c);
+        for (int c = 0; c < 6; ++c) v['a' + c] = v['A' + c] = static_cast<uint8_t>(10 + c);
+        return v;
+    }();
     if (hex.size() % 2) return std::nullopt;
     std::string out(hex.size() / 2, '\0');
     for (size_t i = 0; i < out.size(); ++i) {
-        unsigned v = 0;
-        auto [p, ec] = std::from_chars(hex.data() + 2 * i, hex.data() + 2 * i + 2, v, 16);
-        if (ec != std::errc() || p != hex.data() + 2 * i + 2) return std::nullopt;
-        out[i] = static_cast<char>(v);
+        const uint8_t hi = kValues[static_cast<unsigned char>(hex[2 * i])],
+                      lo = kValues[static_cast<unsigned char>(hex[2 * i + 1])];
+        if ((hi | lo) & 16) return std::nullopt;
+        out[i] = static_cast<char>(hi << 4 | lo);
     }
     return out;
 }
