@@ -8,8 +8,16 @@ namespace {
 
 void AppendString(std::string& out, std::string_view cp1252) {
     out += '"';
-    for (char ch : cp1252) {
-        const auto c = static_cast<unsigned char>(ch);
+    for (size_t i = 0; i < cp1252.size();) {
+        // A run of plain characters goes in at once.
+        size_t plain = i;
+        while (plain < cp1252.size() && cp1252[plain] >= 0x20 && cp1252[plain] < 0x7F &&
+               cp1252[plain] != '"' && cp1252[plain] != '\\')
+            ++plain;
+        out.append(cp1252.substr(i, plain - i));
+        if (plain == cp1252.size()) break;
+        i = plain + 1;
+        const auto c = static_cast<unsigned char>(cp1252[plain]);
         switch (c) {
         case '"': out += "\\\""; break;
         case '\\': out += "\\\\"; break;
@@ -44,7 +52,11 @@ void AppendValue(std::string& out, const Field& f, const std::string& indent) {
     case Field::Kind::Text: AppendString(out, f.value); break;
     case Field::Kind::Integer:
     case Field::Kind::Real: out += f.value; break;
-    case Field::Kind::Hex: out += "{\"hex\": \"" + f.value + "\"}"; break;
+    case Field::Kind::Hex:
+        out += "{\"hex\": \"";
+        out += f.value;
+        out += "\"}";
+        break;
     case Field::Kind::List:
         out += '[';
         for (size_t i = 0; i < f.items.size(); ++i) {
@@ -86,7 +98,9 @@ void AppendRecordJson(std::string& out, const InspectedRecord& r) {
     out +=
         ",\n    \"header1\": " + std::to_string(r.header1) + ",\n    \"flags\": " + std::to_string(r.flags);
     if (!r.whole) {
-        out += ",\n    \"hex\": \"" + r.body + "\"\n  }";
+        out += ",\n    \"hex\": \"";
+        out += r.body;
+        out += "\"\n  }";
         return;
     }
     out += ",\n    \"subrecords\": [";
@@ -102,24 +116,23 @@ void AppendRecordJson(std::string& out, const InspectedRecord& r) {
 
 std::string DumpRecords(std::string_view bytes) {
     const std::vector<RecordSpan> spans = FrameRecords(bytes);
+    // The first part has room for the whole dump, so that the others join it without a copy of it.
     std::vector<std::string> parts = InParts<std::string>(
         spans.size(), bytes.size(), [&](size_t i) { return spans[i].offset; },
         [&](size_t from, size_t to) {
             std::string out;
-            const size_t end = to < spans.size() ? spans[to].offset : bytes.size();
-            out.reserve((end - spans[from].offset) * 5 / 2);
+            const size_t start = from < spans.size() ? spans[from].offset : bytes.size(),
+                         end = to < spans.size() ? spans[to].offset : bytes.size();
+            out.reserve(from == 0 ? bytes.size() * 5 / 2 + 16 : (end - start) * 5 / 2);
+            if (from == 0) out += "[\n";
             for (size_t i = from; i < to; ++i) {
                 AppendRecordJson(out, InspectRecord(bytes, spans[i]));
                 out += i + 1 < spans.size() ? ",\n" : "\n";
             }
             return out;
         });
-    size_t total = 4;
-    for (const std::string& p : parts) total += p.size();
-    std::string out;
-    out.reserve(total);
-    out += "[\n";
-    for (std::string& p : parts) out += p, p = {};
+    std::string out = std::move(parts[0]);
+    for (size_t k = 1; k < parts.size(); ++k) out += parts[k], parts[k] = {};
     out += "]\n";
     return out;
 }
