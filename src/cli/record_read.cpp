@@ -105,8 +105,9 @@ bool IsHexDigit(char c) {
 }
 
 // The hex digits of landscape data make up most of a large dump; the JSON reader need not read them one
-// character at a time. Copies element into text with every string of at least 256 hex digits replaced by
-// the mark, the strings themselves in runs. False (nothing taken out) when the element holds the mark itself.
+// character at a time. Copies element into text with every value string of at least 256 hex digits replaced
+// by the mark, the strings themselves in runs. False (nothing taken out) when the element holds the mark
+// itself.
 bool TakeOutHex(std::string_view element, std::string& text, std::vector<std::string_view>& runs) {
     if (element.find("\\uffff") != std::string_view::npos ||
         element.find("\\uFFFF") != std::string_view::npos || element.find(kHexMark) != std::string_view::npos)
@@ -116,7 +117,9 @@ bool TakeOutHex(std::string_view element, std::string& text, std::vector<std::st
         const size_t end = StringEnd(element, i + 1);
         if (end == element.size()) break;
         const std::string_view inside = element.substr(i + 1, end - i - 1);
-        if (inside.size() >= 256 && std::all_of(inside.begin(), inside.end(), IsHexDigit)) {
+        const size_t next = element.find_first_not_of(" \n\r\t", end + 1);
+        const bool isKey = next != std::string_view::npos && element[next] == ':';
+        if (!isKey && inside.size() >= 256 && std::all_of(inside.begin(), inside.end(), IsHexDigit)) {
             text.append(element.substr(copied, i + 1 - copied));
             text.append(kHexMark);
             runs.push_back(inside);
