@@ -151,6 +151,9 @@ void FrmMain::buildMenus() {
     edit->addSeparator()->setObjectName("mnuJunk2");
     add(edit, mnuClean, "mnuClean", "&Morrowindize Dialogue");
     add(edit, mnuOptions, "mnuOptions", "Morrowindization O&ptions");
+    QMenu* view = menuBar()->addMenu("&View");
+    view->setObjectName("mnuView");
+    add(view, mnuRecords, "mnuRecords", "&Records\tCtrl+B");
     QMenu* help = menuBar()->addMenu("&Help");
     help->setObjectName("mnuHelp");
     add(help, mnuAbout, "mnuAbout", "&About");
@@ -171,6 +174,7 @@ void FrmMain::buildMenus() {
         if (cmdOptions->isEnabled()) cmdOptions_Click();
     });
     connect(mnuAbout, &QAction::triggered, this, [this] { mnuAbout_Click(); });
+    connect(mnuRecords, &QAction::triggered, this, [this] { mnuRecords_Click(); });
 }
 
 void FrmMain::buildPanels() {
@@ -300,7 +304,7 @@ void FrmMain::setFileLoaded(bool loaded) {
                                                       cmdOptions, cmdLoops})
         w->setEnabled(loaded);
     for (QAction* a : {mnuTopics, mnuClose, mnuSave, mnuSaveAs, mnuList, mnuExport, mnuImport, mnuClean,
-                       mnuOptions, mnuLoops})
+                       mnuOptions, mnuLoops, mnuRecords})
         a->setEnabled(loaded);
 }
 
@@ -502,6 +506,7 @@ bool FrmMain::handleShortcut(int key, Qt::KeyboardModifiers m) {
         });
     case Qt::Key_D: return run(mnuLoops->isEnabled(), [this] { cmdLoops_Click(); });
     case Qt::Key_R: return run(mnuTopics->isEnabled(), [this] { cmdTopics_Click(); });
+    case Qt::Key_B: return run(mnuRecords->isEnabled(), [this] { mnuRecords_Click(); });
     case Qt::Key_S: {
         Qt::KeyboardModifiers mods = m & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
         bool saveAs = mods == (Qt::ControlModifier | Qt::ShiftModifier) ||

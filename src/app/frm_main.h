@@ -63,6 +63,9 @@ class FrmMain : public QMainWindow {
     void mnuUndo_Click();
     void mnuRedo_Click();
     void mnuShowChanges_Click();
+    // View > Records (Ctrl+B): the record browser, modeless, following the store.
+    void mnuRecords_Click();
+    QWidget* recordsWindow() const { return recordsDialog_; }
 
     // Opens path as Open does after its dialog (without asking about unsaved changes).
     void openPath(const QString& path);
@@ -152,13 +155,14 @@ class FrmMain : public QMainWindow {
     WindowUi ui_;
     QWidget* topicsDialog_ = nullptr;
     QWidget* changesDialog_ = nullptr;
+    QWidget* recordsDialog_ = nullptr;
     EditHistory history_;
 
   public:
     // Controls, named as the program names them.
     QAction *mnuOpen, *mnuSave, *mnuSaveAs, *mnuClose, *mnuExit;
     QAction *mnuExport, *mnuImport, *mnuList, *mnuLoops, *mnuTopics, *mnuClean, *mnuOptions, *mnuAbout;
-    QAction *mnuUndo, *mnuRedo, *mnuShowChanges;
+    QAction *mnuUndo, *mnuRedo, *mnuShowChanges, *mnuRecords;
     QMenu* mnuRecent;
     QPushButton *cmdExport, *cmdImport, *cmdLoops, *cmdTopics, *cmdSpellCheck, *cmdOptions, *cmdList;
     QRadioButton *optPure, *optHTML, *optPHP;

@@ -13,6 +13,7 @@
 #include "dialogue/change_list.h"
 #include "frm_changes.h"
 #include "frm_main.h"
+#include "frm_records.h"
 #include "shell/shell.h"
 
 namespace vellum::app {
@@ -138,6 +139,21 @@ void FrmMain::mnuShowChanges_Click() {
     connect(this, &FrmMain::recordsEdited, dialog, &FrmChanges::refill);
     connect(this, &FrmMain::storeReplaced, dialog, &FrmChanges::refill);
     connect(dialog, &QObject::destroyed, this, [this] { changesDialog_ = nullptr; });
+    dialog->show();
+}
+
+void FrmMain::mnuRecords_Click() {
+    if (recordsDialog_) {
+        recordsDialog_->raise();
+        recordsDialog_->activateWindow();
+        return;
+    }
+    auto* dialog = new FrmRecords(*this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    recordsDialog_ = dialog;
+    connect(this, &FrmMain::recordsEdited, dialog, &FrmRecords::refill);
+    connect(this, &FrmMain::storeReplaced, dialog, &FrmRecords::refill);
+    connect(dialog, &QObject::destroyed, this, [this] { recordsDialog_ = nullptr; });
     dialog->show();
 }
 

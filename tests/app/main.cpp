@@ -7,6 +7,7 @@
 int RunWindowTests(int argc, char** argv);
 int RunToolTests(int argc, char** argv);
 int RunEditTests(int argc, char** argv);
+int RunRecordTests(int argc, char** argv);
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -21,5 +22,6 @@ int main(int argc, char** argv) {
     failed += RunWindowTests(argc, argv);
     failed += RunToolTests(argc, argv);
     failed += RunEditTests(argc, argv);
+    failed += RunRecordTests(argc, argv);
     return failed == 0 ? 0 : 1;
 }
