@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <tuple>
 
 #include "esfile/esfile.h"
 #include "esfile/safe_file.h"
@@ -134,8 +135,6 @@ TEST(Header, TwoMastersSurviveAndAnnouncedCountFollowsTotal) {
     EXPECT_EQ(h.Masters[1].Name, "Tribunal.esm");
     EXPECT_EQ(h.Masters[1].MASTLen, 13);
     EXPECT_EQ(h.NumRecords, 2);
-    EXPECT_EQ(h.Author.substr(0, 6), "tester");
-    EXPECT_EQ(h.Author.size(), 32u);
     EXPECT_EQ(testutil::Save(s, count), bytes);
     // Saved as a master: file type 1; the count announced is the total given minus one.
     std::string esm = testutil::Save(s, 500, kFileTypeMaster);
@@ -143,9 +142,8 @@ TEST(Header, TwoMastersSurviveAndAnnouncedCountFollowsTotal) {
     testutil::Load(esm, back);
     EXPECT_EQ(back.tblTES3[0].FileType, 1);
     EXPECT_EQ(back.tblTES3[0].NumRecords, 499);
-    EXPECT_EQ(FileTypeForName("x.ess"), 32);
-    EXPECT_EQ(FileTypeForName("x.ESM"), 1);
-    EXPECT_EQ(FileTypeForName("x.esd"), 0);
+    EXPECT_EQ(std::make_tuple(FileTypeForName("x.ess"), FileTypeForName("x.ESM"), FileTypeForName("x.esd")),
+              std::make_tuple(32, 1, 0));
 }
 
 TEST(Header, SavedGamePartsAreWrittenInFixedOrderAndDeletedHeaderIsShort) {
@@ -181,7 +179,8 @@ TEST(WriteDriver, TablesAreWrittenInTheFixedOrder) {
     EXPECT_EQ(testutil::RoundTrip(file), File({land, ques, unknown}));
 }
 
-TEST(WriteDriver, SavedGameWarningAndFailedSavesLeaveFilesAlone) {
+// Writing a saved game asks first; No writes nothing. (Failed saves: test_fault_injection.cpp.)
+TEST(WriteDriver, SavedGameWarning) {
     TempDir dir;
     RecordStore s;
     int32_t count = testutil::Load(File({Land(5)}), s);
@@ -203,40 +202,6 @@ TEST(WriteDriver, SavedGameWarningAndFailedSavesLeaveFilesAlone) {
         testutil::Load(testutil::ReadFile(dir.file("game.ess")), back);
         EXPECT_EQ(back.tblTES3[0].FileType, 32);
     }
-    // A target in a folder that does not exist, a target that is a folder, a read-only target and a
-    // read-only folder: nothing is replaced, nothing is left behind, and the message says why.
-    std::string original = testutil::ReadFile(dir.file("game.ess"));
-    std::filesystem::create_directory(dir.file("adir.esp"));
-    std::filesystem::create_directory(dir.file("locked"));
-    testutil::WriteFile(dir.file("locked/in.esp"), original);
-    testutil::WriteFile(dir.file("ro.esp"), original);
-    std::filesystem::permissions(dir.file("ro.esp"), std::filesystem::perms::owner_read);
-    std::filesystem::permissions(dir.file("locked"),
-                                 std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
-    for (const std::string& target :
-         {dir.file("missing/out.esp"), dir.file("adir.esp"), dir.file("ro.esp"), dir.file("locked/in.esp")}) {
-        if (target == dir.file("locked/in.esp") && !testutil::kFoldersCanBeLocked) continue;
-        FakeUi ui;
-        EXPECT_EQ(WriteESFile(target, s, ui, count), -2) << target;
-        ASSERT_EQ(ui.messages.size(), 1u) << target;
-        EXPECT_NE(ui.messages[0].text.find("could not be written"), std::string::npos);
-    }
-    EXPECT_EQ(testutil::ReadFile(dir.file("ro.esp")), original);
-    EXPECT_EQ(testutil::ReadFile(dir.file("locked/in.esp")), original);
-    std::filesystem::permissions(dir.file("locked"), std::filesystem::perms::owner_all);
-    size_t files = 0;
-    for (auto& e : std::filesystem::recursive_directory_iterator(dir.path())) files += e.is_regular_file();
-    EXPECT_EQ(files, 3u) << "no temporary file is left behind";
-}
-
-TEST(WriteDriver, ReplacesAnExistingFileCompletely) {
-    TempDir dir;
-    testutil::WriteFile(dir.file("a.esp"), std::string(100000, 'z'));
-    RecordStore s;
-    int32_t count = testutil::Load(File({Land(5)}), s);
-    FakeUi ui;
-    ASSERT_GE(WriteESFile(dir.file("a.esp"), s, ui, count), 0);
-    EXPECT_EQ(testutil::ReadFile(dir.file("a.esp")), File({Land(5)}));
 }
 
 // Damaged files: where the framing breaks, the records before the damage are kept, the read goes on at the
@@ -290,21 +255,13 @@ TEST(DamagedInput, TheRecordsAroundTheDamageAreKeptAndTheSpansReported) {
     }
 }
 
-// Truncated at every length, random bytes, absurd sizes: reading never fails hard, and whatever was read is
+// Truncated at every length, absurd sizes: reading never fails hard, and whatever was read is
 // written as a well-formed file that reads back to the same bytes.
-TEST(DamagedInput, TruncatedAndRandomFilesSaveWellFormed) {
+TEST(DamagedInput, TruncatedFilesSaveWellFormed) {
     std::string bytes = File({Land(40), Record("QUES", Sub("DATA", "q")), Record("WXYZ", "unknown")});
     for (size_t n = 0; n <= bytes.size(); ++n) {
         std::string once = testutil::RoundTrip(bytes.substr(0, n));
         EXPECT_EQ(testutil::RoundTrip(once), once) << "cut at " << n;
-    }
-    std::mt19937 rng(1234);
-    for (int round = 0; round < 300; ++round) {
-        std::string junk(rng() % 400, '\0');
-        for (char& c : junk) c = static_cast<char>(rng());
-        if (round % 3 == 0) junk = Header(1) + junk;
-        std::string once = testutil::RoundTrip(junk);
-        EXPECT_EQ(testutil::RoundTrip(once), once) << "round " << round;
     }
     // A record announcing 4 GB in a tiny file: skipped as damage, no huge allocation.
     std::string once = testutil::RoundTrip(Header(1) + RecordWithSize("LAND", 0xFFFFFFF0u, "tiny"));
@@ -389,3 +346,18 @@ TEST(FileBytes, ALargeFileReadFromDiskEqualsTheSameBytesReadFromMemory) {
     EXPECT_TRUE(a == bytes) << "a generated plugin saves back unchanged";
 }
 #endif
+
+TEST(Store, ClearEmptiesEveryTableAndTheDamageAndTrimKeepsFileOrder) {
+    RecordStore s;
+    s.damage.spans.push_back({1, "x", 2});
+    AppendRecord(s.tblGLOB, GLOBRecord{});
+    ClearStore(s);
+    for (const TableCount& c : TableCounts(s)) EXPECT_EQ(c.count, 0) << c.tag;
+    EXPECT_TRUE(s.damage.empty());
+    for (const char* data : {"a", "b", "c"}) AppendRecord(s.tblLAND, OpaqueRecord{"LAND", 0, 0, data});
+    EXPECT_EQ(RecordCountOf(s, s.tblLAND), 3);
+    TrimStore(s);
+    ASSERT_EQ(s.tblLAND.size(), 3u);
+    EXPECT_EQ(s.tblLAND[2].Data, "c");
+    EXPECT_TRUE(s.tblGLOB.empty());
+}

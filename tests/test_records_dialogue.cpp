@@ -1,5 +1,7 @@
 // Dialogue topics (DIAL) and responses (INFO): reading every field, writing each topic's own responses right
 // after it, the saved-game forms, deleted records, subrecords kept whole, text changes, and damaged input.
+// Scripts (SCPT) and start scripts (SSCR): the variable-name split and join, the saved-game parts, the
+// source text rule for saved games, the written order and what is kept whole.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -7,10 +9,14 @@
 
 #include "fixture_builder.h"
 #include "records/dialogue.h"
+#include "records/scripts.h"
 #include "test_util.h"
 
 using namespace vellum;
 using namespace fixture;
+
+// Expected records name only the fields that are set.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 
 namespace {
 
@@ -45,6 +51,37 @@ std::string SaveClean(const RecordStore& s, int32_t count) {
     EXPECT_EQ(back.tblINFO.size(), s.tblINFO.size());
     return out;
 }
+
+std::string Schd(std::string_view name, int32_t shorts, int32_t longs, int32_t floats, int32_t dataSize = 4,
+                 int32_t varSize = 0) {
+    return Sub("SCHD",
+               Fixed(name, 32) + I32(shorts) + I32(longs) + I32(floats) + I32(dataSize) + I32(varSize));
+}
+// The variable list as the game stores it: every name followed by one zero byte.
+std::string VarNames(const std::vector<std::string>& names) {
+    std::string data;
+    for (const std::string& n : names) data += Z(n);
+    return Sub("SCVR", data);
+}
+std::string Text(std::string_view s) {
+    return Sub("SCTX", s);
+}
+
+const std::string kCode = std::string("\x01\x00\x02\x00\xff", 5); // compiled code holds zero bytes
+const std::string kSchd = Schd("s", 0, 0, 0);
+const std::string kSlsd = Sub("SLSD", U16(1) + U16(0xFFFF) + U16(300));
+const std::string kSlfd = Sub("SLFD", F32(1.5f) + F32(-2.25f));
+const std::string kSlcs = Sub("SLCS", std::string("\0\1\2\3", 4));
+const std::string kRnam = Sub("RNAM", "player");
+const std::string kData = Sub("DATA", Z("3242152102596924"));
+const std::string kStartName = Sub("NAME", Z("start_me"));
+
+struct Case {
+    const char* what;
+    std::string in;  // the record as read
+    std::string out; // the record as written
+    int32_t type = kFileTypePlugin;
+};
 
 } // namespace
 
@@ -213,15 +250,6 @@ TEST(DialogueRecords, DeletedRecordsKeepOnlyTheirIdentifyingParts) {
                                      Sub("NAME", "text kept") + Dele(),
                                  0x20);
     EXPECT_EQ(SaveClean(s, count), File({dial, infoOut}));
-
-    // The deleted state is the flags' low byte: 20 counts, 19 does not; a DELE without the flag is dropped.
-    RecordStore t;
-    count = testutil::Load(File({Record("DIAL", ZSub("NAME", "a") + Sub("DATA", U8(0)) + Dele(), 19),
-                                 Record("DIAL", ZSub("NAME", "b") + Sub("DATA", U8(0)), 20)}),
-                           t);
-    EXPECT_EQ(SaveClean(t, count),
-              File({Record("DIAL", ZSub("NAME", "a") + Sub("DATA", U8(0)), 19),
-                    Record("DIAL", ZSub("NAME", "b") + Sub("DATA", U8(0)) + Dele(), 20)}));
 }
 
 TEST(DialogueRecords, MissingDataIsWrittenWithItsTwelveBytes) {
@@ -270,4 +298,120 @@ TEST(DialogueRecords, ConditionPiecesHoldTheirCharactersExactly) {
     EXPECT_EQ(d, c);
     d.CondFunction = "ax";
     EXPECT_FALSE(d == c);
+}
+
+TEST(Scripts, RecordsAreWrittenAsExpectedAndAgainTheSame) {
+    const Case cases[] = {
+        {"game order",
+         Record("SCPT", Schd("c", 2, 1, 3) + VarNames({"sa", "sb", "l", "fx", "fy", "fz"}) +
+                            Sub("SCDT", kCode) + Text("begin c\r\nend")),
+         ""},
+        {"no variables, no list", Record("SCPT", kSchd + Sub("SCDT", kCode) + Text("end")), ""},
+        {"any order comes back in the game's",
+         Record("SCPT", Text("t") + Sub("SCDT", kCode) + VarNames({"v"}) + Schd("o", 1, 0, 0)),
+         Record("SCPT", Schd("o", 1, 0, 0) + VarNames({"v"}) + Sub("SCDT", kCode) + Text("t"))},
+        {"names beyond the counts are kept",
+         Record("SCPT", Schd("m", 1, 0, 1) + VarNames({"s", "f", "x1", "x2"}) + Text("")), ""},
+        {"fewer names than the counts",
+         Record("SCPT", Schd("l", 2, 2, 1) + VarNames({"a", "b", "c"}) + Text("")), ""},
+        {"an empty name keeps its place",
+         Record("SCPT", Schd("g", 2, 0, 1) + VarNames({"", "b", "c"}) + Text("")), ""},
+        {"a list before any header", Record("SCPT", VarNames({"kept"}) + kSchd + Text("")),
+         Record("SCPT", kSchd + VarNames({"kept"}) + Text(""))},
+        {"a repeated list and header: the last ones count",
+         Record("SCPT", VarNames({"a", "x"}) + Schd("r", 1, 0, 0) + VarNames({"b", "c"}) +
+                            Schd("r", 2, 0, 0) + Text("")),
+         Record("SCPT", Schd("r", 2, 0, 0) + VarNames({"b", "c"}) + Text(""))},
+        {"no header", Record("SCPT", Sub("SCDT", kCode) + Text("end")), ""},
+        {"a header of another length is kept whole",
+         Record("SCPT", Sub("SCHD", Fixed("cut", 32) + I32(1)) + VarNames({"s"}) + Text("t")), ""},
+        {"a list without its last zero is kept whole",
+         Record("SCPT", Schd("z", 1, 0, 0) + Sub("SCVR", "ab") + Text("")), ""},
+        {"an empty code is kept whole", Record("SCPT", kSchd + Sub("SCDT", "") + Text("x")), ""},
+        {"an unknown subrecord stays in its place",
+         Record("SCPT",
+                Schd("u", 1, 0, 0) + Sub("XTRA", "abc") + VarNames({"v"}) + Sub("SCDT", kCode) + Text("")),
+         ""},
+        {"DELE is consumed and not written", Record("SCPT", kSchd + Dele() + Text("end"), 0x20),
+         Record("SCPT", kSchd + Text("end"), 0x20)},
+        {"a missing text is added to a plugin", Record("SCPT", kSchd), Record("SCPT", kSchd + Text(""))},
+        {"an empty text stays in a master", Record("SCPT", kSchd + Text("")), "", kFileTypeMaster},
+        {"an empty text leaves a saved game", Record("SCPT", kSchd + Text("")), Record("SCPT", kSchd),
+         kFileTypeSavedGame},
+        {"a text stays in a saved game", Record("SCPT", kSchd + Text("begin")), "", kFileTypeSavedGame},
+        {"saved-game parts in the game's order, the reference last",
+         Record("SCPT",
+                kRnam + kSlfd + Schd("p", 3, 0, 2) + kSlsd + VarNames({"a", "b", "c", "x", "y"}) + kSlcs),
+         Record("SCPT",
+                Schd("p", 3, 0, 2) + VarNames({"a", "b", "c", "x", "y"}) + kSlcs + kSlsd + kSlfd + kRnam),
+         kFileTypeSavedGame},
+        {"values that are not whole are kept whole",
+         Record("SCPT",
+                kSchd + Sub("SLSD", U16(7) + U8(9)) + Sub("SLFD", F32(3.0f) + "\1\2") + Sub("SLSD", "")),
+         "", kFileTypeSavedGame},
+        {"start script: NAME before DATA", Record("SSCR", kData + kStartName),
+         Record("SSCR", kStartName + kData)},
+        {"start script deleted: DELE first, both strings kept",
+         Record("SSCR", kData + kStartName + Dele(), 0x20),
+         Record("SSCR", Dele() + kStartName + kData, 0x20)},
+        {"start script flagged deleted gets DELE", Record("SSCR", kStartName + kData, 0x20),
+         Record("SSCR", Dele() + kStartName + kData, 0x20)},
+        {"start script not deleted loses a DELE", Record("SSCR", kStartName + Dele() + kData),
+         Record("SSCR", kStartName + kData)},
+        {"start script with an empty DATA and an unknown subrecord",
+         Record("SSCR", Sub("DATA", "") + kStartName + Sub("XTRA", "") + Sub("DATA", "1")), ""},
+    };
+    for (const Case& c : cases) {
+        const std::string want = File({c.out.empty() ? c.in : c.out}, c.type);
+        const std::string once = testutil::RoundTrip(File({c.in}, c.type), c.type);
+        EXPECT_EQ(once, want) << c.what;
+        EXPECT_EQ(testutil::RoundTrip(once, c.type), once) << c.what << ": second round trip";
+    }
+}
+
+TEST(Scripts, FieldsAreReadAndVariableNamesFiledByType) {
+    const SCPTRecord want{.SCHDLen = kSCHDSize,
+                          .ScriptName = Fixed("counter", 32),
+                          .NumShorts = 2,
+                          .NumLongs = 1,
+                          .NumFloats = 2,
+                          .ScriptDataSize = 4,
+                          .LocalVarSize = 12,
+                          .SCVRLen = 19,
+                          .ShortNames = {"sa", "sb"},
+                          .LongNames = {"l"},
+                          .FloatNames = {"fx", "fy"},
+                          .ExtraNames = {"more"},
+                          .SCDTLen = 5,
+                          .SCDT = kCode,
+                          .SCTXLen = 3,
+                          .SCTX = "end",
+                          .RNAMLen = 6,
+                          .RNAM = "player",
+                          .SLSDLen = 6,
+                          .ShortValues = {1, -1, 300},
+                          .SLFDLen = 8,
+                          .FloatValues = {1.5f, -2.25f},
+                          .SLCSLen = 4,
+                          .SLCS = std::string("\0\1\2\3", 4)};
+    // The list comes before its header: the header's counts still file it.
+    const std::string body = VarNames({"sa", "sb", "l", "fx", "fy", "more"}) +
+                             Schd("counter", 2, 1, 2, 4, 12) + Sub("SCDT", kCode) + Text("end") + kSlsd +
+                             kSlfd + kSlcs + kRnam;
+    EXPECT_EQ(testutil::ReadBody(ReadSCPT, body), want);
+
+    const SSCRRecord start{.DATALen = 17, .DATA = Z("3242152102596924"), .NAMELen = 9, .NAME = Z("start_me")};
+    EXPECT_EQ(testutil::ReadBody(ReadSSCR, kData + kStartName), start)
+        << "strings held with what the file stored";
+}
+
+// A length that runs far past the file reads only what the file holds, and saves as a well-formed file that
+// saves again to the same bytes.
+TEST(Scripts, AbsurdLengthsSaveWellFormedAndStable) {
+    std::string absurd =
+        Header(1) + Record("SCPT", Schd("big", 1, 0, 0) + SubWithSize("SLSD", 0x7FFFFFF0u, "ab") +
+                                       SubWithSize("SCVR", 0x7FFFFFF0u, "x"));
+    std::string once = testutil::RoundTrip(absurd, kFileTypeSavedGame);
+    EXPECT_LT(once.size(), 4 * ByteReader::kMaxPadding) << "only what the file holds";
+    EXPECT_EQ(testutil::RoundTrip(once, kFileTypeSavedGame), once);
 }

@@ -1,6 +1,6 @@
 // Object records (statics, doors, items, containers, body parts, lights, armour, clothing, tools, activators,
-// apparatus, ingredients, books, potions): fields, writer order, value rules, subrecords kept whole, deleted
-// records, damaged input and the shared sample plugin.
+// apparatus, ingredients, books, potions) and world records (sounds, regions, land textures, sound
+// generators, levelled lists): fields, writer order, value rules, subrecords kept whole, deleted records.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,12 +8,14 @@
 #include <random>
 
 #include "fixture_builder.h"
+#include "records/world.h"
 #include "test_util.h"
 
 using namespace vellum;
 using namespace fixture;
 using testutil::ReadBody;
 using testutil::RoundTrip;
+using namespace std::string_literals;
 
 // Expected records name only the fields that are set.
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
@@ -107,6 +109,24 @@ std::string One(std::string_view tag, const std::string& body, uint32_t flags = 
     return File({Record(tag, body, flags)});
 }
 
+std::string Snam(std::string_view id, uint8_t chance) {
+    return Sub("SNAM", Fixed(id, 32) + U8(chance));
+}
+std::string Entry(std::string_view entryTag, std::string_view id, int16_t level) {
+    return ZSub(entryTag, id) + Sub("INTV", U16(static_cast<uint16_t>(level)));
+}
+
+const std::string kName = ZSub("NAME", "n");
+const std::string kSoun = ZSub("FNAM", "f.wav") + Sub("DATA", "\1\2\3");
+const std::string kRegn = ZSub("FNAM", "R") + Sub("WEAT", std::string(8, '\1')) + Sub("CNAM", "\1\2\3\0"s);
+const std::string kList = Sub("DATA", U32(3)) + Sub("NNAM", U8(25)) + Sub("INDX", I32(2));
+const std::string kXtra = Sub("XTRA", "kept");
+
+struct WorldCase {
+    const char* what;
+    std::string in;  // the record as read
+    std::string out; // the record as written; empty: as read
+};
 } // namespace
 
 TEST(ObjectRecords, EveryTypeRoundTripsByteForByte) {
@@ -120,26 +140,16 @@ TEST(ObjectRecords, EveryTypeRoundTripsByteForByte) {
             .Header1 = 5, .Flags = 0x2000, .NAMELen = 5, .NAME = "rock", .MODLLen = 9, .MODL = "rock.nif"}));
 }
 
-// Each data layout read from its bytes; the samples above check that the writers put the fields back.
+// Data layouts whose fields are not in the file's order or keep unusual bytes; the samples above check that
+// the writers put the fields back.
 // clang-format off
 TEST(ObjectRecords, DataFieldsLandWhereTheyBelong) {
-    EXPECT_EQ(ReadBody(ReadMISC, Sub("MCDT", F32(0.5f) + I32(3) + I32(-7))),
-              (MISCRecord{.MCDTLen = 12, .Weight = 0.5f, .Value = 3, .MiscUnknown = -7}));
-    EXPECT_EQ(ReadBody(ReadWEAP, Wpdt(0xABCDEF05)),
-              (WEAPRecord{.WPDTLen = 32, .Weight = 12.5f, .Value = 100, .WeaponType = 5, .Health = 800,
-                          .Speed = 1.25f, .Reach = 1.0f, .EnchantPoints = 50, .ChopMin = 1, .ChopMax = 2,
-                          .SlashMin = 3, .SlashMax = 4, .ThrustMin = 5, .ThrustMax = 6, .WeaponFlags = 5}));
     const std::string pick("pick\0x", 6); // item IDs are 32 characters, zero bytes kept
     EXPECT_EQ(ReadBody(ReadCONT, Sub("CNDT", F32(100.f)) + Sub("FLAG", U32(0x12345608)) +
                                      Sub("INDX", I32(3)) + Npco(-2, "apple") + Npco(5, pick)),
               (CONTRecord{.CNDTLen = 4, .Weight = 100.f, .INDXLen = 4, .INDX = 3, .FLAGLen = 4,
                           .ContainerFlags = 8,
                           .Items = {{36, -2, Fixed("apple", 32)}, {36, 5, Fixed(pick, 32)}}}));
-    EXPECT_EQ(ReadBody(ReadBODY, Sub("BYDT", Bytes({1, 0, 2, 3}))),
-              (BODYRecord{.BYDTLen = 4, .Part = 1, .Vampire = 0, .BodyFlags = 2, .PartType = 3}));
-    EXPECT_EQ(ReadBody(ReadLIGH, Lhdt(0x7F)),
-              (LIGHRecord{.LHDTLen = 24, .Weight = 2.f, .Value = 7, .Time = -1, .Radius = 256, .Red = 10,
-                          .Green = 20, .Blue = 30, .LightFlags = 0x1A}));
     // Part names keep their terminator; within a part the male name is BNAM, whatever the order.
     EXPECT_EQ(ReadBody(ReadARMO, Sub("AODT", I32(1) + F32(5.f) + I32(50) + I32(300) + I32(20) + I32(15)) +
                                      Part(0, "helm_m", "") + Sub("INDX", U8(1)) + ZSub("CNAM", "pauldron_f") +
@@ -148,22 +158,12 @@ TEST(ObjectRecords, DataFieldsLandWhereTheyBelong) {
                           .EnchantPoints = 20, .ArmorRating = 15,
                           .Parts = {PartData{1, 0, 7, Z("helm_m"), 0, ""},
                                     PartData{1, 1, 11, Z("pauldron_m"), 11, Z("pauldron_f")}}}));
-    EXPECT_EQ(ReadBody(ReadCLOT, Sub("CTDT", I32(8) + F32(1.f) + I16(40) + I16(-2))),
-              (CLOTRecord{.CTDTLen = 12, .ClothingType = 8, .Weight = 1.f, .Value = 40,
-                          .EnchantPoints = -2}));
     // Repair tools store the uses first; lock picks and probes the quality.
     EXPECT_EQ(ReadBody(ReadREPA, Sub("RIDT", Tool(25, 3))),
               (REPARecord{.DataLen = 16, .Weight = 2.f, .Value = 10, .Quality = 3, .Uses = 25}));
     EXPECT_EQ(ReadBody(ReadLOCK, Sub("LKDT", Tool(25, 3))),
               (LOCKRecord{.DataLen = 16, .Weight = 2.f, .Value = 10, .Quality = 25, .Uses = 3}));
     EXPECT_EQ(ReadBody(ReadPROB, Sub("PBDT", Tool(25, 3))), ReadBody(ReadLOCK, Sub("LKDT", Tool(25, 3))));
-    EXPECT_EQ(ReadBody(ReadAPPA, Sub("AADT", I32(2) + F32(1.5f) + F32(3.f) + I32(20))),
-              (APPARecord{.AADTLen = 16, .ApparatusType = 2, .Quality = 1.5f, .Weight = 3.f, .Value = 20}));
-    std::string irdt = F32(0.1f) + I32(1);
-    for (int i = 0; i < 12; ++i) irdt += I32(i);
-    EXPECT_EQ(ReadBody(ReadINGR, Sub("IRDT", irdt)),
-              (INGRRecord{.IRDTLen = 56, .Weight = 0.1f, .Value = 1, .EffectID = {0, 1, 2, 3},
-                          .SkillID = {4, 5, 6, 7}, .AttributeID = {8, 9, 10, 11}}));
     // The book's text has no terminator.
     EXPECT_EQ(ReadBody(ReadBOOK, Sub("BKDT", F32(3.f) + I32(50) + I32(1) + I32(-1) + I32(100)) +
                                      Sub("TEXT", "<p>Once")),
@@ -291,4 +291,122 @@ TEST(ObjectRecords, DeletedRecordsKeepOnlyTheirName) {
     EXPECT_EQ(RoundTrip(One("WEAP", ZSub("NAME", "w"), 20)), One("WEAP", ZSub("NAME", "w") + Dele(), 20));
     EXPECT_EQ(RoundTrip(One("STAT", ZSub("NAME", "s") + Dele() + ZSub("MODL", "m"), 19)),
               One("STAT", ZSub("NAME", "s") + ZSub("MODL", "m"), 19));
+}
+
+TEST(World, RecordsAreWrittenAsExpectedAndAgainTheSame) {
+    const WorldCase cases[] = {
+        {"sound", Record("SOUN", kName + kSoun, 0, 7), ""},
+        {"sound in any order", Record("SOUN", Sub("DATA", "\1\2\3") + ZSub("FNAM", "f.wav") + kName),
+         Record("SOUN", kName + kSoun)},
+        {"sound without data or file", Record("SOUN", kName + ZSub("FNAM", "f.wav")), ""},
+        {"sound without file", Record("SOUN", kName + Sub("DATA", "\1\1\1")), ""},
+        {"a string of size 0 gets its terminator", Record("SOUN", kName + Sub("FNAM", "")),
+         Record("SOUN", kName + ZSub("FNAM", ""))},
+        {"an unknown subrecord stays in its place", Record("SOUN", kName + kXtra + kSoun), ""},
+        {"sound data of another length is kept whole",
+         Record("SOUN", kName + Sub("DATA", "\5\6") + ZSub("FNAM", "f")), ""},
+        {"region",
+         Record("REGN", kName + ZSub("FNAM", "Isles") + Sub("WEAT", "\1\2\3\4\5\6\7\x08\x09\x37"s) +
+                            ZSub("BNAM", "ex_sleep") + Sub("CNAM", "\x4d\x20\x10\0"s) + Snam("drip", 12) +
+                            Snam("wind", 50) + Sub("WNAM", I32(-3))),
+         ""},
+        {"region with 8 weather chances", Record("REGN", kName + kRegn), ""},
+        {"colour filler written as zero",
+         Record("REGN", kName + ZSub("FNAM", "R") + Sub("CNAM", "\1\2\3\xff")),
+         Record("REGN", kName + ZSub("FNAM", "R") + Sub("CNAM", "\1\2\3\0"s))},
+        {"region without weather or colour", Record("REGN", kName + ZSub("FNAM", "Dry")), ""},
+        {"empty weather is kept whole", Record("REGN", kName + Sub("WEAT", "") + kRegn), ""},
+        {"every run of sounds is kept",
+         Record("REGN", kName + Snam("a", 1) + Snam("b", 2) + ZSub("BNAM", "c") + Snam("last", 3)),
+         Record("REGN", kName + ZSub("BNAM", "c") + Snam("a", 1) + Snam("b", 2) + Snam("last", 3))},
+        {"colour and sound of other lengths are kept whole",
+         Record("REGN", kName + kRegn + Sub("CNAM", "\1\2\3") + Sub("SNAM", "short") + Sub("WNAM", U16(1))),
+         ""},
+        {"land texture", Record("LTEX", kName + Sub("INTV", I32(17)) + ZSub("DATA", "Tx_road.tga")), ""},
+        {"land texture without number", Record("LTEX", kName + ZSub("DATA", "t.tga")), ""},
+        {"sound generator: sound before creature, flag word cleared",
+         Record("SNDG", kName + Sub("DATA", U32(0x01020307)) + ZSub("CNAM", "guar") + ZSub("SNAM", "Fall")),
+         Record("SNDG", kName + Sub("DATA", U32(7)) + ZSub("SNAM", "Fall") + ZSub("CNAM", "guar"))},
+        {"sound generator without creature", Record("SNDG", kName + Sub("DATA", U32(2)) + ZSub("SNAM", "s")),
+         ""},
+        {"levelled list, five entries in order",
+         Record("LEVI",
+                kName + kList + Entry("INAM", "a", 1) + Entry("INAM", "bb", 5) + Entry("INAM", "a", 10) +
+                    Entry("INAM", "ccc", -2) + Entry("INAM", "d", 300),
+                0x2000),
+         ""},
+        {"creature list: CNAM entries, game order, flag word cleared",
+         Record("LEVC", Sub("NNAM", U8(0)) + kName + Sub("DATA", U32(0xFFFFFF01)) + Sub("INDX", I32(2)) +
+                            Entry("CNAM", "rat", 1) + Entry("CNAM", "kagouti", 4)),
+         Record("LEVC", kName + Sub("DATA", U32(1)) + Sub("NNAM", U8(0)) + Sub("INDX", I32(2)) +
+                            Entry("CNAM", "rat", 1) + Entry("CNAM", "kagouti", 4))},
+        {"an item entry in a creature list is kept whole", Record("LEVC", kName + Entry("INAM", "x", 1)), ""},
+        {"entries without level",
+         Record("LEVI", kName + ZSub("INAM", "nolevel") + Entry("INAM", "b", 2) + ZSub("INAM", "tail") +
+                            Sub("INDX", I32(3))),
+         Record("LEVI", kName + Sub("INDX", I32(3)) + ZSub("INAM", "nolevel") + Entry("INAM", "b", 2) +
+                            ZSub("INAM", "tail"))},
+        {"an entry name of size 0 keeps the entry",
+         Record("LEVI", kName + Sub("INAM", "") + Sub("INTV", U16(4))),
+         Record("LEVI", kName + Entry("INAM", "", 4))},
+        {"list parts and levels of other lengths are kept whole",
+         Record("LEVI", kName + Sub("NNAM", U32(0xFF33)) + Sub("DATA", U16(2)) + Entry("INAM", "x", 1) +
+                            Sub("INTV", I32(9)) + ZSub("INAM", "y") + Sub("INTV", I32(9)) + kXtra),
+         ""},
+    };
+    for (const WorldCase& c : cases) {
+        const std::string want = File({c.out.empty() ? c.in : c.out});
+        const std::string once = testutil::RoundTrip(File({c.in}));
+        EXPECT_EQ(once, want) << c.what;
+        EXPECT_EQ(testutil::RoundTrip(once), once) << c.what << ": second round trip";
+    }
+}
+
+TEST(World, DeletedRecordsAreWrittenAsNameAndDele) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"SOUN", kSoun},
+        {"REGN", kRegn},
+        {"LTEX", Sub("INTV", I32(1)) + ZSub("DATA", "x.tga")},
+        {"SNDG", Sub("DATA", U32(1)) + ZSub("SNAM", "s")},
+        {"LEVI", kList + Entry("INAM", "i", 1)},
+        {"LEVC", kList + Entry("CNAM", "c", 1)},
+    };
+    for (const auto& [tag, rest] : cases) {
+        // Its data, kept subrecords included, is dropped. (A missing or stray DELE: the objects' test above.)
+        EXPECT_EQ(testutil::RoundTrip(File({Record(tag, kName + rest + kXtra + Dele(), 0x20)})),
+                  File({Record(tag, kName + Dele(), 0x20)}))
+            << tag;
+    }
+}
+
+TEST(World, FieldsAreRead) {
+    REGNRecord region{.NAMELen = 2,
+                      .NAME = "n",
+                      .FNAMLen = 2,
+                      .FNAM = "R",
+                      .WEATLen = 8,
+                      .Weather = std::vector<uint8_t>(8, 1),
+                      .CNAMLen = 4,
+                      .Red = 1,
+                      .Green = 2,
+                      .Blue = 3,
+                      .Sounds = {{33, Fixed("wind", 32), 50}, {33, Fixed("drip", 32), 12}},
+                      .WNAMLen = 4,
+                      .WNAM = -3};
+    region.extras.subs = {{5, kXtra}};
+    EXPECT_EQ(testutil::ReadBody(ReadREGN, kName + Snam("wind", 50) + kRegn + kXtra + Sub("WNAM", I32(-3)) +
+                                               Snam("drip", 12)),
+              region);
+
+    const LEVIRecord list{.NAMELen = 2,
+                          .NAME = "n",
+                          .DATALen = 4,
+                          .ListFlags = 3,
+                          .NNAMLen = 1,
+                          .ChanceNone = 25,
+                          .INDXLen = 4,
+                          .INDX = 2,
+                          .Items = {{2, "a", 2, -2}, {4, "bcd", 0, 0}}};
+    EXPECT_EQ(testutil::ReadBody(ReadLEVC, kName + kList + Entry("CNAM", "a", -2) + ZSub("CNAM", "bcd")),
+              list);
 }

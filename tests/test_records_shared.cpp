@@ -53,31 +53,6 @@ template <class F> void ForEachTable(F&& f) {
     f("NPC_", &RecordStore::tblNPC_);
 }
 
-// The subrecords of every object record of a file, keyed by tag and NAME, sorted.
-std::map<std::string, std::vector<std::string>> ObjectSubrecords(const std::string& file) {
-    static const std::string tags =
-        "STAT DOOR MISC WEAP CONT BODY LIGH ARMO CLOT REPA ACTI APPA LOCK PROB INGR BOOK ALCH";
-    std::map<std::string, std::vector<std::string>> out;
-    auto u32 = [&](size_t at) {
-        uint32_t v = 0;
-        for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(file[at + i]);
-        return v;
-    };
-    for (size_t pos = 0; pos + 16 <= file.size(); pos += 16 + u32(pos + 4)) {
-        std::string tag = file.substr(pos, 4);
-        if (tags.find(tag) == std::string::npos) continue;
-        std::vector<std::string> subs{file.substr(pos, 16)};
-        std::string name;
-        for (size_t sub = pos + 16; sub < pos + 16 + u32(pos + 4); sub += 8 + u32(sub + 4)) {
-            subs.push_back(file.substr(sub, 8 + u32(sub + 4)));
-            if (file.compare(sub, 4, "NAME") == 0) name = subs.back();
-        }
-        std::sort(subs.begin() + 1, subs.end());
-        out[tag + name] = subs;
-    }
-    return out;
-}
-
 } // namespace
 
 TEST(SharedPlugin, EveryRecordIsUnderstoodAndComesBackEqual) {
@@ -102,56 +77,30 @@ TEST(SharedPlugin, EveryRecordIsUnderstoodAndComesBackEqual) {
     // The plugin has these records in the writers' order: they come back byte for byte.
     for (const char* tag : {"CLAS", "FACT", "RACE", "SKIL", "BSGN", "SPEL", "ENCH", "DIAL", "INFO"})
         EXPECT_EQ(RecordsOf(out, tag), RecordsOf(file, tag)) << tag;
-    // Object records hold the same header and subrecords, some in the writers' order.
-    EXPECT_TRUE(ObjectSubrecords(file) == ObjectSubrecords(out));
 }
 
-// Values read from the plugin, one or two per family, so that a reader and writer wrong in the same way
-// cannot pass the round trip above.
+// Values read from the plugin where the families' own tests build no such record: the links between
+// records (responses to topics, persistent references, path grid connections).
 TEST(SharedPlugin, FieldsHoldWhatTheFileSays) {
     RecordStore s;
     testutil::Load(Plugin(), s);
     EXPECT_EQ(s.tblGMST.at(1).INTV, 2);
-    EXPECT_EQ(s.tblGLOB.at(0).FNAM, s.tblGLOB.at(0).NAME.substr(12));
-    EXPECT_EQ(s.tblCLAS.at(0).CLDTLen, 60);
-    EXPECT_EQ(s.tblFACT.at(0).RankNames[2].RankName, "01234567890123456789012345678901");
-    EXPECT_EQ(s.tblFACT.at(0).Reactions.at(2).ANAM, std::string("Fighters Guild\0", 15));
-    EXPECT_EQ(s.tblRACE.at(0).Specials.size(), 2u);
-    EXPECT_EQ(s.tblSKIL.at(0).INDX, 20);
-    EXPECT_EQ(s.tblBSGN.at(0).TNAM, "_land_default.dds");
-    EXPECT_EQ(s.tblMGEF.at(0).INDX, 59);
-    EXPECT_EQ(s.tblMGEF.at(0).BVFX, "VFX_MysticismBolt");
-    EXPECT_EQ(s.tblSPEL.at(0).Effects[3].ENAMLen, 24);
-    EXPECT_EQ(s.tblENCH.at(1).Charge, 10);
-    EXPECT_EQ(s.tblNPC_.at(0).NPDTLen, 52);
-    EXPECT_EQ(s.tblNPC_.at(1).NPDTLen, 12);
     EXPECT_EQ(s.tblNPC_.at(0).AI_F.at(2).CNDT, "test_interior");
     EXPECT_EQ(s.tblNPC_.at(0).Destinations.at(1).DNAM, "test_interior");
-    EXPECT_EQ(s.tblCREA.at(0).NPDTBlock[0], 96);
     EXPECT_EQ(s.tblCELL.at(0).RGNN, "Bitter Coast Region");
-    EXPECT_EQ(s.tblCELL.at(0).GridX, -15);
-    EXPECT_EQ(s.tblCELL.at(0).GridY, -8);
-    EXPECT_EQ(s.tblCELL.at(1).References.at(1).RefIndexHigh, 3);
     const auto& refs = s.tblCELL.at(2).References;
     ASSERT_EQ(refs.size(), 39u);
     EXPECT_EQ(std::count_if(refs.begin(), refs.end(), [](const FRMRData& r) { return r.Persistent == 1; }),
               19);
-    EXPECT_EQ(refs[0].NAME, "test_npc");
-    EXPECT_EQ(s.tblPGRD.at(0).PointCount, 4);
     int connections = 0;
-    for (const PGRPData& p : s.tblPGRD[0].Points) connections += p.ConnectionCount();
+    for (const PGRPData& p : s.tblPGRD.at(0).Points) connections += p.ConnectionCount();
     EXPECT_EQ(size_t(connections), s.tblPGRD[0].Connections.size());
     for (const INFORecord& i : s.tblINFO)
         EXPECT_EQ(i.Topic, s.tblDIAL.at(static_cast<size_t>(i.TopicIndex)).NAME) << i.INAM;
     EXPECT_EQ(s.tblINFO.back().Conditions[5].CondName, "test_float");
-    EXPECT_EQ(s.tblINFO.back().Conditions[1].FLTV, 1.0f);
     EXPECT_EQ(s.tblSCPT.at(0).LongNames, (std::vector<std::string>{"test_long"}));
-    EXPECT_EQ(s.tblSCPT.at(0).SCTX.substr(0, 17), "begin test_script");
-    EXPECT_EQ(s.tblSOUN.at(0).Volume, 255);
-    EXPECT_EQ(s.tblREGN.at(0).Sounds.at(2).SoundID.substr(0, 9), "endrumble");
     EXPECT_EQ(s.tblLTEX.at(0).DATA, "Tx_BC_mainroad_01.tga");
     EXPECT_EQ(s.tblSNDG.at(0).SNAM, "Body Fall Medium");
-    EXPECT_EQ(s.tblLEVC.at(0).Items.at(0).INAM, "test_creature");
 }
 
 // Each record of the plugin alone in a file, cut at every byte and with bytes changed at random (a topic
