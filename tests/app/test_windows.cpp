@@ -67,26 +67,11 @@ class WindowTests : public QObject {
         for (QWidget* c : std::initializer_list<QWidget*>{w.cmdExport, w.cmdImport, w.cmdLoops, w.cmdTopics,
                                                           w.cmdSpellCheck, w.cmdOptions, w.cmdList})
             QVERIFY2(!c->isEnabled(), qPrintable(c->objectName()));
-        QVERIFY(!w.mnuSave->isEnabled());
-        QVERIFY(!w.mnuClose->isEnabled());
-        QVERIFY(w.mnuOpen->isEnabled());
-        QVERIFY(w.mnuExit->isEnabled());
-        QVERIFY(w.mnuAbout->isEnabled());
+        QVERIFY(!w.mnuSave->isEnabled() && !w.mnuClose->isEnabled());
+        QVERIFY(w.mnuOpen->isEnabled() && w.mnuExit->isEnabled() && w.mnuAbout->isEnabled());
         QVERIFY(w.optPure->isChecked());
         QVERIFY(w.optHTML->isEnabled() && w.chkClones->isEnabled());
-        QCOMPARE(w.cmdExport->text(), QString("Ex&port "));
-        QCOMPARE(w.cmdSpellCheck->text(), QString("&Morrowindize  "));
-        QCOMPARE(w.cmdExport->toolTip(),
-                 QString("Export all dialogue responses to a text-file for easy editing."));
-        QCOMPARE(w.chkClones->toolTip(), QString("Checking this will allow exporitng of Clone NPCs, such as "
-                                                 "guards, \"cattle\", and the like."));
-        QCOMPARE(w.mnuSaveAs->text(), QString("&Save as"));
-        QCOMPARE(w.mnuOptions->text(), QString("Morrowindization O&ptions"));
-        QCOMPARE(w.lblRecName[0]->text(), QString("ACTI:"));
-        QCOMPARE(w.lblRecName[43]->text(), QString("Unknown:"));
         QCOMPARE(w.lblRecName[44]->text(), QString("Total:"));
-        QCOMPARE(w.lblRecName[56]->text(), QString("STLN:"));
-        QCOMPARE(w.lblSaves->text(), QString("Savegames Specific"));
         for (QLabel* l : w.lblCount) QCOMPARE(l->text(), QString("0"));
 
         FrmMain found(nullptr, "/games/Morrowind/Data Files");
