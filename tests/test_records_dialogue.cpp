@@ -4,7 +4,6 @@
 // source text rule for saved games, the written order and what is kept whole.
 #include <gtest/gtest.h>
 
-#include <random>
 #include <tuple>
 
 #include "fixture_builder.h"
@@ -85,7 +84,7 @@ struct Case {
 
 } // namespace
 
-TEST(DialogueRecords, EveryFieldOfATopicAndAResponseIsReadAndWrittenBack) {
+TEST(DialogueRecords, EveryFieldOfATopicAndAResponseIsWrittenBack) {
     std::string info = Record(
         "INFO",
         ZSub("INAM", "1234") + ZSub("PNAM", "1000") + ZSub("NNAM", "2000") +
@@ -100,26 +99,10 @@ TEST(DialogueRecords, EveryFieldOfATopicAndAResponseIsReadAndWrittenBack) {
     RecordStore s;
     int32_t count = testutil::Load(file, s);
     ASSERT_EQ(s.tblINFO.size(), 1u);
-    DIALRecord d;
-    d.NAMELen = 10, d.NAME = "greetings", d.DATALen = 1, d.DialType = 2;
-    EXPECT_EQ(s.tblDIAL, std::vector<DIALRecord>{d});
-    INFORecord i;
-    i.Header1 = 77, i.TopicIndex = 0, i.Topic = "greetings";
-    i.INAMLen = 5, i.INAM = "1234", i.PNAMLen = 5, i.PNAM = "1000", i.NNAMLen = 5, i.NNAM = "2000";
-    i.DATALen = 12, i.Disposition = -7, i.Rank = 5, i.Gender = 1, i.PCRank = 2, i.InfoUnknown = 9;
-    i.ONAMLen = 8, i.ONAM = "fargoth", i.RNAMLen = 9, i.RNAM = "Wood Elf", i.CNAMLen = 9, i.CNAM = "Commoner";
-    i.FNAMLen = 7, i.FNAM = "Hlaalu", i.ANAMLen = 11, i.ANAM = "Seyda Neen", i.DNAMLen = 14;
-    i.DNAM = "Thieves Guild", i.SNAMLen = 13, i.SNAM = "vo\\hello.mp3";
-    i.NAMELen = 16, i.NAME = "Hello, \"friend\"."; // the response text has no terminator
-    i.QSTNLen = i.QSTFLen = i.QSTRLen = 1, i.QSTN = 1, i.QSTF = 2, i.QSTR = 3;
-    i.BNAMLen = 23, i.BNAM = "Journal \"A\" 10\r\nGoodbye";
-    i.Conditions[0].SCVRLen = 16, i.Conditions[0].CondName = "fargoth_var", i.Conditions[0].INTVLen = 4;
-    i.Conditions[0].CondIndex = "0", i.Conditions[0].CondType = "1", i.Conditions[0].CondFunction = "sX";
-    i.Conditions[0].CondComparison = "0", i.Conditions[0].INTV = -3;
-    i.Conditions[1].SCVRLen = 9, i.Conditions[1].CondName = "gold", i.Conditions[1].FLTVLen = 4;
-    i.Conditions[1].CondIndex = "1", i.Conditions[1].CondType = "2", i.Conditions[1].CondFunction = "fX";
-    i.Conditions[1].CondComparison = "1", i.Conditions[1].FLTV = 2.5f;
-    EXPECT_EQ(s.tblINFO[0], i);
+    // The byte-exact save checks the fields; the link to the topic is what it cannot see.
+    EXPECT_EQ(
+        std::make_tuple(s.tblINFO[0].TopicIndex, s.tblINFO[0].Topic, s.tblINFO[0].Conditions[1].CondName),
+        std::make_tuple(0, "greetings", "gold"));
     EXPECT_EQ(SaveClean(s, count), file);
 }
 
@@ -163,21 +146,64 @@ TEST(DialogueRecords, DecisionResponsesBeforeAnyTopicAreKept) {
     EXPECT_EQ(SaveClean(s, count), file);
 }
 
-TEST(DialogueRecords, SavedGameForms) {
-    // DATA of 4 bytes marks a saved game's topic: type 128, written back as four zero bytes; XIDX and the
-    // saved game's ACDT are kept in their places.
-    std::string dial =
-        Record("DIAL", ZSub("NAME", "Background") + Sub("DATA", "\x07\x08\x09\x0A") + Sub("XIDX", I32(42)));
-    std::string info = Record("INFO", ZSub("INAM", "77") + Sub("XIDX", I32(5)) + InfoData(0, 0) +
-                                          ZSub("ACDT", "acdt") + Sub("NAME", "hi"));
+// Topics and responses read and written back (twice, the same).
+TEST(DialogueRecords, AreWrittenAsExpectedAndAgainTheSame) {
+    std::string conds;
+    for (int k = 0; k < 7; ++k)
+        conds += Scvr(std::to_string(k) + "1sX0", "v" + std::to_string(k)) + Sub("INTV", I32(k));
+    const std::string xidx = Sub("XIDX", I32(42)), t = Dial("t", 0);
+    const std::string saved = Record("INFO", ZSub("INAM", "77") + Sub("XIDX", I32(5)) + InfoData(0, 0) +
+                                                 ZSub("ACDT", "acdt") + Sub("NAME", "hi"));
+    const std::string deleted = ZSub("INAM", "gone") + ZSub("PNAM", "p") + ZSub("NNAM", "n");
+    const struct {
+        const char* what;
+        std::vector<std::string> in, out; // out empty: as read
+        int32_t type = kFileTypePlugin;
+    } cases[] = {
+        // DATA of 4 bytes marks a saved game's topic: written back as four zero bytes; XIDX and ACDT are
+        // kept.
+        {"saved-game forms",
+         {Record("DIAL", ZSub("NAME", "B") + Sub("DATA", "\x07\x08\x09\x0A") + xidx), saved},
+         {Record("DIAL", ZSub("NAME", "B") + Sub("DATA", std::string(4, '\0')) + xidx), saved},
+         kFileTypeSavedGame},
+        // What the layout has no room for or does not know is kept whole in its place.
+        {"a seventh condition",
+         {t, Record("INFO", ZSub("INAM", "seven") + InfoData(0, 0) + conds + Sub("BNAM", "after"))},
+         {}},
+        {"an unknown subrecord",
+         {t,
+          Record("INFO", ZSub("INAM", "x") + Sub("ZZZZ", "unknown") + InfoData(0, 0) + Sub("NAME", "text"))},
+         {}},
+        {"a DATA of another length: no default one added",
+         {t,
+          Record("INFO", ZSub("INAM", "x") + Sub("DATA", "short") + ZSub("ONAM", "a") + Sub("NAME", "text"))},
+         {}},
+        {"odd value lengths, an operand without condition",
+         {t, Record("INFO", ZSub("INAM", "x") + InfoData(0, 0) + Sub("QSTN", "ab") + Sub("XIDX", "") +
+                                Sub("FLTV", F32(1)))},
+         {}},
+        // A deleted response keeps INAM, PNAM, NNAM and its text; a deleted topic its name and DATA.
+        {"deleted",
+         {Record("DIAL", ZSub("NAME", "topic") + Sub("DATA", U8(0)) + Dele(), 0x20),
+          Record("INFO",
+                 deleted + InfoData(1, 2) + ZSub("ONAM", "actor") + Sub("NAME", "text kept") +
+                     Scvr("01sX0", "v") + Sub("INTV", I32(1)) + Sub("BNAM", "result dropped") + Dele(),
+                 0x20)},
+         {Record("DIAL", ZSub("NAME", "topic") + Sub("DATA", U8(0)) + Dele(), 0x20),
+          Record("INFO", deleted + Sub("NAME", "text kept") + Dele(), 0x20)}},
+        {"missing DATA is written with its size",
+         {Record("DIAL", ZSub("NAME", "t")), Record("INFO", ZSub("INAM", "x"))},
+         {Record("DIAL", ZSub("NAME", "t") + Sub("DATA", U8(0))),
+          Record("INFO", ZSub("INAM", "x") + Sub("DATA", std::string(12, '\0')))}},
+    };
+    for (const auto& c : cases) {
+        const std::string once = testutil::RoundTrip(File(c.in, c.type), c.type);
+        EXPECT_EQ(once, File(c.out.empty() ? c.in : c.out, c.type)) << c.what;
+        EXPECT_EQ(testutil::RoundTrip(once, c.type), once) << c.what << ": second round trip";
+    }
     RecordStore s;
-    int32_t count = testutil::Load(File({dial, info}, 32), s);
-    EXPECT_EQ(s.tblDIAL[0].DialType, 128);
-    EXPECT_EQ(s.tblDIAL[0].XIDX, 42);
-    EXPECT_EQ(s.tblINFO[0].XIDX, 5);
-    std::string dialOut =
-        Record("DIAL", ZSub("NAME", "Background") + Sub("DATA", std::string(4, '\0')) + Sub("XIDX", I32(42)));
-    EXPECT_EQ(testutil::Save(s, count, 32), File({dialOut, info}, 32));
+    testutil::Load(File(cases[0].in, kFileTypeSavedGame), s);
+    EXPECT_EQ(s.tblDIAL.at(0).DialType, 128) << "a saved game's topic";
 }
 
 TEST(DialogueRecords, ConditionsTakeSlotsInOrderWithOrWithoutOperand) {
@@ -198,27 +224,6 @@ TEST(DialogueRecords, ConditionsTakeSlotsInOrderWithOrWithoutOperand) {
     EXPECT_EQ(SaveClean(s, count), file);
 }
 
-// What the layout has no room for or does not know is kept whole and written back in its place: a seventh
-// condition with its operand, an unknown subrecord, a DATA of another length (no default DATA is added),
-// value subrecords of odd lengths, and an operand that follows no condition.
-TEST(DialogueRecords, SubrecordsTheLayoutHasNoRoomForAreKeptInPlace) {
-    std::string conds;
-    for (int k = 0; k < 7; ++k)
-        conds += Scvr(std::to_string(k) + "1sX0", "v" + std::to_string(k)) + Sub("INTV", I32(k));
-    const std::vector<std::string> bodies = {
-        ZSub("INAM", "seven") + InfoData(0, 0) + conds + Sub("BNAM", "after"),
-        ZSub("INAM", "x") + Sub("ZZZZ", "unknown") + InfoData(0, 0) + Sub("NAME", "text"),
-        ZSub("INAM", "x") + Sub("DATA", "short") + ZSub("ONAM", "a") + Sub("NAME", "text"),
-        ZSub("INAM", "x") + InfoData(0, 0) + Sub("QSTN", "ab") + Sub("XIDX", "") + Sub("FLTV", F32(1)),
-    };
-    for (const std::string& body : bodies) {
-        std::string file = File({Dial("t", 0), Record("INFO", body)});
-        RecordStore s;
-        int32_t count = testutil::Load(file, s);
-        EXPECT_EQ(SaveClean(s, count), file) << body;
-    }
-}
-
 // Decision: empty optional subrecords and a negative length leave a record that reads back the same.
 TEST(DialogueRecords, DecisionEmptyAndOddSubrecordsSaveStably) {
     std::string body = ZSub("INAM", "e") + Sub("PNAM", "") + InfoData(0, 0) + Sub("ONAM", "") +
@@ -233,33 +238,6 @@ TEST(DialogueRecords, DecisionEmptyAndOddSubrecordsSaveStably) {
         EXPECT_EQ(testutil::RoundTrip(once), once);
         EXPECT_TRUE(s.damage.empty() || info.find("NAME\xFF") != std::string::npos);
     }
-}
-
-TEST(DialogueRecords, DeletedRecordsKeepOnlyTheirIdentifyingParts) {
-    std::string info = Record("INFO",
-                              ZSub("INAM", "gone") + ZSub("PNAM", "p") + ZSub("NNAM", "n") + InfoData(1, 2) +
-                                  ZSub("ONAM", "actor") + Sub("NAME", "text kept") + Scvr("01sX0", "v") +
-                                  Sub("INTV", I32(1)) + Sub("BNAM", "result dropped") + Dele(),
-                              0x20);
-    std::string dial = Record("DIAL", ZSub("NAME", "topic") + Sub("DATA", U8(0)) + Dele(), 0x20);
-    RecordStore s;
-    int32_t count = testutil::Load(File({dial, info}), s);
-    EXPECT_EQ(s.tblINFO[0].BNAM, "result dropped") << "read and kept in the store";
-    std::string infoOut = Record("INFO",
-                                 ZSub("INAM", "gone") + ZSub("PNAM", "p") + ZSub("NNAM", "n") +
-                                     Sub("NAME", "text kept") + Dele(),
-                                 0x20);
-    EXPECT_EQ(SaveClean(s, count), File({dial, infoOut}));
-}
-
-TEST(DialogueRecords, MissingDataIsWrittenWithItsTwelveBytes) {
-    RecordStore s;
-    int32_t count =
-        testutil::Load(File({Record("DIAL", ZSub("NAME", "t")), Record("INFO", ZSub("INAM", "x"))}), s);
-    EXPECT_EQ(s.tblINFO[0].DATALen, 0);
-    EXPECT_EQ(SaveClean(s, count),
-              File({Record("DIAL", ZSub("NAME", "t") + Sub("DATA", U8(0))),
-                    Record("INFO", ZSub("INAM", "x") + Sub("DATA", std::string(12, '\0')))}));
 }
 
 TEST(DialogueRecords, TextChangesKeepTheirLengths) {
@@ -369,40 +347,14 @@ TEST(Scripts, RecordsAreWrittenAsExpectedAndAgainTheSame) {
     }
 }
 
-TEST(Scripts, FieldsAreReadAndVariableNamesFiledByType) {
-    const SCPTRecord want{.SCHDLen = kSCHDSize,
-                          .ScriptName = Fixed("counter", 32),
-                          .NumShorts = 2,
-                          .NumLongs = 1,
-                          .NumFloats = 2,
-                          .ScriptDataSize = 4,
-                          .LocalVarSize = 12,
-                          .SCVRLen = 19,
-                          .ShortNames = {"sa", "sb"},
-                          .LongNames = {"l"},
-                          .FloatNames = {"fx", "fy"},
-                          .ExtraNames = {"more"},
-                          .SCDTLen = 5,
-                          .SCDT = kCode,
-                          .SCTXLen = 3,
-                          .SCTX = "end",
-                          .RNAMLen = 6,
-                          .RNAM = "player",
-                          .SLSDLen = 6,
-                          .ShortValues = {1, -1, 300},
-                          .SLFDLen = 8,
-                          .FloatValues = {1.5f, -2.25f},
-                          .SLCSLen = 4,
-                          .SLCS = std::string("\0\1\2\3", 4)};
-    // The list comes before its header: the header's counts still file it.
-    const std::string body = VarNames({"sa", "sb", "l", "fx", "fy", "more"}) +
-                             Schd("counter", 2, 1, 2, 4, 12) + Sub("SCDT", kCode) + Text("end") + kSlsd +
-                             kSlfd + kSlcs + kRnam;
-    EXPECT_EQ(testutil::ReadBody(ReadSCPT, body), want);
-
-    const SSCRRecord start{.DATALen = 17, .DATA = Z("3242152102596924"), .NAMELen = 9, .NAME = Z("start_me")};
-    EXPECT_EQ(testutil::ReadBody(ReadSSCR, kData + kStartName), start)
-        << "strings held with what the file stored";
+// The names are filed by the header's counts, even when the list comes before its header; a round trip
+// cannot see this, since the writer joins them again.
+TEST(Scripts, VariableNamesAreFiledByType) {
+    const SCPTRecord r = testutil::ReadBody(ReadSCPT, VarNames({"sa", "sb", "l", "fx", "fy", "more"}) +
+                                                          Schd("counter", 2, 1, 2, 4, 12) + Text("end"));
+    EXPECT_EQ(std::make_tuple(r.ShortNames, r.LongNames, r.FloatNames, r.ExtraNames),
+              std::make_tuple(std::vector<std::string>{"sa", "sb"}, std::vector<std::string>{"l"},
+                              std::vector<std::string>{"fx", "fy"}, std::vector<std::string>{"more"}));
 }
 
 // A length that runs far past the file reads only what the file holds, and saves as a well-formed file that
