@@ -14,10 +14,6 @@
 #include "fixture_builder.h"
 #include "test_util.h"
 
-#ifdef VELLUM_HAVE_GENERATOR
-#include "generator/generator.h"
-#endif
-
 using namespace vellum;
 using namespace fixture;
 
@@ -146,10 +142,7 @@ TEST(LoopWildcards, AgreesWithABacktrackingMatcherOnRandomInputs) {
 
 TEST(LoopChoices, AnEmptySlotIsNoChoiceCondition) {
     SCVRData c;
-    c.CondType = "1";
-    c.CondFunction = "50";
-    c.CondComparison = "0";
-    c.SCVRLen = 5;
+    std::tie(c.CondType, c.CondFunction, c.CondComparison, c.SCVRLen) = std::make_tuple("1", "50", "0", 5);
     EXPECT_TRUE(IsChoiceCondition(c));
     c.SCVRLen = 0;
     EXPECT_FALSE(IsChoiceCondition(c));
@@ -173,24 +166,32 @@ TEST(LoopChoices, ChoiceLinesInFourSteps) {
 
 TEST(LoopChoices, ALineOffersAChoiceByEitherPattern) {
     const std::string both = "Choice \"Yes\" 1 \"No\" 2";
-    EXPECT_TRUE(OffersChoice(both, 2)) << "the line ends with the number";
-    EXPECT_TRUE(OffersChoice(both, 1)) << "the number is followed by a blank and more";
-    EXPECT_FALSE(OffersChoice(both, 3));
-    EXPECT_FALSE(OffersChoice("Choice \"Yes\" 12", 1));
-    EXPECT_FALSE(OffersChoice("Choice \"Yes\" 21", 1));
-    EXPECT_FALSE(OffersChoice("Choice \"Yes\" 12 \"No\" 21", 1));
-    EXPECT_TRUE(OffersChoice("Choice \"Yes\" 12 \"No\" 21", 12));
-    EXPECT_TRUE(OffersChoice("if ( x ) CHOICE \"a\" 3 endif", 3));
-    EXPECT_TRUE(OffersChoice("choice \"Back\" -1", -1));
-    EXPECT_FALSE(OffersChoice("choice \"Back\" -1", 1));
-    EXPECT_TRUE(OffersChoice("Choice \"\" 0", 0));
-    EXPECT_FALSE(OffersChoice("Choice  \"Yes\" 1", 1)) << "one blank before the quote";
-    EXPECT_FALSE(OffersChoice("Choice \"Yes\"  1", 1)) << "one blank before the number";
-    EXPECT_FALSE(OffersChoice("Choice \"Yes\" 1x", 1));
-    EXPECT_TRUE(OffersChoice("Choice \"Yes\" 1 ", 1));
-    EXPECT_FALSE(OffersChoice("Choices \"Yes\" 1", 1)) << "Choice, one blank, a quote";
-    EXPECT_FALSE(OffersChoice("MessageBox \"Choice \"x\" 5\"", 5));
-    EXPECT_TRUE(OffersChoice("MessageBox \"x\" Choice \"x\" 5", 5));
+    const struct {
+        std::string line;
+        int32_t choice;
+        bool offered;
+    } cases[] = {
+        {both, 2, true}, // the line ends with the number
+        {both, 1, true}, // the number is followed by a blank and more
+        {both, 3, false},
+        {"Choice \"Yes\" 12", 1, false},
+        {"Choice \"Yes\" 21", 1, false},
+        {"Choice \"Yes\" 12 \"No\" 21", 1, false},
+        {"Choice \"Yes\" 12 \"No\" 21", 12, true},
+        {"if ( x ) CHOICE \"a\" 3 endif", 3, true},
+        {"choice \"Back\" -1", -1, true},
+        {"choice \"Back\" -1", 1, false},
+        {"Choice \"\" 0", 0, true},
+        {"Choice  \"Yes\" 1", 1, false}, // one blank before the quote
+        {"Choice \"Yes\"  1", 1, false}, // one blank before the number
+        {"Choice \"Yes\" 1x", 1, false},
+        {"Choice \"Yes\" 1 ", 1, true},
+        {"Choices \"Yes\" 1", 1, false}, // Choice, one blank, a quote
+        {"MessageBox \"Choice \"x\" 5\"", 5, false},
+        {"MessageBox \"x\" Choice \"x\" 5", 5, true},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(OffersChoice(c.line, c.choice), c.offered) << c.line << " / " << c.choice;
 }
 
 // ---- the check: which responses are shown ----
@@ -232,19 +233,15 @@ TEST(LoopCheck, TheEditorIsGivenTheResponseAndTheDeletedOnesAreExaminedToo) {
     Loaded f(File({Dial("Background"), Info("a", "No loop.", "Choice \"x\" 3", {Choice(1)}),
                    Info("b", "Loop here.", "Choice \"x\" 1\r\nGoodbye", {Choice(1)}, "hrisskar flat-foot"),
                    Dial("Other"), Info("c", "Gone.", "Choice \"x\" 2", {Choice(2)}, "fargoth", 0x20)}));
-    ASSERT_EQ(f.store.tblINFO.size(), 3u);
     FakeUi ui;
     LoopCheckOutcome r = f.check(ui);
-    EXPECT_EQ(r.end, LoopCheckEnd::Completed);
-    EXPECT_EQ(r.shown, 2u);
+    EXPECT_EQ(std::tie(r.end, r.shown), std::make_tuple(LoopCheckEnd::Completed, size_t{2}));
     ASSERT_EQ(ui.resultEdits.size(), 2u);
+    // No answer yet: closing the editor counts as Skip.
     const ResultEdit& e = ui.resultEdits[0];
-    EXPECT_EQ(e.Actor, "hrisskar flat-foot");
-    EXPECT_EQ(e.Topic, "Background");
-    EXPECT_EQ(e.Response, "Loop here.");
-    EXPECT_EQ(e.Result, "Choice \"x\" 1\r\nGoodbye");
-    EXPECT_EQ(e.Choice, 1);
-    EXPECT_EQ(e.fiAccept, "2") << "no answer yet: closing the editor counts as Skip";
+    EXPECT_EQ(std::tie(e.Actor, e.Topic, e.Response, e.Result, e.Choice, e.fiAccept),
+              std::make_tuple("hrisskar flat-foot", "Background", "Loop here.", "Choice \"x\" 1\r\nGoodbye",
+                              1, "2"));
     EXPECT_EQ(ui.resultEdits[1].Topic, "Other") << "a deleted response is examined";
     // FindLoops lists the same showings.
     std::vector<LoopFinding> found = FindLoops(f.store);
@@ -267,41 +264,32 @@ TEST(LoopCheck, SkipOkUnchangedAndOkWithLongerTexts) {
         EXPECT_EQ(f.check(ui).shown, 1u);
         EXPECT_EQ(f.store.tblINFO, before.tblINFO) << answer;
     }
-    {
-        Loaded f(bytes);
-        const INFORecord before = f.store.tblINFO[0];
-        FakeUi ui;
-        ui.onEditResult = [](ResultEdit& e) {
-            e.Response += " Say so.  ";
-            e.Result = "Choice \"Yes\" 3 \"No\" 2";
-            e.fiAccept = "0";
-        };
-        f.check(ui);
-        const INFORecord& rec = f.store.tblINFO[0];
-        EXPECT_EQ(rec.NAME, before.NAME + " Say so.  ");
-        EXPECT_EQ(rec.NAMELen, before.NAMELen + 10);
-        EXPECT_EQ(rec.BNAM, "Choice \"Yes\" 3 \"No\" 2");
-        EXPECT_EQ(rec.BNAMLen, before.BNAMLen);
-        EXPECT_EQ(f.reread().tblINFO[0].NAME, rec.NAME);
-    }
-    {
-        // Emptying the result drops its subrecord; giving text to an empty response adds one.
-        Loaded f(File({Dial("T"), Info("r", "", "Choice \"Yes\" 1", {Choice(1)})}));
-        const INFORecord before = f.store.tblINFO[0];
-        FakeUi ui;
-        ui.onEditResult = [](ResultEdit& e) {
-            e.Response = "Hello.";
-            e.Result.clear();
-            e.fiAccept = "0";
-        };
-        f.check(ui);
-        const INFORecord& rec = f.store.tblINFO[0];
-        EXPECT_EQ(rec.NAMELen, 6);
-        EXPECT_EQ(rec.BNAMLen, 0);
-        RecordStore back = f.reread();
-        EXPECT_EQ(back.tblINFO[0].NAME, "Hello.");
-        EXPECT_EQ(back.tblINFO[0].BNAMLen, 0);
-    }
+    Loaded f(bytes);
+    const INFORecord before = f.store.tblINFO[0];
+    FakeUi ui;
+    ui.onEditResult = [](ResultEdit& e) {
+        e.Response += " Say so.  ";
+        e.Result = "Choice \"Yes\" 3 \"No\" 2";
+        e.fiAccept = "0";
+    };
+    f.check(ui);
+    const INFORecord& rec = f.store.tblINFO[0];
+    EXPECT_EQ(std::tie(rec.NAME, rec.NAMELen, rec.BNAM, rec.BNAMLen),
+              std::make_tuple(before.NAME + " Say so.  ", before.NAMELen + 10, "Choice \"Yes\" 3 \"No\" 2",
+                              before.BNAMLen));
+    EXPECT_EQ(f.reread().tblINFO[0].NAME, rec.NAME);
+
+    // Emptying the result drops its subrecord; giving text to an empty response adds one.
+    Loaded g(File({Dial("T"), Info("r", "", "Choice \"Yes\" 1", {Choice(1)})}));
+    ui.onEditResult = [](ResultEdit& e) {
+        e.Response = "Hello.";
+        e.Result.clear();
+        e.fiAccept = "0";
+    };
+    g.check(ui);
+    EXPECT_EQ(std::tie(g.store.tblINFO[0].NAMELen, g.store.tblINFO[0].BNAMLen), std::make_tuple(6, 0));
+    RecordStore back = g.reread();
+    EXPECT_EQ(std::tie(back.tblINFO[0].NAME, back.tblINFO[0].BNAMLen), std::make_tuple("Hello.", 0));
 }
 
 TEST(LoopCheck, TheAnswerIsReadAsANumber) {
@@ -332,28 +320,27 @@ TEST(LoopCheck, TheAnswerIsReadAsANumber) {
 TEST(LoopCheck, EditsTakeEffectForTheNextSlotButNotTheRestOfThePass) {
     // Two lines offer 1 under slot 0; slot 1 offers 2. The first showing rewrites the result so that no line
     // offers 1 or 2 any more: the second line of the same pass is still shown, with the accepted texts, and
-    // slot 1 examines the new result and finds nothing.
-    Loaded f(File(
-        {Dial("T"), Info("r", "Text.", "Choice \"A\" 1\r\nChoice \"B\" 1 \"C\" 2", {Choice(1), Choice(2)})}));
+    // slot 1 examines the new result and finds nothing. With Skip the result stays, and slot 1 finds its
+    // line.
+    const std::string bytes = File(
+        {Dial("T"), Info("r", "Text.", "Choice \"A\" 1\r\nChoice \"B\" 1 \"C\" 2", {Choice(1), Choice(2)})});
+    Loaded f(bytes);
     FakeUi ui;
     ui.onEditResult = [](ResultEdit& e) {
         e.Response = "Changed text.";
         e.Result = "Goodbye";
         e.fiAccept = "0";
     };
-    LoopCheckOutcome r = f.check(ui);
-    EXPECT_EQ(r.end, LoopCheckEnd::Completed);
+    EXPECT_EQ(f.check(ui).end, LoopCheckEnd::Completed);
     ASSERT_EQ(ui.resultEdits.size(), 2u);
     EXPECT_EQ(ui.resultEdits[0].Response, "Text.");
-    EXPECT_EQ(ui.resultEdits[1].Response, "Changed text.") << "the second showing has the accepted texts";
-    EXPECT_EQ(ui.resultEdits[1].Result, "Goodbye");
-    EXPECT_EQ(ui.resultEdits[1].Choice, 1);
+    const ResultEdit& second = ui.resultEdits[1];
+    EXPECT_EQ(std::tie(second.Response, second.Result, second.Choice),
+              std::make_tuple("Changed text.", "Goodbye", 1));
     EXPECT_EQ(f.store.tblINFO[0].BNAM, "Goodbye");
     f.reread();
 
-    // With Skip the result stays, and slot 1 finds its line.
-    Loaded g(File(
-        {Dial("T"), Info("r", "Text.", "Choice \"A\" 1\r\nChoice \"B\" 1 \"C\" 2", {Choice(1), Choice(2)})}));
+    Loaded g(bytes);
     FakeUi skip;
     g.check(skip);
     ASSERT_EQ(skip.resultEdits.size(), 3u);
@@ -372,12 +359,17 @@ TEST(LoopCheck, LogLinesAndProgress) {
     EXPECT_EQ(ui.progress, (std::vector<double>{0.0, 0.5, 1.0, 0.0}));
     EXPECT_TRUE(ui.messages.empty());
 
-    // One response: the progress shows it done.
+    // One response: the progress shows it done. None: one log line.
     Loaded one(File({Dial("T"), Info("a", "x", "")}));
     FakeUi oneUi;
     one.check(oneUi);
     EXPECT_EQ(oneUi.progress, (std::vector<double>{1.0, 0.0}));
-    EXPECT_EQ(oneUi.log.front(), "-Checking 1 responses from \"Loops.esp\" for loops...");
+    Loaded none(File({Dial("Lonely")}));
+    FakeUi noneUi;
+    EXPECT_EQ(none.check(noneUi).end, LoopCheckEnd::NoResponses);
+    EXPECT_EQ(noneUi.log, (std::vector<std::string>{"-\"Loops.esp\" contains no dialogue responses."}));
+    EXPECT_EQ(noneUi.progress, (std::vector<double>{0.0}));
+    EXPECT_TRUE(FindLoops(none.store).empty());
 }
 
 TEST(LoopCheck, CancelOrAnErrorStopsTheCheckAndEarlierEditsStay) {
@@ -413,9 +405,8 @@ TEST(LoopCheck, CancelOrAnErrorStopsTheCheckAndEarlierEditsStay) {
                                                     c.lastLog}));
         ASSERT_EQ(ui.messages.size(), c.message.empty() ? 0u : 1u);
         if (!c.message.empty()) {
-            EXPECT_EQ(ui.messages[0].text, c.message);
-            EXPECT_EQ(ui.messages[0].title, "Vellum");
-            EXPECT_EQ(ui.messages[0].buttons, Buttons::OK);
+            EXPECT_EQ(std::tie(ui.messages[0].text, ui.messages[0].title, ui.messages[0].buttons),
+                      std::make_tuple(c.message, "Vellum", Buttons::OK));
         }
         EXPECT_EQ(ui.progress.back(), c.progress);
         EXPECT_EQ(f.store.tblINFO[0].NAME, "kept") << "edits before the stop stay";
@@ -424,43 +415,4 @@ TEST(LoopCheck, CancelOrAnErrorStopsTheCheckAndEarlierEditsStay) {
     }
     EXPECT_EQ(LoopCheckErrorMessage(RunError::SubscriptOutOfRange),
               "Vellum has encountered an error number #9: Subscript out of range.");
-}
-
-TEST(LoopCheck, AFileWithoutResponsesLogsOneLine) {
-    Loaded f(File({Dial("Lonely")}));
-    ASSERT_TRUE(f.store.tblINFO.empty());
-    FakeUi ui;
-    EXPECT_EQ(f.check(ui).end, LoopCheckEnd::NoResponses);
-    EXPECT_EQ(ui.log, (std::vector<std::string>{"-\"Loops.esp\" contains no dialogue responses."}));
-    EXPECT_TRUE(ui.messages.empty());
-    EXPECT_EQ(ui.progress, (std::vector<double>{0.0}));
-    EXPECT_TRUE(FindLoops(f.store).empty());
-}
-
-// ---- generated files ----
-
-TEST(LoopCheck, GeneratedFilesShowExactlyTheirLoopResponses) {
-#ifdef VELLUM_HAVE_GENERATOR
-    gen::GenStats stats;
-    const std::string bytes = gen::GeneratePlugin(gen::SmallPreset(4000), &stats);
-    ASSERT_GT(stats.loopResponses, 3);
-    RecordStore store;
-    testutil::Load(bytes, store);
-    const std::vector<LoopFinding> found = FindLoops(store);
-    EXPECT_EQ(static_cast<int64_t>(found.size()), stats.loopResponses);
-    FakeUi ui;
-    const RecordStore before = store;
-    LoopCheckOutcome r = CheckLoops(store, ui, "gen.esp");
-    EXPECT_EQ(r.end, LoopCheckEnd::Completed);
-    ASSERT_EQ(ui.resultEdits.size(), found.size());
-    for (size_t k = 0; k < found.size(); ++k) {
-        const INFORecord& rec = store.tblINFO[found[k].info];
-        EXPECT_EQ(ui.resultEdits[k].Result, rec.BNAM);
-        EXPECT_EQ(ui.resultEdits[k].Choice, found[k].choice);
-        EXPECT_TRUE(OffersChoice(found[k].line, found[k].choice));
-    }
-    EXPECT_EQ(store.tblINFO, before.tblINFO) << "skipping changes nothing";
-#else
-    GTEST_SKIP() << "built without the generator";
-#endif
 }

@@ -28,7 +28,10 @@ std::string Info(std::string_view id, std::string_view text, std::string_view re
 struct Loaded {
     RecordStore store;
     int32_t count = 0;
-    explicit Loaded(const std::string& bytes) { count = testutil::Load(bytes, store); }
+    // No bytes: an empty store, as with no file open.
+    explicit Loaded(const std::string& bytes) {
+        if (!bytes.empty()) count = testutil::Load(bytes, store);
+    }
     // Renames by the rows' texts: pairs of topic index in tblDIAL and new name.
     RenameOutcome apply(const std::vector<std::pair<size_t, std::string>>& renames, FakeUi& ui,
                         RenameOptions options = {}) {
@@ -90,20 +93,14 @@ TEST(RenameTopicPasses, AsIsLowerUpperAndProperCase) {
     EXPECT_TRUE(ReplaceTopicName(unchanged, "see", "do"));
 }
 
-// ---- the rows ----
-
 TEST(RenameTopicRows, OnlyTopicsProperInTableOrder) {
     Loaded f(File({Dial("Greeting 0", 2), Dial("Ash"), Dial("Hello", 1), Dial("rumors"), Dial("Quest", 4),
                    Dial("Admire", 3), Dial("latest rumors")}));
     std::vector<TopicRow> rows = ListTopicRows(f.store);
     ASSERT_EQ(rows.size(), 3u);
-    EXPECT_EQ(rows[0].index, 1u);
-    EXPECT_EQ(rows[0].name, "Ash");
-    EXPECT_EQ(rows[0].text, "Ash");
-    EXPECT_EQ(rows[1].index, 3u);
-    EXPECT_EQ(rows[2].index, 6u);
-    EXPECT_EQ(rows[2].name, "latest rumors");
-    EXPECT_TRUE(ListTopicRows(RecordStore{}).empty());
+    EXPECT_EQ(std::tie(rows[0].index, rows[0].name, rows[0].text), std::make_tuple(size_t{1}, "Ash", "Ash"));
+    EXPECT_EQ(std::tie(rows[1].index, rows[2].index, rows[2].name),
+              std::make_tuple(size_t{3}, size_t{6}, "latest rumors"));
 }
 
 // ---- Apply ----
@@ -116,19 +113,12 @@ TEST(RenameTopicApply, RenamesTopicResponsesTextsAndResultsWithTheirSizes) {
     const RecordStore before = f.store;
     FakeUi ui;
     RenameOutcome r = f.apply({{0, "Dust"}}, ui);
-    EXPECT_EQ(r.status, RenameStatus::Applied);
-    EXPECT_EQ(r.topicsRenamed, 1u);
-    EXPECT_EQ(r.responsesMoved, 2u);
-    EXPECT_EQ(r.textsChanged, 3u);
-    EXPECT_EQ(r.resultsChanged, 3u);
+    EXPECT_EQ(std::tie(r.status, r.topicsRenamed, r.responsesMoved, r.textsChanged, r.resultsChanged),
+              std::make_tuple(RenameStatus::Applied, size_t{1}, size_t{2}, size_t{3}, size_t{3}));
     EXPECT_TRUE(ui.messages.empty());
-
-    const DIALRecord& d = f.store.tblDIAL[0];
-    EXPECT_EQ(d.NAME, "Dust");
-    EXPECT_EQ(d.NAMELen, before.tblDIAL[0].NAMELen + 1);
+    EXPECT_EQ(std::tie(f.store.tblDIAL[0].NAME, f.store.tblDIAL[0].NAMELen),
+              std::make_tuple("Dust", before.tblDIAL[0].NAMELen + 1));
     EXPECT_EQ(f.store.tblDIAL[1], before.tblDIAL[1]);
-
-    const auto& infos = f.store.tblINFO;
     EXPECT_EQ(Column(f.store, &INFORecord::Topic),
               (std::vector<std::string>{"Dust", "Dust", "Other", "Other", "Other"}));
     // Texts of any topic; a deleted response's text is written, its result is not.
@@ -138,84 +128,66 @@ TEST(RenameTopicApply, RenamesTopicResponsesTextsAndResultsWithTheirSizes) {
                                         "No mention."}));
     EXPECT_EQ(Column(f.store, &INFORecord::BNAM),
               (std::vector<std::string>{"Journal \"dust_quest\" 10", "AddTopic \"Dust\"", "", "dust", ""}));
-    EXPECT_EQ(infos[0].NAMELen, before.tblINFO[0].NAMELen + 2);
-    EXPECT_EQ(infos[2].NAMELen, before.tblINFO[2].NAMELen + 6);
-    EXPECT_EQ(infos[3].BNAMLen, 4);
+    const auto& infos = f.store.tblINFO;
+    EXPECT_EQ(std::tie(infos[0].NAMELen, infos[2].NAMELen, infos[3].BNAMLen),
+              std::make_tuple(before.tblINFO[0].NAMELen + 2, before.tblINFO[2].NAMELen + 6, 4));
     EXPECT_EQ(infos[4], before.tblINFO[4]);
 
     // After a save the responses stand under the topic's new name, right after it, in their order.
     std::string bytes;
     RecordStore back = f.reread(&bytes);
-    ASSERT_EQ(back.tblINFO.size(), 5u);
-    EXPECT_EQ(back.tblDIAL[0].NAME, "Dust");
     EXPECT_EQ(Column(back, &INFORecord::INAM), (std::vector<std::string>{"a1", "a2", "o1", "o2", "o3"}));
     EXPECT_EQ(Column(back, &INFORecord::Topic), Column(f.store, &INFORecord::Topic));
     EXPECT_LT(bytes.find("Dust\0", 0, 5), bytes.find("a1\0", 0, 3));
-}
 
-TEST(RenameTopicApply, ATopicRenamedByAnyRouteKeepsItsResponses) {
     // Responses belong to the topic they stand under, not to its name: a topic renamed alone keeps them.
-    Loaded f(File({Dial("Ash"), Info("a1", "x"), Info("a2", "y")}));
-    SetTopicName(f.store.tblDIAL[0], "Dust");
-    RecordStore back = f.reread();
-    ASSERT_EQ(back.tblINFO.size(), 2u);
-    EXPECT_EQ(back.tblINFO[1].Topic, "Dust");
+    Loaded g(File({Dial("Ash"), Info("a1", "x"), Info("a2", "y")}));
+    SetTopicName(g.store.tblDIAL[0], "Dust");
+    EXPECT_EQ(Column(g.reread(), &INFORecord::Topic), (std::vector<std::string>{"Dust", "Dust"}));
 }
 
 TEST(RenameTopicApply, OptionsChooseTextsAndResults) {
-    const std::string bytes = File({Dial("Ash"), Info("a1", "Ash here.", "ash there")});
     for (bool responses : {false, true}) {
         for (bool results : {false, true}) {
-            Loaded f(bytes);
+            Loaded f(File({Dial("Ash"), Info("a1", "Ash here.", "ash there")}));
             FakeUi ui;
             f.apply({{0, "Dust"}}, ui, RenameOptions{responses, results});
             const INFORecord& rec = f.store.tblINFO[0];
-            EXPECT_EQ(rec.Topic, "Dust") << "responses always move with their topic";
-            EXPECT_EQ(rec.NAME, responses ? "Dust here." : "Ash here.");
-            EXPECT_EQ(rec.BNAM, results ? "dust there" : "ash there");
+            // Responses always move with their topic.
+            EXPECT_EQ(std::tie(rec.Topic, rec.NAME, rec.BNAM),
+                      std::make_tuple("Dust", responses ? "Dust here." : "Ash here.",
+                                      results ? "dust there" : "ash there"));
             f.reread();
         }
     }
 }
 
-TEST(RenameTopicApply, CaseOnlyRenames) {
-    Loaded f(File({Dial("vivec"), Info("v1", "vivec and Vivec and VIVEC", "AddTopic \"vivec\"")}));
-    const RecordStore before = f.store;
-    FakeUi ui;
-    f.apply({{0, "Vivec"}}, ui);
-    EXPECT_EQ(f.store.tblDIAL[0].NAME, "Vivec");
-    EXPECT_EQ(f.store.tblDIAL[0].NAMELen, before.tblDIAL[0].NAMELen);
-    const INFORecord& rec = f.store.tblINFO[0];
-    EXPECT_EQ(rec.Topic, "Vivec");
-    EXPECT_EQ(rec.NAME, "Vivec and Vivec and VIVEC");
-    EXPECT_EQ(rec.BNAM, "AddTopic \"Vivec\"");
-    EXPECT_EQ(f.reread().tblINFO[0].Topic, "Vivec");
-}
-
 TEST(RenameTopicApply, SeveralRowsInTableOrderEachOverTheWholeFile) {
     // red becomes blue, then blue becomes green: a text saying red ends up saying green, because the second
-    // rename runs over what the first left.
+    // rename runs over what the first left. Greetings are not offered.
     Loaded f(File({Dial("red"), Info("r", "red", "", "a"), Dial("Greeting", 2),
                    Info("g", "Blue and red.", "", "b"), Dial("blue"), Info("b", "blue", "", "c")}));
     const RecordStore before = f.store;
     FakeUi ui;
-    RenameOutcome r = f.apply({{0, "blue"}, {2, "green"}}, ui);
-    EXPECT_EQ(r.topicsRenamed, 2u);
-    EXPECT_EQ(f.store.tblDIAL[0].NAME, "blue");
-    EXPECT_EQ(f.store.tblDIAL[2].NAME, "green");
+    EXPECT_EQ(f.apply({{0, "blue"}, {2, "green"}}, ui).topicsRenamed, 2u);
+    EXPECT_EQ(Column(f.store, &INFORecord::NAME),
+              (std::vector<std::string>{"green", "Green and green.", "green"}));
+    EXPECT_EQ(Column(f.store, &INFORecord::Topic), (std::vector<std::string>{"green", "Greeting", "green"}));
+    EXPECT_EQ(std::tie(f.store.tblDIAL[0].NAME, f.store.tblDIAL[1].NAME, f.store.tblDIAL[2].NAME),
+              std::make_tuple("blue", "Greeting", "green"));
     EXPECT_EQ(f.store.tblDIAL[2].NAMELen, before.tblDIAL[2].NAMELen + 1);
-    EXPECT_EQ(f.store.tblINFO[1].NAME, "Green and green.");
-    EXPECT_EQ(f.store.tblINFO[0].NAME, "green");
-    EXPECT_EQ(f.store.tblINFO[0].Topic, "green") << "moved twice";
-    EXPECT_EQ(f.store.tblINFO[2].Topic, "green");
-    EXPECT_EQ(f.store.tblDIAL[1].NAME, "Greeting") << "greetings are not offered";
 
-    // Nothing prevents a name another topic already has.
-    Loaded h(File({Dial("one"), Info("a", "x"), Dial("two"), Info("b", "y")}));
-    h.apply({{0, "two"}}, ui);
-    EXPECT_EQ(h.store.tblDIAL[0].NAME, "two");
-    EXPECT_EQ(h.store.tblDIAL[1].NAME, "two");
-    EXPECT_EQ(h.store.tblINFO[0].Topic, "two");
+    // A change of letter case alone; nothing prevents a name another topic already has.
+    Loaded h(
+        File({Dial("vivec"), Info("v1", "vivec and Vivec and VIVEC", "AddTopic \"vivec\""), Dial("two")}));
+    const int32_t hBefore = h.store.tblDIAL[0].NAMELen;
+    h.apply({{0, "Vivec"}, {1, "Vivec"}}, ui);
+    EXPECT_EQ(std::tie(h.store.tblDIAL[0].NAME, h.store.tblDIAL[0].NAMELen, h.store.tblDIAL[1].NAME),
+              std::make_tuple("Vivec", hBefore, "Vivec"));
+    const INFORecord& rec = h.store.tblINFO[0];
+    EXPECT_EQ(std::tie(rec.Topic, rec.NAME, rec.BNAM),
+              std::make_tuple("Vivec", "Vivec and Vivec and VIVEC", "AddTopic \"Vivec\""));
+    EXPECT_EQ(h.reread().tblINFO[0].Topic, "Vivec");
 }
 
 TEST(RenameTopicApply, AppliedRowsTakeTheirNewNamesAndASecondApplyChangesNothing) {
@@ -227,9 +199,7 @@ TEST(RenameTopicApply, AppliedRowsTakeTheirNewNamesAndASecondApplyChangesNothing
     EXPECT_EQ(rows[0].name, "Dust");
     const RecordStore after = f.store;
     RenameOutcome again = ApplyTopicRenames(f.store, rows, {}, ui);
-    EXPECT_EQ(again.status, RenameStatus::Applied);
-    EXPECT_EQ(again.topicsRenamed, 0u);
-    EXPECT_EQ(f.store.tblDIAL, after.tblDIAL);
+    EXPECT_EQ(std::tie(again.status, again.topicsRenamed), std::make_tuple(RenameStatus::Applied, size_t{0}));
     EXPECT_EQ(f.store.tblINFO, after.tblINFO);
     // The same rows go on working for the next rename.
     rows[0].text = "Ash";
@@ -238,51 +208,32 @@ TEST(RenameTopicApply, AppliedRowsTakeTheirNewNamesAndASecondApplyChangesNothing
 }
 
 TEST(RenameTopicApply, RowsThatNoLongerFitTheStoreAreRefused) {
-    const std::vector<std::string> records = {Dial("Ash"), Info("a", "Ash"), Dial("Hi", 2), Dial("Vos"),
-                                              Info("v", "Vos")};
-    const std::string bytes = File(records);
-    auto refused = [](Loaded& f, std::vector<TopicRow> rows, RenameStatus status) {
-        const RecordStore before = f.store;
-        FakeUi ui;
-        RenameOutcome r = ApplyTopicRenames(f.store, rows, {}, ui);
-        EXPECT_EQ(r.status, status);
-        EXPECT_EQ(f.store.tblDIAL, before.tblDIAL) << "nothing changed";
-        EXPECT_EQ(f.store.tblINFO, before.tblINFO);
-        EXPECT_TRUE(ui.progress.empty());
-    };
+    const std::string bytes =
+        File({Dial("Ash"), Info("a", "Ash"), Dial("Hi", 2), Dial("Vos"), Info("v", "Vos")});
     Loaded f(bytes);
     std::vector<TopicRow> rows = ListTopicRows(f.store);
     rows[0].text = "Dust";
-    {
-        // The topic was renamed meanwhile (say by an import).
-        Loaded g(bytes);
-        SetTopicName(g.store.tblDIAL[0], "Ashes");
-        refused(g, rows, RenameStatus::StaleRows);
-    }
-    {
-        // A topic fewer, the store closed.
-        Loaded g(File({Dial("Ash"), Info("a", "Ash")}));
-        refused(g, rows, RenameStatus::StaleRows);
-        RecordStore closed;
+    std::vector<TopicRow> moved = rows, empty = rows; // the same names at other places; an empty name
+    moved[1].index = 1;
+    empty[1].text.clear();
+    Loaded renamed(bytes), fewer(File({Dial("Ash"), Info("a", "Ash")})), retyped(bytes), closed("");
+    SetTopicName(renamed.store.tblDIAL[0], "Ashes"); // renamed meanwhile (say by an import)
+    retyped.store.tblDIAL.at(2).DialType = 1;        // no longer offered
+    const struct {
+        Loaded& f;
+        const std::vector<TopicRow>& rows;
+        RenameStatus status;
+    } cases[] = {{renamed, rows, RenameStatus::StaleRows}, {fewer, rows, RenameStatus::StaleRows},
+                 {closed, rows, RenameStatus::StaleRows},  {f, moved, RenameStatus::StaleRows},
+                 {retyped, rows, RenameStatus::StaleRows}, {f, empty, RenameStatus::EmptyName}};
+    for (const auto& c : cases) {
+        const RecordStore before = c.f.store;
+        std::vector<TopicRow> r = c.rows;
         FakeUi ui;
-        EXPECT_EQ(ApplyTopicRenames(closed, rows, {}, ui).status, RenameStatus::StaleRows);
-    }
-    {
-        // The same names at other places.
-        std::vector<TopicRow> moved = rows;
-        moved[1].index = 1;
-        refused(f, moved, RenameStatus::StaleRows);
-        // A topic's type changed, so it is no longer offered.
-        Loaded g(bytes);
-        g.store.tblDIAL.at(2).DialType = 1;
-        refused(g, rows, RenameStatus::StaleRows);
-    }
-    {
-        // A topic cannot be given an empty name.
-        std::vector<TopicRow> empty = ListTopicRows(f.store);
-        empty[0].text = "Dust";
-        empty[1].text.clear();
-        refused(f, empty, RenameStatus::EmptyName);
+        EXPECT_EQ(ApplyTopicRenames(c.f.store, r, {}, ui).status, c.status);
+        EXPECT_EQ(c.f.store.tblDIAL, before.tblDIAL) << "nothing changed";
+        EXPECT_EQ(c.f.store.tblINFO, before.tblINFO);
+        EXPECT_TRUE(ui.progress.empty());
     }
     // The same rows apply to the store they were listed from.
     FakeUi ui;
@@ -292,17 +243,14 @@ TEST(RenameTopicApply, RowsThatNoLongerFitTheStoreAreRefused) {
 
 TEST(RenameTopicApply, ProgressOverTheTopicTable) {
     Loaded f(File({Dial("a"), Dial("Greeting", 2), Dial("b")}));
-    FakeUi ui;
+    FakeUi ui, oneUi, noneUi;
     f.apply({{2, "c"}}, ui);
     EXPECT_EQ(ui.progress, (std::vector<double>{0.0, 0.5, 1.0, 0.0}));
     Loaded one(File({Dial("a")}));
-    FakeUi oneUi;
     one.apply({}, oneUi);
     EXPECT_EQ(oneUi.progress, (std::vector<double>{1.0, 0.0}));
-    RecordStore none;
-    std::vector<TopicRow> rows;
-    FakeUi noneUi;
-    EXPECT_EQ(ApplyTopicRenames(none, rows, {}, noneUi).status, RenameStatus::Applied);
+    Loaded none("");
+    EXPECT_EQ(none.apply({}, noneUi).status, RenameStatus::Applied);
     EXPECT_EQ(noneUi.progress, (std::vector<double>{0.0}));
 }
 
@@ -310,13 +258,10 @@ TEST(RenameTopicApply, ProgressOverTheTopicTable) {
 
 TEST(RenameTopicApply, OverLongResponsesWithEachAnswer) {
     // Each text grows past 512 characters when ash becomes dusts.
-    const std::string text = "ash " + std::string(508, '.');
+    const std::string text = "ash " + std::string(508, '.'), grown = "dusts " + std::string(508, '.');
     const std::string bytes =
         File({Dial("ash"), Info("r1", text, "", "fargoth"), Info("r2", text, "", "hrisskar"),
               Dial("Journal", 4), Info("r3", text, text, "", 0, 4)});
-    const std::string question =
-        "The response \"r1\" is longer than 512 characters. Do you want to edit it by hand? "
-        "Otherwise it will be trimmed to fit.\r\n\r\nCancel is \"No to all\"";
     {
         // No cuts this one; Cancel cuts it and every later one without asking. Results are never cut.
         Loaded f(bytes);
@@ -324,18 +269,16 @@ TEST(RenameTopicApply, OverLongResponsesWithEachAnswer) {
         ui.answers = {Answer::No, Answer::Cancel};
         RenameOutcome r = f.apply({{0, "dusts"}}, ui);
         ASSERT_EQ(ui.messages.size(), 2u);
-        EXPECT_EQ(ui.messages[0].text, question);
-        EXPECT_EQ(ui.messages[0].title, "Vellum Warning");
-        EXPECT_EQ(ui.messages[0].buttons, Buttons::YesNoCancel);
-        EXPECT_EQ(ui.messages[0].icon, Icon::Information);
-        EXPECT_EQ(ui.messages[0].kind, Ask::TextTooLong);
+        const ShownMessage& m = ui.messages[0];
+        EXPECT_EQ(
+            std::tie(m.text, m.title, m.buttons, m.icon, m.kind),
+            std::make_tuple("The response \"r1\" is longer than 512 characters. Do you want to edit it by "
+                            "hand? Otherwise it will be trimmed to fit.\r\n\r\nCancel is \"No to all\"",
+                            "Vellum Warning", Buttons::YesNoCancel, Icon::Information, Ask::TextTooLong));
         EXPECT_NE(ui.messages[1].text.find("\"r2\""), std::string::npos);
-        for (const INFORecord& rec : f.store.tblINFO) {
-            EXPECT_EQ(rec.NAME.size(), 512u) << rec.INAM;
-            EXPECT_EQ(rec.NAMELen, 512);
-            EXPECT_EQ(rec.NAME.substr(0, 6), "dusts ");
-        }
-        EXPECT_EQ(f.store.tblINFO[2].BNAM.size(), text.size() + 2) << "results are never cut";
+        EXPECT_EQ(Column(f.store, &INFORecord::NAME), std::vector<std::string>(3, grown.substr(0, 512)));
+        for (const INFORecord& rec : f.store.tblINFO) EXPECT_EQ(rec.NAMELen, 512);
+        EXPECT_EQ(f.store.tblINFO[2].BNAM, "dusts " + std::string(508, '.'));
         EXPECT_EQ(r.overLong, (std::vector<std::string>{"r1", "r2", "r3"}));
         EXPECT_TRUE(ui.responseEdits.empty());
         f.reread();
@@ -343,10 +286,8 @@ TEST(RenameTopicApply, OverLongResponsesWithEachAnswer) {
         // No to all lasts for one Apply.
         FakeUi next;
         next.answers = {Answer::No};
-        SetResponseText(f.store.tblINFO[0], "dusts " + std::string(508, '.'));
-        std::vector<TopicRow> rows = ListTopicRows(f.store);
-        rows[0].text = "DUSTS";
-        ApplyTopicRenames(f.store, rows, {}, next);
+        SetResponseText(f.store.tblINFO[0], grown);
+        f.apply({{0, "DUSTS"}}, next);
         EXPECT_EQ(next.messages.size(), 1u);
     }
     {
@@ -365,16 +306,13 @@ TEST(RenameTopicApply, OverLongResponsesWithEachAnswer) {
         };
         f.apply({{0, "dusts"}}, ui);
         ASSERT_EQ(ui.responseEdits.size(), 3u);
-        EXPECT_EQ(ui.responseEdits[0].Actor, "fargoth");
-        EXPECT_EQ(ui.responseEdits[0].Topic, "dusts");
-        EXPECT_EQ(ui.responseEdits[0].Response, "dusts " + std::string(508, '.'));
-        EXPECT_EQ(ui.responseEdits[2].Actor, "");
-        EXPECT_EQ(ui.responseEdits[2].Topic, "Journal");
-        EXPECT_EQ(f.store.tblINFO[0].NAME, "Short now.");
-        EXPECT_EQ(f.store.tblINFO[1].NAME, "dusts " + std::string(506, '.')) << "cut to 512 after editing";
-        EXPECT_EQ(f.store.tblINFO[2].NAMELen, 0);
-        RecordStore back = f.reread();
-        EXPECT_EQ(back.tblINFO[2].NAME, "");
+        const ResponseEdit &first = ui.responseEdits[0], &journal = ui.responseEdits[2];
+        EXPECT_EQ(std::tie(first.Actor, first.Topic, first.Response),
+                  std::make_tuple("fargoth", "dusts", grown));
+        EXPECT_EQ(std::tie(journal.Actor, journal.Topic), std::make_tuple("", "Journal"));
+        EXPECT_EQ(Column(f.store, &INFORecord::NAME),
+                  (std::vector<std::string>{"Short now.", "dusts " + std::string(506, '.'), ""}));
+        EXPECT_EQ(f.reread().tblINFO[2].NAMELen, 0);
     }
     {
         // A text that was already too long is offered even when the rename does not touch it.
