@@ -224,12 +224,6 @@ class TextMaker {
     std::vector<std::string> pieces_;
 };
 
-size_t CountQuotes(std::string_view t) {
-    size_t n = 0;
-    for (char c : t) n += (c == '"' || c == '\x93' || c == '\x94') ? 1 : 0;
-    return n;
-}
-
 std::string Dial(std::string_view name, uint8_t type = 0) {
     return Record("DIAL", ZSub("NAME", name) + Sub("DATA", U8(type)));
 }
@@ -334,23 +328,6 @@ TEST(MorrowindizeOptions, DefaultsAndTheCapitalizeRule) {
     EXPECT_TRUE(o.isEllipsis);
 }
 
-TEST(MorrowindizeSteps, TheEllipsisMarkerMixesWithTextThatHoldsItsPieces) {
-    // A text that holds the marker word gets it turned into an ellipsis by the pass that restores it;
-    // "XXThisIsAnEllipsis..." reads as the marker one place early once the dots are hidden.
-    const struct {
-        std::string in;
-        bool ellipsis;
-        std::string expected;
-    } cases[] = {{"see XXThisIsAnEllipsisXX. now", false, "See .... Now"},
-                 {"XXThisIsAnEllipsis... go", false, "...ThisIsAnEllipsisXX go"},
-                 {"XXThisIsAnEllipsis... go", true, "XXThisIsAnEllipsis... Go"}};
-    for (const auto& c : cases) {
-        std::string t = c.in;
-        cleanup::CapitalizeSentences(t, c.ellipsis);
-        EXPECT_EQ(t, c.expected) << c.in;
-    }
-}
-
 TEST(MorrowindizeSteps, TheOpenQuoteFlagCarriesFromOneTextToTheNext) {
     const MorrowindizeOptions o = Opts(Quotes);
     bool open = false;
@@ -365,81 +342,6 @@ TEST(MorrowindizeSteps, TheOpenQuoteFlagCarriesFromOneTextToTheNext) {
     bool untouched = true;
     CleanText("a \"b", Opts(0), untouched);
     EXPECT_TRUE(untouched);
-}
-
-TEST(MorrowindizeSteps, QuoteStepEndsOnTextsThatHoldTheMarkerWordThemselves) {
-    const struct {
-        std::string in;
-        bool open;
-        std::string expected;
-        bool openAfter;
-    } cases[] = {
-        // The marker word in another case: neither replacement finds it; text and flag stay.
-        {"a xxthisisaquotexx b", false, "a xxthisisaquotexx b", false},
-        {"a xxthisisaquotexx b", true, "a xxthisisaquotexx b", true},
-        {"a  \"b\" XXTHISISAQUOTEXX", false, "a   \"b\"  XXTHISISAQUOTEXX", false},
-        // Glued to other letters on both sides: the same.
-        {"fooXXThisIsAQuoteXXbar", false, "fooXXThisIsAQuoteXXbar", false},
-        // One turn finds nothing but the next does: the flag turns on without a replacement, then the closing
-        // form is found.
-        {"say XXThisIsAQuoteXXfoo", false, "say\"foo", false},
-        // Glued before a quote: the marker word takes the blank of the quote's own marker.
-        {"fooXXThisIsAQuoteXX\"bar\"", false, "foo\"\"bar\" ", true},
-    };
-    for (const auto& c : cases) {
-        std::string t = c.in;
-        bool open = c.open;
-        cleanup::SpaceQuotes(t, open);
-        EXPECT_EQ(t, c.expected) << c.in;
-        EXPECT_EQ(open, c.openAfter) << c.in;
-    }
-}
-
-TEST(MorrowindizeRandom, ArbitraryTextsEndAndStayWithinLimits) {
-    // The pieces, separated by '|'.
-    std::vector<std::string> pieces;
-    std::string all =
-        "\"|\"|.|...|....|-|--| |  |,|?|!|;|:|\r\n|\t|\x85|\x93|\x94|\x97|\x06|@|#|(|}|&|a|e|x|X|xx|"
-        "\xE9|\xFF|hello|gonna |IMHO|vivec|daedra|temple|Gro-|colour|XXThisIsAQuoteXX|thisisaquote|"
-        "XXThisIsAnEllipsisXX|ThisIsAnEllipsis";
-    for (size_t start = 0, bar = 0; bar != std::string::npos; start = bar + 1) {
-        bar = all.find('|', start);
-        pieces.push_back(all.substr(start, bar - start));
-    }
-    TextMaker maker(20240611, pieces);
-    std::mt19937 pick(7);
-    bool open = false;
-    for (int i = 0; i < 20000; ++i) {
-        const std::string in = maker.make(40);
-        MorrowindizeOptions o;
-        for (const MorrowindizeOptionInfo& info : MorrowindizeOptionList()) o.*info.flag = pick() % 2 == 1;
-        const bool openBefore = open;
-        const std::string out = CleanText(in, o, open);
-        SCOPED_TRACE(testing::Message() << "text " << i << ": [" << in << "]");
-        // No character grows into more than five ("&" into " and ", "IMHO" into 20 for 4).
-        EXPECT_LE(out.size(), 5 * in.size() + 4);
-        // The working markers never stay behind unless the text held their words itself (once "@" and "#"
-        // are gone).
-        std::string plain = in;
-        ReplaceAll(plain, "@", "", Case::Sensitive);
-        ReplaceAll(plain, "#", "", Case::Sensitive);
-        if (!ContainsText(plain, "thisisaquote", Case::Ignore)) {
-            EXPECT_FALSE(ContainsText(out, kQuoteMarker, Case::Ignore));
-            if (o.isSpaceQuotes) {
-                EXPECT_EQ(CountQuotes(out), CountQuotes(in));
-            }
-        }
-        if (!ContainsText(plain, "thisisanellipsis", Case::Ignore)) {
-            EXPECT_FALSE(ContainsText(out, kEllipsisMarker, Case::Ignore));
-        }
-        if (!o.isSpaceQuotes) {
-            EXPECT_EQ(open, openBefore);
-        }
-        // Step 8 leaves single blanks; only the tables (" and ") bring double ones back.
-        if (!o.isMainEnglish && !o.isSlang && !o.isAmerican) {
-            EXPECT_EQ(out.find("  "), std::string::npos);
-        }
-    }
 }
 
 TEST(MorrowindizeRandom, QuickQuoteStepsMatchTheStepAsWritten) {
