@@ -328,22 +328,6 @@ TEST(MorrowindizeOptions, DefaultsAndTheCapitalizeRule) {
     EXPECT_TRUE(o.isEllipsis);
 }
 
-TEST(MorrowindizeSteps, TheOpenQuoteFlagCarriesFromOneTextToTheNext) {
-    const MorrowindizeOptions o = Opts(Quotes);
-    bool open = false;
-    EXPECT_EQ(CleanText("He said \"hi", o, open), "He said \"hi");
-    EXPECT_TRUE(open);
-    EXPECT_EQ(CleanText("there\" he said", o, open), "there\" he said");
-    EXPECT_FALSE(open);
-    // The same second text with the flag off takes its quote for an opening one.
-    EXPECT_EQ(CleanText("there\" he said", o, open), "there \" he said");
-    EXPECT_TRUE(open);
-    // Without the option the flag is not touched.
-    bool untouched = true;
-    CleanText("a \"b", Opts(0), untouched);
-    EXPECT_TRUE(untouched);
-}
-
 TEST(MorrowindizeRandom, QuickQuoteStepsMatchTheStepAsWritten) {
     TextMaker maker(99, {"\"", "\"", "\"", " ", "a", "X", "x", "XX", "XXThisIsAQuoteXX", "ThisIsAQuote",
                          "xxthisisaquotexx", " XXThisIsAQuoteXX", "XXThisIsAQuoteXX "});
