@@ -231,7 +231,8 @@ TEST(CliSave, FailedSaveLeavesTheTargetAlone) {
     EXPECT_EQ(testutil::ReadFile(dir.file("locked/mine.esp")), "precious");
 }
 
-// Status 2 for every wrong use of a command, with nothing written; 0 for help.
+// Status 2 for every wrong use of a command, with nothing written (the reports --check, --json and
+// --dry-run one at a time, and none of them with -o); 0 for help.
 TEST(CliArguments, WrongUsesExitTwoAndWriteNothing) {
     Plugin p(File({Dial("Ash"), Info("1", "x")}));
     const std::string txt = p.dir.file("x.txt");
@@ -265,11 +266,9 @@ TEST(CliArguments, WrongUsesExitTwoAndWriteNothing) {
         {"morrowindize", "--text=x", "--over-512=maybe"},
         {"morrowindize", "--text=x", "--bogus"},
         {"morrowindize", p.path},
-        // One report at a time, and none of them with -o.
         {"morrowindize", p.path, "--check", "--json"},
         {"morrowindize", p.path, "--dry-run", "-o", p.out},
-        {"morrowindize", "--text", "a", "--check"},
-    };
+        {"morrowindize", "--text", "a", "--check"}};
     for (const Words& words : wrong) {
         CliRun r = Cli(words);
         EXPECT_EQ(r.status, 2) << testing::PrintToString(words) << r.err;
