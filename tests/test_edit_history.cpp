@@ -76,11 +76,9 @@ TEST(EditHistory, EveryStateComesBackAndChangesAreCountedFromTheSavedOne) {
 
 TEST(EditHistory, StepsAreNamedAndCountedAndTheOldestIsForgotten) {
     Steps s;
-    const EditStep& clean = s.history.step(0);
-    EXPECT_EQ(clean.name(), "Morrowindize");
-    EXPECT_EQ(clean.counts(), (ChangeCounts{6, 0, 0, 0}));
+    EXPECT_EQ(std::make_tuple(s.history.step(0).name(), s.history.step(0).counts(), s.history.undoName()),
+              std::make_tuple("Morrowindize", ChangeCounts{6, 0, 0, 0}, "Edit"));
     EXPECT_EQ(s.history.step(1).counts().topics, 1u);
-    EXPECT_EQ(s.history.undoName(), "Edit");
 
     // A new step drops the redoable ones; past the limit the oldest is forgotten, and with it the saved
     // state.
@@ -104,8 +102,7 @@ TEST(EditHistory, StepsAreNamedAndCountedAndTheOldestIsForgotten) {
 TEST(ChangeList, UnifiedDiffAndWordMarks) {
     RecordStore store;
     store.tblINFO.resize(1);
-    store.tblINFO[0].Topic = "Balmora";
-    store.tblINFO[0].INAM = "1234";
+    std::tie(store.tblINFO[0].Topic, store.tblINFO[0].INAM) = std::make_tuple("Balmora", "1234");
     store.tblDIAL.resize(1);
     const std::string script = "a\r\nb\r\nc\r\nd\r\ne\r\nf\r\ng\r\nh\r\ni\r\nj";
     std::string edited = script;
