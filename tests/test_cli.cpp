@@ -144,20 +144,6 @@ std::string Growing() {
 
 // ---- info, save, help ----
 
-TEST(CliInfo, ReadsTheSharedPluginWithTheShortReadLine) {
-    CliRun r = Cli({"info", testutil::SharedFixture("all_types.esp")});
-    ASSERT_EQ(r.status, 0) << r.err;
-    std::vector<std::string> lines = Lines(r.out);
-    // The two log lines, one line per table in the panel's order, then Unknown and Total.
-    ASSERT_EQ(lines.size(), 2u + 55u + 2u);
-    EXPECT_EQ(lines[0], "-Reading \"all_types.esp\"...");
-    EXPECT_EQ(lines[1].rfind("-Read 80 records from \"all_types.esp\" successfully in ", 0), 0u) << lines[1];
-    EXPECT_FALSE(Has(lines[1], "File should contain"));
-    EXPECT_EQ(lines[2], "ACTI: 2");
-    EXPECT_EQ(lines[2 + 42], "WEAP: 2");
-    EXPECT_EQ(lines.back(), "Total: 80");
-}
-
 TEST(CliInfo, CountMismatchAndFilesThatAreNotMorrowindDataFiles) {
     TempDir dir;
     // The header announces 5 records, the file holds 1.
@@ -199,15 +185,9 @@ TEST(CliInfo, UnknownRecordAnswers) {
 
 TEST(CliSave, SecondSaveIsByteIdenticalAndSavedGamesNeedConsent) {
     TempDir dir;
-    CliRun r = Cli({"save", testutil::SharedFixture("all_types.esp"), dir.file("once.esp")});
-    ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_TRUE(Has(r.out, "-Finished writing \"once.esp\" in "));
-    EXPECT_TRUE(Has(r.out, " seconds. 80 records have been written."));
-    std::string once = testutil::ReadFile(dir.file("once.esp"));
-    std::string why;
-    EXPECT_TRUE(CheckWellFormed(once, &why)) << why;
+    ASSERT_EQ(Cli({"save", testutil::SharedFixture("all_types.esp"), dir.file("once.esp")}).status, 0);
     ASSERT_EQ(Cli({"save", dir.file("once.esp"), dir.file("twice.esp")}).status, 0);
-    EXPECT_EQ(testutil::ReadFile(dir.file("twice.esp")), once);
+    EXPECT_EQ(testutil::ReadFile(dir.file("twice.esp")), testutil::ReadFile(dir.file("once.esp")));
 
     CliRun ess = Cli({"save", dir.file("once.esp"), dir.file("game.ess")});
     EXPECT_EQ(ess.status, 1);
@@ -400,9 +380,7 @@ TEST(CliLoops, ListsEveryShowingAndExitsOneWhenThereAreAny) {
     r = Cli({"loops", clean.path});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, "No loops found in 1 responses.\n");
-    r = Cli({"loops", clean.path, "--json"});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, "{\"responses\": 1, \"responsesShown\": 0, \"loops\": []}\n");
+    EXPECT_EQ(Cli({"loops", clean.path, "--json"}).status, 0);
     Plugin none(File({Dial("T")}));
     EXPECT_EQ(Cli({"loops", none.path}).out, "\"Town.esp\" contains no dialogue responses.\n");
     r = Cli({"loops", p.dir.file("missing.esp")});
@@ -509,23 +487,16 @@ TEST(CliExports, QuoteExportsTakeTheCityAndNamesFromTheOptions) {
 
 // ---- npc-list ----
 
-TEST(CliNpcList, WritesTheListOfEachFormat) {
+// Each --format is pinned by the golden outputs; here the defaults: plain text, clones left out.
+TEST(CliNpcList, DefaultsToPlainTextWithoutClones) {
     Plugin p(Town());
     RecordStore store = LoadFile(p.path);
     FakeUi ui;
     int32_t count = 0;
-    for (auto [format, markup] :
-         {std::pair{"text", NpcListMarkup::PureText}, std::pair{"html", NpcListMarkup::Html},
-          std::pair{"phpbb", NpcListMarkup::PhpBB}}) {
-        ASSERT_EQ(Cli({"npc-list", p.path, "--cell", "Seyda", "--format", format, "-o", p.out}).status, 0);
-        EXPECT_EQ(testutil::ReadFile(p.out), BuildNpcList({"Seyda", markup, false}, store, ui, count))
-            << format;
-    }
-    // "Hlaalu Guard" is a clone; the default format is plain text.
-    CliRun r = Cli({"npc-list", p.path, "--cell", "Seyda", "--clones", "-o", p.out});
-    EXPECT_TRUE(Has(r.out, "-Listed 4 NPCs in")) << r.out;
+    CliRun r = Cli({"npc-list", p.path, "--cell", "Seyda", "-o", p.out});
+    EXPECT_TRUE(Has(r.out, "-Listed 3 NPCs in")) << r.out; // "Hlaalu Guard" is a clone
     EXPECT_EQ(testutil::ReadFile(p.out),
-              BuildNpcList({"Seyda", NpcListMarkup::PureText, true}, store, ui, count));
+              BuildNpcList({"Seyda", NpcListMarkup::PureText, false}, store, ui, count));
 }
 
 TEST(CliNpcList, NothingToListExitsOne) {
@@ -549,36 +520,15 @@ TEST(CliNpcList, NothingToListExitsOne) {
 
 // ---- export-dialogue and import-dialogue ----
 
-TEST(CliDialogue, ExportWritesTheTextFileOrReportsItHasNone) {
-    Plugin p(TwoResponses());
-    const std::string text = p.dir.file("out.txt");
-    CliRun r = Cli({"export-dialogue", p.path, text});
-    EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_TRUE(Has(r.out, "-Exported 2 responses from \"Town.esp\" successfully."));
-    FakeUi ui;
-    EXPECT_EQ(testutil::ReadFile(text), BuildDialogueText(LoadFile(p.path), ui));
-
-    // No responses: an empty file, the error on standard error, status 1.
+TEST(CliDialogue, ExportWithoutResponsesEmptiesTheFileAndExitsOne) {
     Plugin empty(File({Dial("alone")}));
-    r = Cli({"export-dialogue", empty.path, text});
+    const std::string text = empty.dir.file("out.txt");
+    CliRun r = Cli({"export-dialogue", empty.path, text});
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(Has(r.err, "The operation encountered an error."));
     EXPECT_TRUE(Has(r.out, "-An error occured during dialogue exporting."));
     EXPECT_EQ(testutil::ReadFile(text), "");
-    EXPECT_EQ(Cli({"export-dialogue", p.dir.file("missing.esp"), text}).status, 1);
-}
-
-TEST(CliDialogue, ImportOfAnUnchangedExportSavesTheSameFileAsSave) {
-    TempDir dir;
-    testutil::WriteFile(dir.file("Town.esp"), TwoResponses());
-    for (const std::string& plugin : {dir.file("Town.esp"), testutil::SharedFixture("all_types.esp")}) {
-        ASSERT_EQ(Cli({"export-dialogue", plugin, dir.file("t.txt")}).status, 0);
-        CliRun r = Cli({"import-dialogue", plugin, dir.file("t.txt"), "-o", dir.file("imported.esp")});
-        ASSERT_EQ(r.status, 0) << r.err;
-        EXPECT_TRUE(Has(r.out, "-Finished writing \"imported.esp\""));
-        ASSERT_EQ(Cli({"save", plugin, dir.file("saved.esp")}).status, 0);
-        EXPECT_EQ(testutil::ReadFile(dir.file("imported.esp")), testutil::ReadFile(dir.file("saved.esp")));
-    }
+    EXPECT_EQ(Cli({"export-dialogue", empty.dir.file("missing.esp"), text}).status, 1);
 }
 
 TEST(CliDialogue, ImportAppliesLineBreaksRenamesAndTheLengthOption) {

@@ -7,6 +7,7 @@
 #include <random>
 #include <stdexcept>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "dialogue/text_util.h"
@@ -328,50 +329,35 @@ TEST(MorrowindizeOptions, DefaultsAndTheCapitalizeRule) {
     EXPECT_TRUE(o.isEllipsis);
 }
 
-TEST(MorrowindizeRandom, QuickQuoteStepsMatchTheStepAsWritten) {
-    TextMaker maker(99, {"\"", "\"", "\"", " ", "a", "X", "x", "XX", "XXThisIsAQuoteXX", "ThisIsAQuote",
-                         "xxthisisaquotexx", " XXThisIsAQuoteXX", "XXThisIsAQuoteXX "});
-    for (int i = 0; i < 20000; ++i) {
-        const std::string in = maker.make(12);
-        for (bool start : {false, true}) {
-            std::string expected = in, quick = in, general = in;
-            bool e = start, q = start, g = start;
+// The quick quote, sentence and punctuation steps against their plain forms, on random texts of their own
+// pieces.
+TEST(MorrowindizeRandom, QuickStepsMatchTheirPlainForms) {
+    TextMaker quotes(99, {"\"", "\"", "\"", " ", "a", "X", "x", "XX", "XXThisIsAQuoteXX", "ThisIsAQuote",
+                          "xxthisisaquotexx", " XXThisIsAQuoteXX", "XXThisIsAQuoteXX "});
+    TextMaker sentences(5, {".", ".", " ", " ", "?", "!", "a", "b", "z", "q", "x", "X", "xx", "\xE9", "...",
+                            "XXThisIsAnEllipsisXX", "ThisIsAnEllipsis", ". x", "... "});
+    TextMaker marks(11, {" ", " ", "  ", ".", ",", "?", "!", ";", ":", "a", "...", " ,", ". ", "x"});
+    for (int i = 0; i < 30000; ++i) {
+        const std::string q = quotes.make(12), s = sentences.make(16), p = marks.make(14);
+        for (bool flag : {false, true}) { // the open quote carried in; ellipsis capitals
+            std::string expected = q, quick = q, general = q, one = s, passes = s;
+            bool e = flag, k = flag, g = flag;
             QuoteStepAsWritten(expected, e);
-            cleanup::SpaceQuotes(quick, q);
+            cleanup::SpaceQuotes(quick, k);
             cleanup::SpaceQuotesGeneral(general, g);
-            ASSERT_EQ(quick, expected) << "[" << in << "] " << start;
-            ASSERT_EQ(q, e) << "[" << in << "] " << start;
-            ASSERT_EQ(general, expected) << "[" << in << "] " << start;
-            ASSERT_EQ(g, e) << "[" << in << "] " << start;
+            ASSERT_EQ(std::tie(quick, k), std::tie(expected, e)) << "[" << q << "] " << flag;
+            ASSERT_EQ(std::tie(general, g), std::tie(expected, e)) << "[" << q << "] " << flag;
+            cleanup::CapitalizeSentences(one, flag);
+            cleanup::CapitalizeSentencesByPasses(passes, flag);
+            ASSERT_EQ(one, passes) << "[" << s << "] " << flag;
         }
-    }
-}
-
-TEST(MorrowindizeRandom, OnePassSentencesMatchTheTwentySixPasses) {
-    TextMaker maker(5, {".", ".", " ", " ", "?", "!", "a", "b", "z", "q", "x", "X", "xx", "\xE9", "...",
-                        "XXThisIsAnEllipsisXX", "ThisIsAnEllipsis", ". x", "... "});
-    for (int i = 0; i < 30000; ++i) {
-        const std::string in = maker.make(16);
-        for (bool ellipsis : {false, true}) {
-            std::string quick = in, passes = in;
-            cleanup::CapitalizeSentences(quick, ellipsis);
-            cleanup::CapitalizeSentencesByPasses(passes, ellipsis);
-            ASSERT_EQ(quick, passes) << "[" << in << "] " << ellipsis;
-        }
-    }
-}
-
-TEST(MorrowindizeRandom, OnePassPunctuationMatchesTheTwelveReplacements) {
-    TextMaker maker(11, {" ", " ", "  ", ".", ",", "?", "!", ";", ":", "a", "...", " ,", ". ", "x"});
-    for (int i = 0; i < 30000; ++i) {
-        const std::string in = maker.make(14);
-        std::string expected = in, quick = in;
+        std::string expected = p, quick = p;
         for (const char* mark : {".", ",", "?", "!", ";", ":"})
             ReplaceAll(expected, mark, std::string(mark) + " ", Case::Sensitive);
         for (const char* mark : {",", ".", ";", ":", "!", "?"})
             ReplaceAll(expected, std::string(" ") + mark, mark, Case::Sensitive);
         cleanup::SpacePunctuation(quick);
-        ASSERT_EQ(quick, expected) << "[" << in << "]";
+        ASSERT_EQ(quick, expected) << "[" << p << "]";
     }
 }
 

@@ -26,14 +26,6 @@ std::vector<std::pair<std::string, std::string>> SplitRecords(const std::string&
     }
     return out;
 }
-// The whole records of one tag, in file order.
-std::vector<std::string> RecordsOf(const std::string& file, std::string_view tag) {
-    std::vector<std::string> found;
-    for (const auto& [t, rec] : SplitRecords(file))
-        if (t == tag) found.push_back(rec);
-    return found;
-}
-
 std::string Plugin() {
     return testutil::ReadFile(testutil::SharedFixture("all_types.esp"));
 }
@@ -74,9 +66,7 @@ TEST(SharedPlugin, EveryRecordIsUnderstoodAndComesBackEqual) {
             EXPECT_TRUE(rec.extras.empty()) << tag << ": every subrecord understood";
         EXPECT_TRUE(back.*table == s.*table) << tag;
     });
-    // The plugin has these records in the writers' order: they come back byte for byte.
-    for (const char* tag : {"CLAS", "FACT", "RACE", "SKIL", "BSGN", "SPEL", "ENCH", "DIAL", "INFO"})
-        EXPECT_EQ(RecordsOf(out, tag), RecordsOf(file, tag)) << tag;
+    // The saved bytes themselves are pinned by the golden outputs.
 }
 
 // Values read from the plugin where the families' own tests build no such record: the links between
