@@ -1,15 +1,11 @@
-// The dialogue tools. Export to text and import back: the text format, the reading rules of the import
-// (skipping, stripping, multi-line values, curly quotes, line breaks), topic renames, the 512-character rule
-// with the response editor, the error reports, and whole round trips. Loop detection: the wildcard matcher,
-// choice conditions and lines, and the check with the result editor's answers. Topic renaming: the four
-// replacement passes, the rows, Apply with its bookkeeping, stale rows and the 512-character question.
+// The dialogue tools: export to text and import back (reading rules, topic renames, the 512-character rule,
+// error reports, round trips); loop detection (wildcards, choice lines, the check and its answers); topic
+// renaming (the four passes, Apply, stale rows, the 512-character question).
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <filesystem>
 #include <functional>
 #include <new>
-#include <random>
 #include <stdexcept>
 #include <tuple>
 
@@ -22,10 +18,6 @@
 #include "errors.h"
 #include "fixture_builder.h"
 #include "test_util.h"
-
-#ifdef VELLUM_HAVE_GENERATOR
-#include "generator/generator.h"
-#endif
 
 using namespace vellum;
 using namespace fixture;
@@ -48,10 +40,7 @@ struct Cond {
 };
 
 Cond Choice(int32_t n, char comparison = '0') {
-    Cond c;
-    c.value = n;
-    c.comparison = comparison;
-    return c;
+    return Cond{'1', "50", comparison, n, false, ""};
 }
 
 // A response in the writer's order of subrecords: flags 0x20 marks it deleted, type 4 a journal entry.
@@ -86,12 +75,9 @@ struct Loaded {
         if (!bytes.empty()) count = testutil::Load(bytes, store);
     }
     std::string save() const { return testutil::Save(store, count, 0); }
-    // Saved and read back: every length must have been kept in step.
-    RecordStore reread(std::string* bytes = nullptr) const {
-        const std::string out = save();
-        if (bytes) *bytes = out;
+    RecordStore reread() const {
         RecordStore back;
-        testutil::Load(out, back);
+        testutil::Load(save(), back);
         return back;
     }
     std::string exportText() {
@@ -124,25 +110,11 @@ std::vector<std::string> Column(const RecordStore& s, std::string INFORecord::*f
     return out;
 }
 
-std::string Renamed(std::string text, std::string_view from, std::string_view to) {
-    ReplaceTopicName(text, from, to);
-    return text;
-}
-
 std::string ThreeResponses() {
     return File({Dial("Background"), Info("1", "I am \"Fargoth\".", "", "fargoth"),
                  Info("2", "Line one\r\nLine two", "Journal \"A\" 10\r\nGoodbye", "hrisskar"),
                  Dial("Journal"), Info("3", "Caf\xE9 na\xEFve", ";only a comment", "", 0, 4)});
 }
-
-const char* kThreeExport = "\"1\"\r\n\"Background\"\r\n\"fargoth\"\r\n\"I am \"\"Fargoth\"\".\"\r\n\"\"\r\n"
-                           "\r\n\r\n"
-                           "\"2\"\r\n\"Background\"\r\n\"hrisskar\"\r\n\"Line one\r\nLine two\"\r\n"
-                           "\"Journal \"\"A\"\" 10\r\nGoodbye\"\r\n"
-                           "\r\n\r\n"
-                           "\"3\"\r\n\"Journal\"\r\n\"\"\r\n\"Caf\xE9 na\xEFve\"\r\n\";only a comment\"\r\n";
-
-const std::vector<std::string> kImportFailed = {"-An error occured during dialogue importing."};
 
 // The report of a text file that ends too soon, at the given offset.
 std::string PastTheEnd(size_t offset) {
@@ -166,19 +138,18 @@ std::string Entry(std::string_view id, std::string_view topic, std::string_view 
 // Every awkward text with every result, under a topic and a journal: quotes, multi-line texts, lone CR and LF
 // inside texts, 8-bit characters, curly quotes, empty texts and results.
 std::string AwkwardResponses() {
-    const std::vector<std::string> texts = {"Plain words.",
-                                            "He said \"hello\" and \"\"left\"\".",
-                                            "First line\r\nSecond line\r\n\r\nFourth \"quoted\"",
-                                            "Ends in a \"quote\"",
-                                            "\"Starts with a quote",
-                                            "Lone\nline feed and lone\rcarriage return",
-                                            "Caf\xE9, na\xEFve, \xC6sir \x85",
-                                            "Semicolon line\r\n;not a comment inside a value",
-                                            "Trailing break\r\n",
-                                            "",
-                                            std::string(300, 'x') + " \"" + std::string(100, 'y') + "\"",
-                                            "\x93"
-                                            "Curly\x94 quotes from a word processor"};
+    std::vector<std::string> texts = {"Plain words.",
+                                      "He said \"hello\" and \"\"left\"\".",
+                                      "First line\r\nSecond line\r\n\r\nFourth \"quoted\"",
+                                      "Ends in a \"quote\"",
+                                      "\"Starts with a quote",
+                                      "Lone\nline feed and lone\rcarriage return",
+                                      "Caf\xE9, na\xEFve, \xC6sir \x85",
+                                      "Semicolon line\r\n;not a comment inside a value",
+                                      "Trailing break\r\n",
+                                      "",
+                                      "\x93\x43urly\x94 quotes from a word processor"};
+    texts.push_back(std::string(300, 'x') + " \"" + std::string(100, 'y') + "\"");
     const std::vector<std::string> results = {"", "Goodbye",
                                               "Journal \"Q_1\" 10\r\nChoice \"Yes\" 1 \"No\" 2",
                                               ";comment\r\nset x to 1\r\n", "\"x\""};
@@ -193,29 +164,12 @@ std::string AwkwardResponses() {
     return File(recs);
 }
 
-// The import turns curly double quotes into straight ones wherever they stand, texts included; a file whose
-// texts hold curly quotes comes back with straight ones and otherwise unchanged (the lengths stay the same).
-RecordStore WithStraightQuotes(RecordStore s) {
-    for (INFORecord& r : s.tblINFO) {
-        StraightenQuotes(r.NAME);
-        StraightenQuotes(r.BNAM);
-    }
-    return s;
-}
-
-// Exports and imports the file unchanged; returns the import's window for further checks.
-FakeUi ExpectUnchangedByExportAndImport(const std::string& bytes, size_t atLeast) {
-    Loaded f(bytes);
-    FakeUi ui;
-    EXPECT_GE(f.store.tblINFO.size(), atLeast);
-    const RecordStore expected = WithStraightQuotes(f.store);
-    ImportOutcome r = f.import(f.exportText(), ui);
-    EXPECT_TRUE(r.completed);
-    EXPECT_EQ(r.passes, 1u);
-    EXPECT_EQ(f.store.tblDIAL, expected.tblDIAL);
-    EXPECT_EQ(f.store.tblINFO, expected.tblINFO);
-    EXPECT_EQ(f.save(), testutil::Save(expected, f.count));
-    return ui;
+// What the result editor was shown: text|result|choice.
+std::vector<std::string> Showings(const FakeUi& ui) {
+    std::vector<std::string> out;
+    for (const ResultEdit& e : ui.resultEdits)
+        out.push_back(e.Response + "|" + e.Result + "|" + std::to_string(e.Choice));
+    return out;
 }
 
 // One response with the given conditions and result; returns the choice numbers the editor was shown with.
@@ -228,214 +182,178 @@ std::vector<int32_t> Shown(std::string_view result, const std::vector<Cond>& con
     return choices;
 }
 
+// The topic names, then each response as topic|text|result.
+std::vector<std::string> Summary(const RecordStore& s) {
+    std::vector<std::string> out;
+    for (const auto& d : s.tblDIAL) out.push_back("#" + d.NAME);
+    for (const INFORecord& r : s.tblINFO) out.push_back(r.Topic + "|" + r.NAME + "|" + r.BNAM);
+    return out;
+}
+
+// Every length agrees with its text, before and after a save and a read back, which keeps the texts.
+void ExpectLengthsKept(const Loaded& f) {
+    const RecordStore back = f.reread();
+    for (const RecordStore* store : {&f.store, &back})
+        for (const INFORecord& r : store->tblINFO)
+            EXPECT_EQ(
+                std::make_pair(r.NAMELen, r.BNAMLen),
+                std::make_pair(static_cast<int32_t>(r.NAME.size()), static_cast<int32_t>(r.BNAM.size())))
+                << r.INAM;
+    EXPECT_EQ(Column(back, &INFORecord::NAME), Column(f.store, &INFORecord::NAME));
+}
+
+// The questions about responses longer than 512 characters, from the given message on, name them in turn.
+void ExpectTooLongQuestions(const FakeUi& ui, size_t from, const std::vector<std::string>& ids) {
+    ASSERT_EQ(ui.messages.size(), from + ids.size());
+    for (size_t k = 0; k < ids.size(); ++k) {
+        const ShownMessage& m = ui.messages[from + k];
+        EXPECT_EQ(std::tie(m.buttons, m.kind), std::make_tuple(Buttons::YesNoCancel, Ask::TextTooLong));
+        EXPECT_NE(m.text.find("\"" + ids[k] + "\""), std::string::npos) << m.text;
+    }
+}
+
 } // namespace
 
 // ======== export and import ========
 
-// ---- export ----
-
-TEST(DialogueExport, WritesFiveValuesPerResponseWithSeparatorsAndDoubledQuotes) {
+TEST(DialogueExport, WritesTheTextAndTheNameChoosesTheKind) {
     Loaded f(ThreeResponses());
     FakeUi ui;
-    // A name without an extension runs the text export.
     EXPECT_EQ(ExportDialogue(f.dir.file("dialogue"), f.store, ui, f.path), ExportResult::Exported);
-    EXPECT_EQ(testutil::ReadFile(f.dir.file("dialogue")), kThreeExport);
-    EXPECT_EQ(ui.log,
-              (std::vector<std::string>{"-Exported 3 responses from \"Dialogue.esp\" successfully."}));
+    EXPECT_EQ(testutil::ReadFile(f.dir.file("dialogue")), f.exportText());
     EXPECT_TRUE(ui.messages.empty() && ui.inputPrompts.empty());
     EXPECT_EQ(ui.progress, (std::vector<double>{0.0, 0.5, 1.0, 0.0}));
-
-    // Only the last three letters of the name choose the export, in either case.
-    const std::vector<std::pair<std::string, ExportKind>> cases = {
+    // A name without an extension ran the text export; only the last three letters choose, in either case.
+    const std::pair<std::string, ExportKind> cases[] = {
         {"quotes.xMl", ExportKind::QuoteXml}, {"Q.BRQ", ExportKind::QuoteBrq}, {"dialogue", ExportKind::Text},
         {"xmlfile.txt", ExportKind::Text},    {"noxml", ExportKind::QuoteXml}, {"ml", ExportKind::Text}};
     for (const auto& [name, kind] : cases) EXPECT_EQ(ExportKindForName(name), kind) << name;
 }
 
+// Without responses the file is emptied; a file that cannot be written is not left behind.
 TEST(DialogueExport, FailuresAreReported) {
-    // Without responses the file is emptied.
-    for (const std::string& bytes :
-         {File({Dial("lonely")}), File({Dial("t"), Info("", "text without id")})}) {
-        Loaded f(bytes);
-        FakeUi ui;
-        const std::string out = f.dir.file("out.txt");
-        testutil::WriteFile(out, "old content");
-        EXPECT_EQ(ExportDialogue(out, f.store, ui, f.path), ExportResult::NoResponses);
-        EXPECT_TRUE(std::filesystem::exists(out));
-        EXPECT_EQ(testutil::ReadFile(out), "");
-        ASSERT_EQ(ui.messages.size(), 1u);
-        EXPECT_EQ(std::tie(ui.messages[0].text, ui.messages[0].title, ui.messages[0].buttons),
-                  std::make_tuple("The operation encountered an error.", "Vellum", Buttons::OK));
-        EXPECT_EQ(ui.log, (std::vector<std::string>{"-An error occured during dialogue exporting."}));
-    }
-    // A file that cannot be written: nothing is left.
-    Loaded f(ThreeResponses());
+    Loaded f(ThreeResponses()), lonely(File({Dial("lonely")})), noId(File({Dial("t"), Info("", "no id")}));
     std::filesystem::create_directory(f.dir.file("a folder.txt"));
-    for (const std::string& target : {f.dir.file("missing/out.txt"), f.dir.file("a folder.txt")}) {
+    const struct {
+        Loaded& f;
+        std::string target;
+        ExportResult result;
+    } cases[] = {{lonely, lonely.dir.file("out.txt"), ExportResult::NoResponses},
+                 {noId, noId.dir.file("out.txt"), ExportResult::NoResponses},
+                 {f, f.dir.file("missing/out.txt"), ExportResult::WriteFailed},
+                 {f, f.dir.file("a folder.txt"), ExportResult::WriteFailed}};
+    for (const auto& c : cases) {
+        if (c.result == ExportResult::NoResponses) testutil::WriteFile(c.target, "old content");
         FakeUi ui;
-        EXPECT_EQ(ExportDialogue(target, f.store, ui, f.path), ExportResult::WriteFailed);
-        ASSERT_EQ(ui.messages.size(), 1u);
-        EXPECT_NE(ui.messages[0].text.find("could not be written"), std::string::npos);
+        EXPECT_EQ(ExportDialogue(c.target, c.f.store, ui, c.f.path), c.result);
+        EXPECT_EQ(ui.messages.size(), 1u);
         EXPECT_EQ(ui.log, (std::vector<std::string>{"-An error occured during dialogue exporting."}));
+        if (c.result == ExportResult::NoResponses) {
+            EXPECT_EQ(testutil::ReadFile(c.target), "");
+        }
     }
     EXPECT_TRUE(std::filesystem::is_directory(f.dir.file("a folder.txt")));
     EXPECT_FALSE(std::filesystem::exists(f.dir.file("missing")));
 }
 
-// ---- import: whole round trips ----
-
+// The program's own file of awkward texts, curly quotes too.
 TEST(DialogueImport, AnUnchangedExportGivesTheSameStoreAndTheSameFile) {
-    FakeUi ui = ExpectUnchangedByExportAndImport(ThreeResponses(), 3);
+    Loaded f(AwkwardResponses());
+    FakeUi ui;
+    ASSERT_EQ(f.store.tblINFO.size(), 120u);
+    // The import turns curly double quotes into straight ones wherever they stand, texts included.
+    RecordStore expected = f.store;
+    for (INFORecord& r : expected.tblINFO) {
+        StraightenQuotes(r.NAME);
+        StraightenQuotes(r.BNAM);
+    }
+    ImportOutcome r = f.import(f.exportText(), ui);
+    EXPECT_EQ(std::tie(r.completed, r.passes), std::make_tuple(true, size_t{1}));
+    EXPECT_EQ(std::tie(f.store.tblDIAL, f.store.tblINFO), std::tie(expected.tblDIAL, expected.tblINFO));
+    EXPECT_EQ(f.save(), testutil::Save(expected, f.count));
     ASSERT_EQ(ui.messages.size(), 1u);
-    const ShownMessage& m = ui.messages[0];
-    EXPECT_EQ(std::tie(m.text, m.title, m.buttons, m.kind),
-              std::make_tuple("Do you want to remove line breaks?", "Vellum", Buttons::YesNo,
-                              Ask::RemoveLineBreaks));
-    EXPECT_EQ(ui.log, (std::vector<std::string>{"-Imported 3 responses to \"Dialogue.esp\" successfully."}));
-    EXPECT_EQ(ui.progress, (std::vector<double>{0.0, 0.5, 1.0, 0.0}));
-
-    ExpectUnchangedByExportAndImport(testutil::ReadFile(testutil::SharedFixture("all_types.esp")), 7);
-    // The program's own file of awkward texts, curly quotes too.
-    ExpectUnchangedByExportAndImport(AwkwardResponses(), 120);
-#ifdef VELLUM_HAVE_GENERATOR
-    ExpectUnchangedByExportAndImport(gen::GeneratePlugin(gen::SmallPreset(3000)), 3000);
-#endif
+    EXPECT_EQ(std::tie(ui.messages[0].buttons, ui.messages[0].kind),
+              std::make_tuple(Buttons::YesNo, Ask::RemoveLineBreaks));
+    // The progress goes over the responses in steps and back to 0.
+    EXPECT_EQ(std::make_tuple(ui.progress.size(), ui.progress[1], ui.progress[119], ui.progress[120]),
+              std::make_tuple(size_t{121}, 1.0 / 119, 1.0, 0.0));
 }
 
-TEST(DialogueImport, CommentsShortLinesAndLineEndsBetweenValues) {
-    Loaded f(File({Dial("T"), Info("a", "old"), Info("b", "old")}));
-    std::string text =
-        "; a comment before everything\r\n\r\nx\r\n\"a\"\r\n;between\r\n\"T\"\r\n\"anyone\"\r\n"
-        "\"new \"\"a\"\"\r\n;inside a value this is text\"\r\n\"\"\r\n\r\n\r\n"
-        "\"b\"\r\n\"T\"\r\n\"\"\r\n\"new b\"\r\n\";result\r\nline\"\r\n";
-    FakeUi ui;
-    EXPECT_TRUE(f.import(text, ui).completed);
-    EXPECT_EQ(Column(f.store, &INFORecord::NAME),
-              (std::vector<std::string>{"new \"a\"\r\n;inside a value this is text", "new b"}));
-    EXPECT_EQ(f.store.tblINFO[1].BNAM, ";result\r\nline");
-    f.save();
-
-    // A file whose editor ended its lines with LF alone reads the same way.
-    Loaded g(File({Dial("T"), Info("a", "old"), Info("b", "old")}));
-    EXPECT_TRUE(g.import("\"a\"\n\"T\"\n\"\"\n\"one\ntwo\"\n\"\"\n\n\n\"b\"\n\"T\"\n\"\"\n\"x\"\n\"y\"\n", ui)
-                    .completed);
-    EXPECT_EQ(g.store.tblINFO[0].NAME, "one\r\ntwo");
-    EXPECT_EQ(g.store.tblINFO[1].BNAM, "y");
+// Hand-written text files: what the store holds afterwards. The text "<export>" stands for the file's own
+// export.
+TEST(DialogueImport, ReadingRulesSizesTopicRenamesAndPasses) {
+    const std::string ab = File({Dial("T"), Info("a", "old"), Info("b", "old")});
+    struct Case {
+        std::string bytes, text; // "<export>": the file's own export
+        std::vector<std::string> store;
+        Answer lineBreaks = Answer::No;
+        size_t passes = 1;
+    };
+    const std::vector<Case> cases = {
+        // Comments, short lines and line ends between values; then lines ended by LF alone.
+        {ab,
+         "; a comment before everything\r\n\r\nx\r\n\"a\"\r\n;between\r\n\"T\"\r\n\"anyone\"\r\n"
+         "\"new \"\"a\"\"\r\n;inside a value this is text\"\r\n\"\"\r\n\r\n\r\n"
+         "\"b\"\r\n\"T\"\r\n\"\"\r\n\"new b\"\r\n\";result\r\nline\"\r\n",
+         {"#T", "T|new \"a\"\r\n;inside a value this is text|", "T|new b|;result\r\nline"}},
+        {ab,
+         "\"a\"\n\"T\"\n\"\"\n\"one\ntwo\"\n\"\"\n\n\n\"b\"\n\"T\"\n\"\"\n\"x\"\n\"y\"\n",
+         {"#T", "T|one\r\ntwo|", "T|x|y"}},
+        // "" is empty; a first line of quotes only or an even run at the end does not close, an odd run does.
+        {File({Dial("T"), Info("a", "x"), Info("b", "x"), Info("c", "x")}),
+         Entry("a", "T", "", "") + "\"b\"\r\n\"T\"\r\n\"\"\r\n\"\"\"\r\n\"\"\"\r\n\"\"\r\n\"c\"\r\n\"T\"\r\n"
+                                   "\"\"\r\n\"say \"\"\r\nmore \"\"x\"\"\"\r\n\"\"\r\n",
+         {"#T", "T||", "T|\"\r\n\"|", "T|say \"\r\nmore \"x\"|"}},
+        // Curly quotes, straightened on disk too; a pair standing together in a text reads as a doubled
+        // quote.
+        {File({Dial("T"), Info("a", "old")}),
+         "\x93\x61\x94\r\n\x93T\x94\r\n\x93\x94\r\n\x93She said \x93\x93hi\x94\x94.\x94\r\n\x93\x94\r\n",
+         {"#T", "T|She said \"hi\".|"}},
+        {File({Dial("T"), Info("a", "\x93Hi\x94 there"), Info("b", "x \x94\x93 y")}),
+         "<export>",
+         {"#T", "T|\"Hi\" there|", "T|x \" y|"}},
+        // Removing line breaks joins texts, not results.
+        {File({Dial("T"), Info("a", "x")}),
+         Entries(Entry("a", "T", "one\r\ntwo\r\nthree", "r1\r\nr2")),
+         {"#T", "T|one two three|r1\r\nr2"},
+         Answer::Yes},
+        {File({Dial("T"), Info("a", "", "", "x"), Info("b", "twelve chars", "result", "x")}),
+         Entries(Entry("a", "T", "new text", "set") + Entry("b", "T", "", "result!")),
+         {"#T", "T|new text|set", "T||result!"}},
+        // More entries than responses start again at the first; IDs compare without regard to case.
+        {File({Dial("T"), Info("a", "x"), Info("B", "x")}),
+         Entries(Entry("a", "T", "1") + Entry("b", "T", "1") + Entry("A", "T", "2") + Entry("b", "T", "2")),
+         {"#T", "T|2|", "T|2|"},
+         Answer::No,
+         2},
+        // A rename in every entry renames the topic once; a later change of letter case alone is not noticed.
+        {File({Dial("Rumors"), Info("a", "x"), Info("b", "y"), Dial("Other"), Info("c", "z")}),
+         Entries(Entry("a", "Latest Rumors", "x") + Entry("b", "latest rumors", "y") +
+                 Entry("c", "Other", "z")),
+         {"#Latest Rumors", "#Other", "Latest Rumors|x|", "Latest Rumors|y|", "Other|z|"}},
+        // A rename in the first entry only is undone by the next.
+        {File({Dial("Rumors"), Info("a", "x"), Info("b", "y")}),
+         Entries(Entry("a", "Gossip", "x") + Entry("b", "Rumors", "y")),
+         {"#Rumors", "Rumors|x|", "Rumors|y|"}},
+        // Of two topics of the same name (letter case aside) the first is renamed and its responses follow.
+        {File({Dial("dup"), Info("a", "x"), Dial("DUP"), Info("b", "y")}),
+         Entries(Entry("a", "renamed", "x") + Entry("b", "renamed", "y")),
+         {"#renamed", "#DUP", "renamed|x|", "renamed|y|"}},
+        // Renaming to a name that exists merges the responses; a later rename of that name takes them all.
+        {File({Dial("one"), Info("a", "x"), Dial("two"), Info("b", "y")}),
+         Entries(Entry("a", "two", "x") + Entry("b", "three", "y")),
+         {"#three", "#two", "three|x|", "three|y|"}}};
+    for (size_t k = 0; k < cases.size(); ++k) {
+        const Case& c = cases[k];
+        Loaded f(c.bytes);
+        FakeUi ui;
+        ImportOutcome r = f.import(c.text == "<export>" ? f.exportText() : c.text, ui, c.lineBreaks);
+        EXPECT_EQ(std::tie(r.completed, r.passes), std::make_tuple(true, c.passes)) << "case " << k;
+        EXPECT_EQ(Summary(f.store), c.store) << "case " << k;
+        EXPECT_EQ(testutil::ReadFile(f.dir.file("edited.txt")).find_first_of("\x93\x94"), std::string::npos);
+        ExpectLengthsKept(f);
+    }
 }
-
-TEST(DialogueImport, ValuesCloseOnAnOddRunOfQuotes) {
-    Loaded f(File({Dial("T"), Info("a", "x"), Info("b", "x"), Info("c", "x")}));
-    // "" is the empty value; a first line of quotes only does not close; an even run at the end does not
-    // close; an odd run does.
-    std::string text = Entry("a", "T", "", "") +
-                       "\"b\"\r\n\"T\"\r\n\"\"\r\n\"\"\"\r\n\"\"\"\r\n\"\"\r\n\"c\"\r\n\"T\"\r\n"
-                       "\"\"\r\n\"say \"\"\r\nmore \"\"x\"\"\"\r\n\"\"\r\n";
-    FakeUi ui;
-    EXPECT_TRUE(f.import(text, ui).completed);
-    EXPECT_EQ(Column(f.store, &INFORecord::NAME),
-              (std::vector<std::string>{"", "\"\r\n\"", "say \"\r\nmore \"x\""}));
-    EXPECT_EQ(f.store.tblINFO[0].NAMELen, 0);
-    f.save();
-}
-
-TEST(DialogueImport, CurlyQuotesAreStraightenedOnDiskAndInTexts) {
-    Loaded f(File({Dial("T"), Info("a", "old")}));
-    std::string text =
-        "\x93"
-        "a\x94\r\n\x93T\x94\r\n\x93\x94\r\n\x93She said \x93\x93hi\x94\x94.\x94\r\n\x93\x94\r\n";
-    FakeUi ui;
-    EXPECT_TRUE(f.import(text, ui).completed);
-    EXPECT_EQ(f.store.tblINFO[0].NAME, "She said \"hi\".");
-    EXPECT_EQ(testutil::ReadFile(f.dir.file("edited.txt")),
-              "\"a\"\r\n\"T\"\r\n\"\"\r\n\"She said \"\"hi\"\".\"\r\n\"\"\r\n");
-
-    // The straightening does not know delimiters from text: curly quotes inside a text come back as straight
-    // quotes of the same length; a pair of them standing together becomes one quote (the pair reads as a
-    // doubled quote).
-    Loaded g(File({Dial("T"), Info("a", "\x93Hi\x94 there"), Info("b", "x \x94\x93 y"), Info("c", "plain")}));
-    EXPECT_TRUE(g.import(g.exportText(), ui).completed);
-    EXPECT_EQ(Column(g.store, &INFORecord::NAME),
-              (std::vector<std::string>{"\"Hi\" there", "x \" y", "plain"}));
-    EXPECT_EQ(std::tie(g.store.tblINFO[0].NAMELen, g.store.tblINFO[1].NAMELen), std::make_tuple(10, 5));
-    g.save();
-}
-
-TEST(DialogueImport, LineBreaksSizesAndMorePasses) {
-    // Removing line breaks joins texts, not results.
-    Loaded f(File({Dial("T"), Info("a", "x")}));
-    FakeUi ui;
-    EXPECT_TRUE(
-        f.import(Entries(Entry("a", "T", "one\r\ntwo\r\nthree", "r1\r\nr2")), ui, Answer::Yes).completed);
-    EXPECT_EQ(std::tie(f.store.tblINFO[0].NAME, f.store.tblINFO[0].BNAM),
-              std::make_tuple("one two three", "r1\r\nr2"));
-    f.save();
-
-    // Texts and results get lengths that match their new sizes.
-    Loaded g(File({Dial("T"), Info("a", "", "", "x"), Info("b", "twelve chars", "result", "x")}));
-    EXPECT_TRUE(
-        g.import(Entries(Entry("a", "T", "new text", "set") + Entry("b", "T", "", "result!")), ui).completed);
-    const INFORecord &a = g.store.tblINFO[0], &b = g.store.tblINFO[1];
-    EXPECT_EQ(std::tie(a.NAMELen, a.BNAMLen, b.NAMELen, b.BNAMLen), std::make_tuple(8, 3, 0, 7));
-    RecordStore back;
-    testutil::Load(g.save(), back);
-    EXPECT_EQ(back.tblINFO, g.store.tblINFO);
-
-    // More entries than responses start again at the first response; IDs compare without regard to case.
-    Loaded h(File({Dial("T"), Info("a", "x"), Info("B", "x")}));
-    FakeUi hui;
-    ImportOutcome r = h.import(Entries(Entry("a", "T", "first") + Entry("b", "T", "first") +
-                                       Entry("A", "T", "second") + Entry("b", "T", "second")),
-                               hui);
-    EXPECT_TRUE(r.completed);
-    EXPECT_EQ(r.passes, 2u);
-    EXPECT_EQ(Column(h.store, &INFORecord::NAME), (std::vector<std::string>{"second", "second"}));
-    EXPECT_EQ(hui.log,
-              (std::vector<std::string>(2, "-Imported 2 responses to \"Dialogue.esp\" successfully.")));
-}
-
-// ---- import: topic renames ----
-
-TEST(DialogueImport, ARenameInEveryEntryRenamesTheTopicOnce) {
-    Loaded f(File({Dial("Rumors"), Info("a", "x"), Info("b", "y"), Dial("Other"), Info("c", "z")}));
-    FakeUi ui;
-    EXPECT_TRUE(f.import(Entries(Entry("a", "Latest Rumors", "x") + Entry("b", "latest rumors", "y") +
-                                 Entry("c", "Other", "z")),
-                         ui)
-                    .completed);
-    // The second entry's change of letter case alone is not noticed.
-    EXPECT_EQ(f.save(),
-              File({Dial("Latest Rumors"), Info("a", "x"), Info("b", "y"), Dial("Other"), Info("c", "z")}));
-
-    // A rename in the first entry only is undone by the next.
-    const std::string bytes = File({Dial("Rumors"), Info("a", "x"), Info("b", "y")});
-    Loaded g(bytes);
-    EXPECT_TRUE(g.import(Entries(Entry("a", "Gossip", "x") + Entry("b", "Rumors", "y")), ui).completed);
-    EXPECT_EQ(g.save(), bytes);
-}
-
-TEST(DialogueImport, RenamesFollowTheFirstMatchingTopic) {
-    // Two topics of the same name (letter case aside): the first is renamed and every response of that name
-    // follows; the second topic keeps its name and loses them at the next save. A response whose topic does
-    // not exist takes the new name alone.
-    Loaded f(File({Dial("dup"), Info("a", "x"), Dial("DUP"), Info("b", "y"), Info("c", "z")}));
-    f.store.tblINFO[2].Topic = "nowhere";
-    FakeUi ui;
-    EXPECT_TRUE(f.import(Entries(Entry("a", "renamed", "x") + Entry("b", "renamed", "y") +
-                                 Entry("c", "somewhere", "z")),
-                         ui)
-                    .completed);
-    EXPECT_EQ(std::tie(f.store.tblDIAL[0].NAME, f.store.tblDIAL[1].NAME), std::make_tuple("renamed", "DUP"));
-    EXPECT_EQ(Column(f.store, &INFORecord::Topic),
-              (std::vector<std::string>{"renamed", "renamed", "somewhere"}));
-
-    // Renaming to a name that exists merges the responses; a later rename of that name takes them all.
-    Loaded g(File({Dial("one"), Info("a", "x"), Dial("two"), Info("b", "y")}));
-    EXPECT_TRUE(g.import(Entries(Entry("a", "two", "x") + Entry("b", "three", "y")), ui).completed);
-    EXPECT_EQ(std::tie(g.store.tblDIAL[0].NAME, g.store.tblDIAL[1].NAME), std::make_tuple("three", "two"));
-    EXPECT_EQ(Column(g.store, &INFORecord::Topic), (std::vector<std::string>{"three", "three"}));
-}
-
-// ---- import: the 512-character rule ----
 
 TEST(DialogueImport, OverLongTextsWithEachAnswer) {
     const std::string long600(600, 'a'), long700(700, 'b'), long800(800, 'c');
@@ -443,202 +361,121 @@ TEST(DialogueImport, OverLongTextsWithEachAnswer) {
                                     Info("r3", "x"), Dial("J", 4), Info("r4", "x", "", "", 0, 4)});
     const std::string text = Entries(Entry("r1", "T", long600) + Entry("r2", "T", long700) +
                                      Entry("r3", "T", long600) + Entry("r4", "J", long800));
-    {
-        // No trims this one only; Cancel trims it and every later one without asking.
-        Loaded f(bytes);
-        FakeUi ui;
-        ui.answers = {Answer::No, Answer::Cancel};
-        ImportOutcome r = f.import(text, ui);
-        EXPECT_TRUE(r.completed);
-        ASSERT_EQ(ui.messages.size(), 3u);
-        const ShownMessage& m = ui.messages[1];
-        EXPECT_EQ(
-            std::tie(m.text, m.title, m.buttons, m.icon, m.kind),
-            std::make_tuple("The response \"r1\" is bigger than 512 characters. Do you want to edit it by "
-                            "hand? Otherwise it will be trimmed to fit.\r\n\r\nCancel is \"No to all\"",
-                            "Vellum Warning", Buttons::YesNoCancel, Icon::Information, Ask::TextTooLong));
-        EXPECT_NE(ui.messages[2].text.find("\"r2\""), std::string::npos);
-        EXPECT_EQ(Column(f.store, &INFORecord::NAME),
-                  (std::vector<std::string>{long600.substr(0, 512), long700.substr(0, 512),
-                                            long600.substr(0, 512), long800.substr(0, 512)}));
-        for (const INFORecord& rec : f.store.tblINFO) EXPECT_EQ(rec.NAMELen, 512);
-        EXPECT_EQ(r.overLong, (std::vector<std::string>{"r1", "r2", "r3", "r4"}));
-        EXPECT_TRUE(ui.responseEdits.empty());
-        f.save();
-    }
-    {
-        // Yes opens the editor with actor, topic and text; what it returns is stored, cut to 512 when the
-        // user cancelled with the text still too long.
-        Loaded f(bytes);
-        FakeUi ui;
-        ui.defaultAnswer = Answer::Yes;
-        ui.onEditResponse = [](ResponseEdit& e) {
-            if (e.Topic == "J") e.Response = "Shortened by hand.";
-        };
-        EXPECT_TRUE(f.import(text, ui).completed);
-        ASSERT_EQ(ui.responseEdits.size(), 4u);
-        const ResponseEdit &first = ui.responseEdits[0], &journal = ui.responseEdits[3];
-        EXPECT_EQ(std::tie(first.Actor, first.Topic, first.Response),
-                  std::make_tuple("fargoth", "T", long600));
-        EXPECT_EQ(std::tie(journal.Actor, journal.Topic), std::make_tuple("Journal Entry", "J"));
-        EXPECT_EQ(f.store.tblINFO[0].NAME, long600.substr(0, 512));
-        EXPECT_EQ(std::tie(f.store.tblINFO[3].NAME, f.store.tblINFO[3].NAMELen),
-                  std::make_tuple("Shortened by hand.", 18));
-        f.save();
-    }
-}
-
-// ---- import: failures ----
-
-TEST(DialogueImport, AnExtraBlankLineAfterTheLastEntryEndsWithAnErrorAfterTheSuccess) {
-    Loaded f(ThreeResponses());
-    std::string text = f.exportText() + "\r\n";
+    std::vector<std::string> cut = {long600.substr(0, 512), long700.substr(0, 512), long600.substr(0, 512),
+                                    long800.substr(0, 512)};
+    // No trims this one only; Cancel trims it and every later one without asking.
+    Loaded f(bytes);
     FakeUi ui;
+    ui.answers = {Answer::No, Answer::Cancel};
     ImportOutcome r = f.import(text, ui);
-    EXPECT_FALSE(r.completed);
-    EXPECT_EQ(r.passes, 1u);
-    EXPECT_EQ(ui.log, (std::vector<std::string>{"-Imported 3 responses to \"Dialogue.esp\" successfully.",
-                                                "-An error occured during dialogue importing."}));
-    ASSERT_EQ(ui.messages.size(), 2u);
-    EXPECT_EQ(std::tie(ui.messages[1].text, ui.messages[1].buttons),
-              std::make_tuple(PastTheEnd(text.size() + 1), Buttons::OK));
-    EXPECT_EQ(ui.progress.back(), 0.0);
+    EXPECT_EQ(std::tie(r.completed, r.overLong),
+              std::make_tuple(true, std::vector<std::string>{"r1", "r2", "r3", "r4"}));
+    ExpectTooLongQuestions(ui, 1, {"r1", "r2"});
+    EXPECT_EQ(Column(f.store, &INFORecord::NAME), cut);
+    EXPECT_TRUE(ui.responseEdits.empty());
+    ExpectLengthsKept(f);
+    // Yes opens the editor with actor, topic and text; what it returns is stored, cut to 512 when the user
+    // cancelled with the text still too long.
+    Loaded g(bytes);
+    FakeUi yes;
+    yes.defaultAnswer = Answer::Yes;
+    yes.onEditResponse = [](ResponseEdit& e) {
+        if (e.Topic == "J") e.Response = "Shortened by hand.";
+    };
+    EXPECT_TRUE(g.import(text, yes).completed);
+    ASSERT_EQ(yes.responseEdits.size(), 4u);
+    const ResponseEdit &first = yes.responseEdits[0], &journal = yes.responseEdits[3];
+    EXPECT_EQ(std::tie(first.Actor, first.Topic, first.Response, journal.Actor, journal.Topic),
+              std::make_tuple("fargoth", "T", long600, "Journal Entry", "J"));
+    cut[3] = "Shortened by hand.";
+    EXPECT_EQ(Column(g.store, &INFORecord::NAME), cut);
+    ExpectLengthsKept(g);
 }
 
-TEST(DialogueImport, AnIdMismatchStopsWithTheOffsetInHexadecimalCapitals) {
-    Loaded f(File({Dial("T"), Info("first", "old 1"), Info("second", "old 2"), Info("third", "old 3")}));
-    std::string before = Entry("first", "T", "new 1") +
-                         "; padding to reach an offset with letters in it: " + std::string(150, '-') + "\r\n";
-    std::string text = before + Entry("FIRST", "T", "new 2") + Entry("third", "T", "new 3");
-    FakeUi ui;
-    EXPECT_FALSE(f.import(text, ui).completed);
-    ASSERT_EQ(ui.messages.size(), 2u);
-    EXPECT_EQ(ui.messages[1].text, "The file has been edited incorrectly. Current offset: 0xFB.\r\n"
-                                   "Required ID: \"second\".\r\nFound ID: FIRST.");
-    EXPECT_EQ(ui.log, kImportFailed);
-    // Responses before the failing entry keep their new texts.
-    EXPECT_EQ(Column(f.store, &INFORecord::NAME), (std::vector<std::string>{"new 1", "old 2", "old 3"}));
-    f.save();
-}
-
-TEST(DialogueImport, ShortFilesAndMissingFilesAreReported) {
+// Failures: the report, the log, and what the responses hold afterwards.
+TEST(DialogueImport, FailuresAreReported) {
     const std::string two = File({Dial("T"), Info("a", "x"), Info("b", "y")});
     const std::string fewer = Entry("a", "T", "changed");
+    const std::string threeExtra = Loaded(ThreeResponses()).exportText() + "\r\n";
+    const std::string mismatch = Entry("first", "T", "new 1") +
+                                 "; padding to reach an offset with letters in it: " + std::string(150, '-') +
+                                 "\r\n" + Entry("FIRST", "T", "new 2") + Entry("third", "T", "new 3");
     struct Case {
-        std::string bytes, text, message, firstText;
+        std::string bytes, text, message;    // "missing": no text file; no message: the question alone
+        std::vector<std::string> names = {}; // the texts afterwards
+        size_t passes = 0;
     };
     const std::vector<Case> cases = {
+        // An extra blank line after the last entry ends with an error after the success.
+        {ThreeResponses(), threeExtra, PastTheEnd(threeExtra.size() + 1),
+         Column(Loaded(ThreeResponses()).store, &INFORecord::NAME), 1},
+        // The offset in hexadecimal capitals; responses before the failing entry keep their new texts.
+        {File({Dial("T"), Info("first", "old 1"), Info("second", "old 2"), Info("third", "old 3")}),
+         mismatch,
+         "The file has been edited incorrectly. Current offset: 0xFB.\r\nRequired ID: \"second\".\r\n"
+         "Found ID: FIRST.",
+         {"new 1", "old 2", "old 3"}},
         // Fewer entries than responses: what was read stays.
-        {two, fewer, PastTheEnd(fewer.size() + 1), "changed"},
-        // An entry cut in the middle of a multi-line text.
-        {two, "\"a\"\r\n\"T\"\r\n\"\"\r\n\"never\r\nclosed\r\n", "62: Input past end of file", "x"},
+        {two, fewer, PastTheEnd(fewer.size() + 1), {"changed", "y"}},
+        {two, "\"a\"\r\n\"T\"\r\n\"\"\r\n\"never\r\nclosed\r\n", "62: Input past end of file", {"x", "y"}},
         // No responses loaded: the table has no elements.
         {File({Dial("T")}), Entry("a", "T", "x"),
-         "An error occured  at Offset 0x1 while importing the dialogue.\r\n\r\n9: Subscript out of range",
-         ""},
-        // A text file that does not exist.
-        {two, "missing", "53: File not found", "x"}};
+         "An error occured  at Offset 0x1 while importing the dialogue.\r\n\r\n9: Subscript out of range"},
+        {two, "missing", "53: File not found", {"x", "y"}},
+        // An empty text file ends the import at once, with no log line.
+        {two, "", "", {"x", "y"}}};
     for (const Case& c : cases) {
         Loaded f(c.bytes);
         FakeUi ui;
         ui.answers = {Answer::No};
-        const std::string file = c.text == "missing" ? f.dir.file("gone.txt") : f.dir.file("edited.txt");
+        const std::string file = f.dir.file(c.text == "missing" ? "gone.txt" : "edited.txt");
         if (c.text != "missing") testutil::WriteFile(file, c.text);
         ImportOutcome r = ImportDialogueText(file, f.store, ui, f.path);
-        EXPECT_FALSE(r.completed);
-        EXPECT_EQ(r.passes, 0u);
-        ASSERT_EQ(ui.messages.size(), 2u) << c.message;
-        EXPECT_NE(ui.messages[1].text.find(c.message), std::string::npos) << ui.messages[1].text;
-        EXPECT_EQ(ui.log, kImportFailed);
-        if (!c.firstText.empty()) {
-            EXPECT_EQ(f.store.tblINFO[0].NAME, c.firstText);
+        EXPECT_EQ(std::tie(r.completed, r.passes), std::make_tuple(c.message.empty(), c.passes)) << c.message;
+        ASSERT_EQ(ui.messages.size(), c.message.empty() ? 1u : 2u) << c.message;
+        if (!c.message.empty()) {
+            EXPECT_NE(ui.messages[1].text.find(c.message), std::string::npos) << ui.messages[1].text;
+            EXPECT_EQ(ui.messages[1].buttons, Buttons::OK);
         }
+        std::vector<std::string> log;
+        if (!c.message.empty()) log.push_back("-An error occured during dialogue importing.");
+        if (c.passes) log.insert(log.begin(), "-Imported 3 responses to \"Dialogue.esp\" successfully.");
+        EXPECT_EQ(ui.log, log) << c.message;
+        EXPECT_EQ(Column(f.store, &INFORecord::NAME), c.names) << c.message;
     }
-    // An empty text file ends the import at once: no message besides the question, no log line.
-    Loaded f(two);
-    FakeUi ui;
-    EXPECT_EQ(f.import("", ui).passes, 0u);
-    EXPECT_EQ(ui.messages.size(), 1u);
-    EXPECT_TRUE(ui.log.empty());
 }
 
-// ---- shared pieces ----
-
-TEST(DialogueTextUtil, LetterCaseEditorLabelsAndErrors) {
-    EXPECT_EQ(ProperCase("HRISSKAR FLAT-FOOT"), "Hrisskar Flat-foot");
-    EXPECT_EQ(ProperCase("fargoth's ring"), "Fargoth's Ring") << "an apostrophe does not separate words";
+TEST(DialogueTextUtil, LetterCaseAndTheEditorLimit) {
     EXPECT_EQ(ProperCase(std::string("a\tb\nc\rd\ve\ff\0g", 13)), std::string("A\tB\nC\rD\vE\fF\0G", 13));
-    EXPECT_EQ(ProperCase("\xE9LISE \xC9TOILE"), "\xC9lise \xC9toile") << "accented letters have both cases";
     EXPECT_EQ(ToUpper("a\xFF\x9A\xF7"), "A\x9F\x8A\xF7");
     EXPECT_EQ(ToLower("\xD7\xDF\xC0"), "\xD7\xDF\xE0");
-    EXPECT_TRUE(EqualsIgnoreCase("Caf\xC9", "cAF\xE9"));
-    EXPECT_FALSE(EqualsIgnoreCase("abc", "abcd"));
-
-    EXPECT_EQ(ActorLabel("yagrum bagarn"), "Actor: Yagrum Bagarn");
-    EXPECT_EQ(ActorLabel("Journal Entry"), "Journal Entry");
-    EXPECT_EQ(TopicLabel("latest rumors"), "Topic: latest rumors");
-    EXPECT_EQ(LengthLabel(std::string(513, 'x')), "Length: 513");
-    EXPECT_TRUE(AcceptEnabled(std::string(512, 'x')));
-    EXPECT_FALSE(AcceptEnabled(std::string(513, 'x')));
-    INFORecord journal;
-    journal.InfoType = 4;
-    journal.ONAM = "someone";
-    EXPECT_EQ(EditorActor(journal), "Journal Entry");
-    journal.InfoType = 0;
-    EXPECT_EQ(EditorActor(journal), "someone");
-
-    const std::pair<std::errc, RunError> errors[] = {
-        {std::errc::no_such_file_or_directory, RunError::FileNotFound},
-        {std::errc::permission_denied, RunError::PermissionDenied},
-        {std::errc::no_space_on_device, RunError::DiskFull},
-        {std::errc::is_a_directory, RunError::PathFileAccess}};
-    for (const auto& [code, error] : errors)
-        EXPECT_EQ(ErrorForSystemError(std::make_error_code(code)), error);
-    EXPECT_EQ(HexCapitals(0xABCDEF12u), "ABCDEF12");
+    EXPECT_EQ(std::make_tuple(EqualsIgnoreCase("Caf\xC9", "cAF\xE9"), EqualsIgnoreCase("abc", "abcd"),
+                              AcceptEnabled(std::string(512, 'x')), AcceptEnabled(std::string(513, 'x'))),
+              std::make_tuple(true, false, true, false));
 }
 
 // ======== loop detection ========
 
-// ---- the wildcard matcher ----
-
 // Accented capitals match their small forms; ? and brackets are ordinary characters; head and tail may not
 // share characters; with several stars each part is found after the one before, the tail at the very end.
+// The lists hold pairs of text and pattern.
 TEST(LoopWildcards, StarIsTheOnlySpecialCharacterAndCaseIsIgnored) {
-    const std::pair<std::string, std::string> match[] = {{"", ""},
-                                                         {"", "*"},
-                                                         {"Anything at all", "*"},
-                                                         {"ABC", "abc"},
-                                                         {"\xC9T\xC9", "\xE9t\xE9"},
-                                                         {"a?c", "a?c"},
-                                                         {"a#1", "a#1"},
-                                                         {"aXbYbZ", "a*b*Z"},
-                                                         {"abcbc", "*bc"},
-                                                         {"abcab", "a*ab"},
-                                                         {"aab", "*ab"},
-                                                         {"xAyBz", "*a*b*"},
-                                                         {"ab", "**"},
-                                                         {"xaaabx", "*aab*"},
-                                                         {"abababc", "*ababc"},
-                                                         {"aabaabab", "*aabab*"},
-                                                         {"abab", "*b*b"}};
-    const std::pair<std::string, std::string> noMatch[] = {
-        {"a", ""},    {"abc", "ab"},   {"abc", "a?c"}, {"abc", "a[b]c"},
-        {"a1", "a#"}, {"ab", "a*b*b"}, {"ba", "*a*b"}, {"abaabx", "*abab*"}};
-    for (const auto& [text, pattern] : match)
-        EXPECT_TRUE(WildcardMatch(text, pattern)) << text << " / " << pattern;
-    for (const auto& [text, pattern] : noMatch)
-        EXPECT_FALSE(WildcardMatch(text, pattern)) << text << " / " << pattern;
+    const std::vector<std::string> match = {"",         "",        "",      "*",         "Anything at all",
+                                            "*",        "ABC",     "abc",   "\xC9T\xC9", "\xE9t\xE9",
+                                            "a?c",      "a?c",     "a#1",   "a#1",       "aXbYbZ",
+                                            "a*b*Z",    "abcbc",   "*bc",   "abcab",     "a*ab",
+                                            "aab",      "*ab",     "xAyBz", "*a*b*",     "ab",
+                                            "**",       "xaaabx",  "*aab*", "abababc",   "*ababc",
+                                            "aabaabab", "*aabab*", "abab",  "*b*b"};
+    const std::vector<std::string> noMatch = {"a",  "",   "abc", "ab",    "abc", "a?c",  "abc",    "a[b]c",
+                                              "a1", "a#", "ab",  "a*b*b", "ba",  "*a*b", "abaabx", "*abab*"};
+    for (size_t k = 0; k < match.size(); k += 2)
+        EXPECT_TRUE(WildcardMatch(match[k], match[k + 1])) << match[k];
+    for (size_t k = 0; k < noMatch.size(); k += 2)
+        EXPECT_FALSE(WildcardMatch(noMatch[k], noMatch[k + 1])) << noMatch[k];
 }
 
-TEST(LoopChoices, AnEmptySlotIsNoChoiceCondition) {
-    SCVRData c;
-    std::tie(c.CondType, c.CondFunction, c.CondComparison, c.SCVRLen) = std::make_tuple("1", "50", "0", 5);
-    EXPECT_TRUE(IsChoiceCondition(c));
-    c.SCVRLen = 0;
-    EXPECT_FALSE(IsChoiceCondition(c));
-}
-
-TEST(LoopChoices, ChoiceLinesInFourSteps) {
+TEST(LoopChoices, ChoiceLinesInFourStepsAndEmptySlots) {
     using Lines = std::vector<std::string>;
     // Two blanks become one in one pass: three become two, four become two, five become three.
     EXPECT_EQ(ChoiceLines("a  b   c    d     e"), (Lines{"a b  c  d   e"}));
@@ -652,50 +489,44 @@ TEST(LoopChoices, ChoiceLinesInFourSteps) {
     EXPECT_EQ(ChoiceLines("\t x\t;"), (Lines{"\t x\t"})) << "only blanks are trimmed";
     // A comma between CR and LF makes a line break of them.
     EXPECT_EQ(ChoiceLines("a\r,\nb"), (Lines{"a", "b"}));
+    SCVRData c;
+    std::tie(c.CondType, c.CondFunction, c.CondComparison, c.SCVRLen) = std::make_tuple("1", "50", "0", 5);
+    EXPECT_TRUE(IsChoiceCondition(c));
+    c.SCVRLen = 0;
+    EXPECT_FALSE(IsChoiceCondition(c)) << "an empty slot";
 }
 
+// The number ends the line or is followed by a blank and more; "Choice", one blank, a quote, and one blank
+// before the number. Each case is a line, then @ and the choice number.
 TEST(LoopChoices, ALineOffersAChoiceByEitherPattern) {
-    const std::string both = "Choice \"Yes\" 1 \"No\" 2";
-    const struct {
-        std::string line;
-        int32_t choice;
-        bool offered;
-    } cases[] = {
-        {both, 2, true}, // the line ends with the number
-        {both, 1, true}, // the number is followed by a blank and more
-        {both, 3, false},
-        {"Choice \"Yes\" 12", 1, false},
-        {"Choice \"Yes\" 21", 1, false},
-        {"Choice \"Yes\" 12 \"No\" 21", 1, false},
-        {"Choice \"Yes\" 12 \"No\" 21", 12, true},
-        {"if ( x ) CHOICE \"a\" 3 endif", 3, true},
-        {"choice \"Back\" -1", -1, true},
-        {"choice \"Back\" -1", 1, false},
-        {"Choice \"\" 0", 0, true},
-        {"Choice  \"Yes\" 1", 1, false}, // one blank before the quote
-        {"Choice \"Yes\"  1", 1, false}, // one blank before the number
-        {"Choice \"Yes\" 1x", 1, false},
-        {"Choice \"Yes\" 1 ", 1, true},
-        {"Choices \"Yes\" 1", 1, false}, // Choice, one blank, a quote
-        {"MessageBox \"Choice \"x\" 5\"", 5, false},
-        {"MessageBox \"x\" Choice \"x\" 5", 5, true},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(OffersChoice(c.line, c.choice), c.offered) << c.line << " / " << c.choice;
+    const std::vector<std::string> offered = {"Choice \"Yes\" 1 \"No\" 2@2",
+                                              "Choice \"Yes\" 1 \"No\" 2@1",
+                                              "Choice \"Yes\" 12 \"No\" 21@12",
+                                              "if ( x ) CHOICE \"a\" 3 endif@3",
+                                              "choice \"Back\" -1@-1",
+                                              "Choice \"\" 0@0",
+                                              "Choice \"Yes\" 1 @1",
+                                              "MessageBox \"x\" Choice \"x\" 5@5"};
+    const std::vector<std::string> notOffered = {
+        "Choice \"Yes\" 1 \"No\" 2@3", "Choice \"Yes\" 12@1",
+        "Choice \"Yes\" 21@1",         "Choice \"Yes\" 12 \"No\" 21@1",
+        "choice \"Back\" -1@1",        "Choice  \"Yes\" 1@1",
+        "Choice \"Yes\"  1@1",         "Choice \"Yes\" 1x@1",
+        "Choices \"Yes\" 1@1",         "MessageBox \"Choice \"x\" 5\"@5"};
+    for (const auto& [lines, expected] : {std::pair{&offered, true}, std::pair{&notOffered, false}}) {
+        for (const std::string& c : *lines) {
+            const size_t at = c.rfind('@');
+            EXPECT_EQ(OffersChoice(c.substr(0, at), std::stoi(c.substr(at + 1))), expected) << c;
+        }
+    }
 }
-
-// ---- the check: which responses are shown ----
 
 TEST(LoopCheck, WhichLinesAndConditionsAreShown) {
     const std::string both = "Choice \"Yes\" 1 \"No\" 2";
-    Cond function51 = Choice(1), variable = Choice(1), asFloat = Choice(2), journal;
-    function51.function = "51"; // only the choice function of a function condition counts
-    variable.type = '2';
-    variable.name = "choice";
-    asFloat.isFloat = true; // an operand stored as a float leaves the choice number 0
-    journal.type = '4';
-    journal.function = "JX";
-    journal.name = "quest";
+    // Only the choice function of a function condition counts; an operand stored as a float leaves the
+    // choice number 0.
+    const Cond function51{'1', "51", '0', 1, false, ""}, variable{'2', "50", '0', 1, false, "choice"},
+        asFloat{'1', "50", '0', 2, true, ""}, journal{'4', "JX", '0', 1, false, "quest"};
     struct Case {
         std::string result;
         std::vector<Cond> conds;
@@ -726,92 +557,48 @@ TEST(LoopCheck, TheEditorIsGivenTheResponseAndTheDeletedOnesAreExaminedToo) {
     FakeUi ui;
     LoopCheckOutcome r = f.check(ui);
     EXPECT_EQ(std::tie(r.end, r.shown), std::make_tuple(LoopCheckEnd::Completed, size_t{2}));
-    ASSERT_EQ(ui.resultEdits.size(), 2u);
-    // No answer yet: closing the editor counts as Skip.
+    // A deleted response is examined too. No answer yet: closing the editor counts as Skip.
+    EXPECT_EQ(Showings(ui),
+              (std::vector<std::string>{"Loop here.|Choice \"x\" 1\r\nGoodbye|1", "Gone.|Choice \"x\" 2|2"}));
     const ResultEdit& e = ui.resultEdits[0];
-    EXPECT_EQ(std::tie(e.Actor, e.Topic, e.Response, e.Result, e.Choice, e.fiAccept),
-              std::make_tuple("hrisskar flat-foot", "Background", "Loop here.", "Choice \"x\" 1\r\nGoodbye",
-                              1, "2"));
-    EXPECT_EQ(ui.resultEdits[1].Topic, "Other") << "a deleted response is examined";
-    // FindLoops lists the same showings.
-    std::vector<LoopFinding> found = FindLoops(f.store);
-    ASSERT_EQ(found.size(), 2u);
-    EXPECT_EQ(std::tie(found[0].info, found[0].slot, found[0].choice, found[0].line),
-              std::make_tuple(size_t{1}, 0, int32_t{1}, std::string("Choice \"x\" 1")));
-    EXPECT_EQ(found[1].info, 2u);
+    EXPECT_EQ(std::tie(e.Actor, e.Topic, e.fiAccept, ui.resultEdits[1].Topic),
+              std::make_tuple("hrisskar flat-foot", "Background", "2", "Other"));
 }
 
-// ---- the check: answers and bookkeeping ----
-
-TEST(LoopCheck, SkipOkUnchangedAndOkWithLongerTexts) {
-    const std::string bytes = File(
-        {Dial("T"), Info("r", "Would you like to hear it again?", "Choice \"Yes\" 1 \"No\" 2", {Choice(1)})});
-    for (const char* answer : {"2", "0"}) { // Skip, and OK with unchanged texts, change nothing
-        Loaded f(bytes);
-        const RecordStore before = f.store;
-        FakeUi ui;
-        ui.onEditResult = [&](ResultEdit& e) { e.fiAccept = answer; };
-        EXPECT_EQ(f.check(ui).shown, 1u);
-        EXPECT_EQ(f.store.tblINFO, before.tblINFO) << answer;
-    }
-    Loaded f(bytes);
-    const INFORecord before = f.store.tblINFO[0];
-    FakeUi ui;
-    ui.onEditResult = [](ResultEdit& e) {
-        e.Response += " Say so.  ";
-        e.Result = "Choice \"Yes\" 3 \"No\" 2";
-        e.fiAccept = "0";
-    };
-    f.check(ui);
-    const INFORecord& rec = f.store.tblINFO[0];
-    EXPECT_EQ(std::tie(rec.NAME, rec.NAMELen, rec.BNAM, rec.BNAMLen),
-              std::make_tuple(before.NAME + " Say so.  ", before.NAMELen + 10, "Choice \"Yes\" 3 \"No\" 2",
-                              before.BNAMLen));
-    EXPECT_EQ(f.reread().tblINFO[0].NAME, rec.NAME);
-
-    // Emptying the result drops its subrecord; giving text to an empty response adds one.
-    Loaded g(File({Dial("T"), Info("r", "", "Choice \"Yes\" 1", {Choice(1)})}));
-    ui.onEditResult = [](ResultEdit& e) {
-        e.Response = "Hello.";
-        e.Result.clear();
-        e.fiAccept = "0";
-    };
-    g.check(ui);
-    EXPECT_EQ(std::tie(g.store.tblINFO[0].NAMELen, g.store.tblINFO[0].BNAMLen), std::make_tuple(6, 0));
-    RecordStore back = g.reread();
-    EXPECT_EQ(std::tie(back.tblINFO[0].NAME, back.tblINFO[0].BNAMLen), std::make_tuple("Hello.", 0));
-}
-
-TEST(LoopCheck, TheAnswerIsReadAsANumber) {
-    struct Case {
+// The answer is read as a number: 0 (and what reads as no number) accepts the edits, 1 cancels, others skip.
+TEST(LoopCheck, TheAnswersToTheResultEditor) {
+    const struct {
         std::string fiAccept;
         LoopCheckEnd end;
         size_t accepted;
-    };
-    for (const Case& c : {Case{"0", LoopCheckEnd::Completed, 1}, Case{"1", LoopCheckEnd::Cancelled, 0},
-                          Case{"2", LoopCheckEnd::Completed, 0}, Case{" 1", LoopCheckEnd::Cancelled, 0},
-                          Case{"1 ", LoopCheckEnd::Cancelled, 0}, Case{"7", LoopCheckEnd::Completed, 0},
-                          Case{"-1", LoopCheckEnd::Completed, 0}, Case{"", LoopCheckEnd::Completed, 1},
-                          Case{"x", LoopCheckEnd::Completed, 1}, Case{"01", LoopCheckEnd::Cancelled, 0}}) {
-        Loaded f(File({Dial("T"), Info("r", "Text.", "Choice \"A\" 1", {Choice(1)})}));
+    } cases[] = {{"0", LoopCheckEnd::Completed, 1},  {"1", LoopCheckEnd::Cancelled, 0},
+                 {"2", LoopCheckEnd::Completed, 0},  {" 1", LoopCheckEnd::Cancelled, 0},
+                 {"1 ", LoopCheckEnd::Cancelled, 0}, {"7", LoopCheckEnd::Completed, 0},
+                 {"-1", LoopCheckEnd::Completed, 0}, {"", LoopCheckEnd::Completed, 1},
+                 {"x", LoopCheckEnd::Completed, 1},  {"01", LoopCheckEnd::Cancelled, 0}};
+    for (const auto& c : cases) {
+        // Giving text to an empty response adds its subrecord; emptying the result drops one.
+        Loaded f(File({Dial("T"), Info("r", "", "Choice \"Yes\" 1 \"No\" 2", {Choice(1)})}));
         FakeUi ui;
         ui.onEditResult = [&](ResultEdit& e) {
-            e.Response = "Edited.";
+            e.Response += "Say so.  ";
+            e.Result.clear();
             e.fiAccept = c.fiAccept;
         };
         LoopCheckOutcome r = f.check(ui);
-        EXPECT_EQ(r.end, c.end) << "\"" << c.fiAccept << "\"";
-        EXPECT_EQ(r.accepted, c.accepted) << "\"" << c.fiAccept << "\"";
-        EXPECT_EQ(f.store.tblINFO[0].NAME, c.accepted ? "Edited." : "Text.");
+        EXPECT_EQ(std::tie(r.end, r.accepted), std::make_tuple(c.end, c.accepted))
+            << "\"" << c.fiAccept << "\"";
+        EXPECT_EQ(std::tie(f.store.tblINFO[0].NAME, f.store.tblINFO[0].BNAM),
+                  c.accepted ? std::make_tuple("Say so.  ", "")
+                             : std::make_tuple("", "Choice \"Yes\" 1 \"No\" 2"));
+        ExpectLengthsKept(f);
     }
     EXPECT_EQ(ResultEditorAnswer("99999999999999"), INT32_MAX);
 }
 
 TEST(LoopCheck, EditsTakeEffectForTheNextSlotButNotTheRestOfThePass) {
-    // Two lines offer 1 under slot 0; slot 1 offers 2. The first showing rewrites the result so that no line
-    // offers 1 or 2 any more: the second line of the same pass is still shown, with the accepted texts, and
-    // slot 1 examines the new result and finds nothing. With Skip the result stays, and slot 1 finds its
-    // line.
+    // Two lines offer 1 under slot 0; slot 1 offers 2. Accepting a result that offers neither: the second
+    // line of the pass is still shown, with the accepted texts; slot 1 finds nothing. With Skip it finds 2.
     const std::string bytes = File(
         {Dial("T"), Info("r", "Text.", "Choice \"A\" 1\r\nChoice \"B\" 1 \"C\" 2", {Choice(1), Choice(2)})});
     Loaded f(bytes);
@@ -822,66 +609,51 @@ TEST(LoopCheck, EditsTakeEffectForTheNextSlotButNotTheRestOfThePass) {
         e.fiAccept = "0";
     };
     EXPECT_EQ(f.check(ui).end, LoopCheckEnd::Completed);
-    ASSERT_EQ(ui.resultEdits.size(), 2u);
-    EXPECT_EQ(ui.resultEdits[0].Response, "Text.");
-    const ResultEdit& second = ui.resultEdits[1];
-    EXPECT_EQ(std::tie(second.Response, second.Result, second.Choice),
-              std::make_tuple("Changed text.", "Goodbye", 1));
-    EXPECT_EQ(f.store.tblINFO[0].BNAM, "Goodbye");
-    f.reread();
-
+    const std::string result = "Choice \"A\" 1\r\nChoice \"B\" 1 \"C\" 2";
+    EXPECT_EQ(Showings(ui), (std::vector<std::string>{"Text.|" + result + "|1", "Changed text.|Goodbye|1"}));
+    EXPECT_EQ(Summary(f.store), (std::vector<std::string>{"#T", "T|Changed text.|Goodbye"}));
     Loaded g(bytes);
     FakeUi skip;
     g.check(skip);
-    ASSERT_EQ(skip.resultEdits.size(), 3u);
-    EXPECT_EQ(skip.resultEdits[2].Choice, 2);
+    EXPECT_EQ(Showings(skip), (std::vector<std::string>{"Text.|" + result + "|1", "Text.|" + result + "|1",
+                                                        "Text.|" + result + "|2"}));
 }
 
-// ---- the check: log, progress, cancel and errors ----
-
-TEST(LoopCheck, LogLinesAndProgress) {
-    Loaded f(File({Dial("T"), Info("a", "x", "Choice \"A\" 1", {Choice(1)}), Info("b", "y", ""),
-                   Info("c", "z", "Goodbye")}));
-    FakeUi ui;
-    EXPECT_EQ(f.check(ui).end, LoopCheckEnd::Completed);
-    EXPECT_EQ(ui.log, (std::vector<std::string>{"-Checking 3 responses from \"Dialogue.esp\" for loops...",
-                                                "-Loop check successful."}));
-    EXPECT_EQ(ui.progress, (std::vector<double>{0.0, 0.5, 1.0, 0.0}));
-    EXPECT_TRUE(ui.messages.empty());
-
-    // One response: the progress shows it done. None: one log line.
-    Loaded one(File({Dial("T"), Info("a", "x", "")}));
-    FakeUi oneUi;
-    one.check(oneUi);
-    EXPECT_EQ(oneUi.progress, (std::vector<double>{1.0, 0.0}));
-    Loaded none(File({Dial("Lonely")}));
-    FakeUi noneUi;
-    EXPECT_EQ(none.check(noneUi).end, LoopCheckEnd::NoResponses);
-    EXPECT_EQ(noneUi.log, (std::vector<std::string>{"-\"Dialogue.esp\" contains no dialogue responses."}));
-    EXPECT_EQ(noneUi.progress, (std::vector<double>{0.0}));
-    EXPECT_TRUE(FindLoops(none.store).empty());
+TEST(LoopCheck, ProgressAndNoResponses) {
+    const std::pair<std::string, std::vector<double>> cases[] = {
+        {File({Dial("T"), Info("a", "x", "Choice \"A\" 1", {Choice(1)}), Info("b", "y"), Info("c", "z")}),
+         {0.0, 0.5, 1.0, 0.0}},
+        {File({Dial("T"), Info("a", "x")}), {1.0, 0.0}}, // one response: the progress shows it done
+        {File({Dial("Lonely")}), {0.0}}};
+    for (const auto& [bytes, progress] : cases) {
+        Loaded f(bytes);
+        FakeUi ui;
+        const bool none = f.store.tblINFO.empty();
+        EXPECT_EQ(f.check(ui).end, none ? LoopCheckEnd::NoResponses : LoopCheckEnd::Completed);
+        EXPECT_EQ(ui.progress, progress);
+        EXPECT_TRUE(ui.messages.empty());
+        const std::string noResponses = "-\"Dialogue.esp\" contains no dialogue responses.";
+        EXPECT_EQ(none, ui.log == std::vector<std::string>{noResponses});
+    }
 }
 
 TEST(LoopCheck, CancelOrAnErrorStopsTheCheckAndEarlierEditsStay) {
-    struct Case {
+    const std::string error = "-An error occured during loop detection.";
+    const struct {
         std::function<void(ResultEdit&)> second; // the answer to the second showing
         LoopCheckEnd end;
         std::string lastLog, message;
-        double progress;
-    };
-    const std::vector<Case> cases = {
-        {[](ResultEdit& e) { e.fiAccept = "1"; }, LoopCheckEnd::Cancelled, "-Loop check cancelled.", "",
-         0.5}, // the progress bar keeps its value
-        {[](ResultEdit&) { throw std::bad_alloc(); }, LoopCheckEnd::Failed,
-         "-An error occured during loop detection.",
+        double progress; // after a cancel the progress bar keeps its value
+    } cases[] = {
+        {[](ResultEdit& e) { e.fiAccept = "1"; }, LoopCheckEnd::Cancelled, "-Loop check cancelled.", "", 0.5},
+        {[](ResultEdit&) { throw std::bad_alloc(); }, LoopCheckEnd::Failed, error,
          "Vellum has encountered an error number #7: Out of memory.", 0.0},
-        {[](ResultEdit&) { throw std::runtime_error("broken"); }, LoopCheckEnd::Failed,
-         "-An error occured during loop detection.",
+        {[](ResultEdit&) { throw std::runtime_error("broken"); }, LoopCheckEnd::Failed, error,
          "Vellum has encountered an error number #5: Invalid procedure call or argument.", 0.0}};
-    for (const Case& c : cases) {
-        Loaded f(File({Dial("T"), Info("a", "x", "Choice \"A\" 1", {Choice(1)}),
-                       Info("b", "y", "Choice \"A\" 1", {Choice(1)}),
-                       Info("c", "z", "Choice \"A\" 1", {Choice(1)})}));
+    for (const auto& c : cases) {
+        const std::string result = "Choice \"A\" 1";
+        Loaded f(File({Dial("T"), Info("a", "x", result, {Choice(1)}), Info("b", "y", result, {Choice(1)}),
+                       Info("c", "z", result, {Choice(1)})}));
         FakeUi ui;
         int shown = 0;
         ui.onEditResult = [&](ResultEdit& e) {
@@ -889,55 +661,47 @@ TEST(LoopCheck, CancelOrAnErrorStopsTheCheckAndEarlierEditsStay) {
             e.Response = "kept";
             e.fiAccept = "0";
         };
-        EXPECT_EQ(f.check(ui).end, c.end) << c.lastLog;
-        EXPECT_EQ(shown, 2);
-        EXPECT_EQ(ui.log, (std::vector<std::string>{
-                              "-Checking 3 responses from \"Dialogue.esp\" for loops...", c.lastLog}));
-        ASSERT_EQ(ui.messages.size(), c.message.empty() ? 0u : 1u);
-        if (!c.message.empty()) {
-            EXPECT_EQ(std::tie(ui.messages[0].text, ui.messages[0].title, ui.messages[0].buttons),
-                      std::make_tuple(c.message, "Vellum", Buttons::OK));
-        }
+        const LoopCheckEnd end = f.check(ui).end;
+        EXPECT_EQ(std::tie(end, shown), std::make_tuple(c.end, 2)) << c.lastLog;
+        EXPECT_EQ(ui.log.back(), c.lastLog);
+        EXPECT_EQ(ui.messages.empty() ? "" : ui.messages[0].text, c.message);
         EXPECT_EQ(ui.progress.back(), c.progress);
-        EXPECT_EQ(f.store.tblINFO[0].NAME, "kept") << "edits before the stop stay";
-        EXPECT_EQ(f.store.tblINFO[1].NAME, "y");
-        f.reread();
+        EXPECT_EQ(Column(f.store, &INFORecord::NAME), (std::vector<std::string>{"kept", "y", "z"}));
+        ExpectLengthsKept(f);
     }
-    EXPECT_EQ(LoopCheckErrorMessage(RunError::SubscriptOutOfRange),
-              "Vellum has encountered an error number #9: Subscript out of range.");
 }
 
 // ======== topic renaming ========
 
-// ---- the replacement passes ----
-
+// As is, lower case, upper case and proper case, in that order over the text; only the first letter in upper
+// case is none of the four forms.
 TEST(RenameTopicPasses, AsIsLowerUpperAndProperCase) {
-    EXPECT_EQ(Renamed("Ash, ash, ASH and Ashlander; aSh stays.", "Ash", "Dust"),
-              "Dust, dust, DUST and Dustlander; aSh stays.");
-    EXPECT_EQ(
-        Renamed("latest rumors, LATEST RUMORS, Latest Rumors, Latest rumors", "latest rumors", "new gossip"),
-        "new gossip, NEW GOSSIP, New Gossip, Latest rumors")
-        << "only the first letter in upper case is none of the four forms";
-    // When the new name in lower case holds the old one, passes 1 and 2 both replace it.
-    EXPECT_EQ(Renamed("Any rumors? rumors!", "rumors", "latest rumors"),
-              "Any latest latest rumors? latest latest rumors!");
-    // A change of letter case alone.
-    EXPECT_EQ(Renamed("vivec, Vivec, VIVEC", "vivec", "Vivec"), "Vivec, Vivec, VIVEC");
-    // Proper case: words part at blanks, tabs, line breaks and zeros, not at apostrophes or hyphens.
-    EXPECT_EQ(Renamed("Fargoth's Ring and fargoth's ring", "fargoth's ring", "the ring"),
-              "The Ring and the ring");
-    EXPECT_EQ(Renamed("Red\tMountain", "red\tmountain", "ghost\tgate"), "Ghost\tGate");
-    EXPECT_EQ(Renamed("Cliff-Racer, Cliff-racer", "cliff-racer", "kagouti"), "Cliff-Racer, Kagouti");
-    EXPECT_EQ(Renamed("\xC9LAN \xE9lan \xC9lan", "\xE9lan", "\xC9\x63u"), "\xC9\x43U \xC9\x63u \xC9\x63u")
-        << "accented letters have both cases";
-    // Occurrences do not overlap and inserted text is not searched again.
-    EXPECT_EQ(Renamed("aaaa", "aa", "a"), "a");
+    const struct {
+        std::string text, from, to, expected;
+    } cases[] = {
+        {"Ash, ash, ASH and Ashlander; aSh stays.", "Ash", "Dust",
+         "Dust, dust, DUST and Dustlander; aSh stays."},
+        {"latest rumors, LATEST RUMORS, Latest Rumors, Latest rumors", "latest rumors", "new gossip",
+         "new gossip, NEW GOSSIP, New Gossip, Latest rumors"},
+        // When the new name in lower case holds the old one, passes 1 and 2 both replace it.
+        {"Any rumors? rumors!", "rumors", "latest rumors", "Any latest latest rumors? latest latest rumors!"},
+        {"vivec, Vivec, VIVEC", "vivec", "Vivec", "Vivec, Vivec, VIVEC"},
+        // Proper case: words part at blanks, tabs, line breaks and zeros, not at apostrophes or hyphens.
+        {"Fargoth's Ring and fargoth's ring", "fargoth's ring", "the ring", "The Ring and the ring"},
+        {"Red\tMountain", "red\tmountain", "ghost\tgate", "Ghost\tGate"},
+        {"Cliff-Racer, Cliff-racer", "cliff-racer", "kagouti", "Cliff-Racer, Kagouti"},
+        {"\xC9LAN \xE9lan \xC9lan", "\xE9lan", "\xC9\x63u", "\xC9\x43U \xC9\x63u \xC9\x63u"},
+        // Occurrences do not overlap and inserted text is not searched again.
+        {"aaaa", "aa", "a", "a"}};
+    for (const auto& c : cases) {
+        std::string text = c.text;
+        ReplaceTopicName(text, c.from, c.to);
+        EXPECT_EQ(text, c.expected) << c.text;
+    }
     std::string unchanged = "Nothing to see.";
     EXPECT_FALSE(ReplaceTopicName(unchanged, "Ash", "Dust"));
     EXPECT_TRUE(ReplaceTopicName(unchanged, "see", "do"));
 }
-
-// ---- Apply ----
 
 TEST(RenameTopicApply, RenamesTopicResponsesTextsAndResultsWithTheirSizes) {
     Loaded f(File({Dial("Ash"), Info("a1", "Ash storms come from the Ashlands.", "Journal \"ash_quest\" 10"),
@@ -947,31 +711,19 @@ TEST(RenameTopicApply, RenamesTopicResponsesTextsAndResultsWithTheirSizes) {
     const RecordStore before = f.store;
     FakeUi ui;
     RenameOutcome r = f.apply({{0, "Dust"}}, ui);
-    EXPECT_EQ(std::tie(r.status, r.topicsRenamed, r.responsesMoved, r.textsChanged, r.resultsChanged),
-              std::make_tuple(RenameStatus::Applied, size_t{1}, size_t{2}, size_t{3}, size_t{3}));
-    EXPECT_TRUE(ui.messages.empty());
-    EXPECT_EQ(std::tie(f.store.tblDIAL[0].NAME, f.store.tblDIAL[0].NAMELen),
-              std::make_tuple("Dust", before.tblDIAL[0].NAMELen + 1));
-    EXPECT_EQ(f.store.tblDIAL[1], before.tblDIAL[1]);
-    EXPECT_EQ(Column(f.store, &INFORecord::Topic),
-              (std::vector<std::string>{"Dust", "Dust", "Other", "Other", "Other"}));
+    EXPECT_EQ(std::make_tuple(r.status, r.topicsRenamed, r.responsesMoved, r.textsChanged, r.resultsChanged,
+                              ui.messages.size()),
+              std::make_tuple(RenameStatus::Applied, size_t{1}, size_t{2}, size_t{3}, size_t{3}, size_t{0}));
+    EXPECT_EQ(f.store.tblDIAL[0].NAMELen, before.tblDIAL[0].NAMELen + 1);
     // Texts of any topic; a deleted response's text is written, its result is not.
-    EXPECT_EQ(Column(f.store, &INFORecord::NAME),
-              (std::vector<std::string>{"Dust storms come from the Dustlands.", "",
-                                        "DUST everywhere: dust, Dust, DUST, dust, Dust!", "Gone dust.",
-                                        "No mention."}));
-    EXPECT_EQ(Column(f.store, &INFORecord::BNAM),
-              (std::vector<std::string>{"Journal \"dust_quest\" 10", "AddTopic \"Dust\"", "", "dust", ""}));
-    const auto& infos = f.store.tblINFO;
-    EXPECT_EQ(std::tie(infos[0].NAMELen, infos[2].NAMELen, infos[3].BNAMLen),
-              std::make_tuple(before.tblINFO[0].NAMELen + 2, before.tblINFO[2].NAMELen + 6, 4));
-    EXPECT_EQ(infos[4], before.tblINFO[4]);
-
-    // After a save the responses stand under the topic's new name, right after it, in their order.
-    std::string bytes;
-    RecordStore back = f.reread(&bytes);
-    EXPECT_EQ(Column(back, &INFORecord::INAM), (std::vector<std::string>{"a1", "a2", "o1", "o2", "o3"}));
-    EXPECT_EQ(Column(back, &INFORecord::Topic), Column(f.store, &INFORecord::Topic));
+    EXPECT_EQ(Summary(f.store),
+              (std::vector<std::string>{
+                  "#Dust", "#Other", "Dust|Dust storms come from the Dustlands.|Journal \"dust_quest\" 10",
+                  "Dust||AddTopic \"Dust\"", "Other|DUST everywhere: dust, Dust, DUST, dust, Dust!|",
+                  "Other|Gone dust.|dust", "Other|No mention.|"}));
+    ExpectLengthsKept(f);
+    // After a save the responses stand under the topic's new name, right after it.
+    const std::string bytes = f.save();
     EXPECT_LT(bytes.find("Dust\0", 0, 5), bytes.find("a1\0", 0, 3));
 
     // Responses belong to the topic they stand under, not to its name: a topic renamed alone keeps them.
@@ -980,65 +732,41 @@ TEST(RenameTopicApply, RenamesTopicResponsesTextsAndResultsWithTheirSizes) {
     EXPECT_EQ(Column(g.reread(), &INFORecord::Topic), (std::vector<std::string>{"Dust", "Dust"}));
 }
 
-TEST(RenameTopicApply, OptionsChooseTextsAndResults) {
-    for (bool responses : {false, true}) {
-        for (bool results : {false, true}) {
-            Loaded f(File({Dial("Ash"), Info("a1", "Ash here.", "ash there")}));
-            FakeUi ui;
-            f.apply({{0, "Dust"}}, ui, RenameOptions{responses, results});
-            const INFORecord& rec = f.store.tblINFO[0];
-            // Responses always move with their topic.
-            EXPECT_EQ(std::tie(rec.Topic, rec.NAME, rec.BNAM),
-                      std::make_tuple("Dust", responses ? "Dust here." : "Ash here.",
-                                      results ? "dust there" : "ash there"));
-            f.reread();
-        }
+// The options choose texts and results (responses always move with their topic); several rows go in table
+// order, each over what the one before left; a change of letter case alone; a name another topic has.
+TEST(RenameTopicApply, OptionsSeveralRowsAndLetterCase) {
+    const std::string ash = File({Dial("Ash"), Info("a1", "Ash here.", "ash there")});
+    const struct {
+        std::string bytes;
+        std::vector<std::pair<size_t, std::string>> renames;
+        RenameOptions options;
+        std::vector<std::string> store;
+        std::vector<double> progress; // over the topic table
+    } cases[] = {
+        {ash, {{0, "Dust"}}, {true, true}, {"#Dust", "Dust|Dust here.|dust there"}, {1.0, 0.0}},
+        {ash, {{0, "Dust"}}, {true, false}, {"#Dust", "Dust|Dust here.|ash there"}, {1.0, 0.0}},
+        {ash, {{0, "Dust"}}, {false, true}, {"#Dust", "Dust|Ash here.|dust there"}, {1.0, 0.0}},
+        {ash, {{0, "Dust"}}, {false, false}, {"#Dust", "Dust|Ash here.|ash there"}, {1.0, 0.0}},
+        {"", {}, {}, {}, {0.0}}, // no file open
+        // Greetings are not offered.
+        {File({Dial("red"), Info("r", "red", "", "a"), Dial("Greeting", 2),
+               Info("g", "Blue and red.", "", "b"), Dial("blue"), Info("b", "blue", "", "c")}),
+         {{0, "blue"}, {2, "green"}},
+         {},
+         {"#blue", "#Greeting", "#green", "green|green|", "Greeting|Green and green.|", "green|green|"},
+         {0.0, 0.5, 1.0, 0.0}},
+        {File({Dial("vivec"), Info("v1", "vivec and Vivec and VIVEC", "AddTopic \"vivec\""), Dial("two")}),
+         {{0, "Vivec"}, {1, "Vivec"}},
+         {},
+         {"#Vivec", "#Vivec", "Vivec|Vivec and Vivec and VIVEC|AddTopic \"Vivec\""},
+         {0.0, 1.0, 0.0}}};
+    for (const auto& c : cases) {
+        Loaded f(c.bytes);
+        FakeUi ui;
+        EXPECT_EQ(f.apply(c.renames, ui, c.options).topicsRenamed, c.renames.size());
+        EXPECT_EQ(std::make_tuple(Summary(f.store), ui.progress), std::tie(c.store, c.progress));
+        ExpectLengthsKept(f);
     }
-}
-
-TEST(RenameTopicApply, SeveralRowsInTableOrderEachOverTheWholeFile) {
-    // red becomes blue, then blue becomes green: a text saying red ends up saying green, because the second
-    // rename runs over what the first left. Greetings are not offered.
-    Loaded f(File({Dial("red"), Info("r", "red", "", "a"), Dial("Greeting", 2),
-                   Info("g", "Blue and red.", "", "b"), Dial("blue"), Info("b", "blue", "", "c")}));
-    const RecordStore before = f.store;
-    FakeUi ui;
-    EXPECT_EQ(f.apply({{0, "blue"}, {2, "green"}}, ui).topicsRenamed, 2u);
-    EXPECT_EQ(Column(f.store, &INFORecord::NAME),
-              (std::vector<std::string>{"green", "Green and green.", "green"}));
-    EXPECT_EQ(Column(f.store, &INFORecord::Topic), (std::vector<std::string>{"green", "Greeting", "green"}));
-    EXPECT_EQ(std::tie(f.store.tblDIAL[0].NAME, f.store.tblDIAL[1].NAME, f.store.tblDIAL[2].NAME),
-              std::make_tuple("blue", "Greeting", "green"));
-    EXPECT_EQ(f.store.tblDIAL[2].NAMELen, before.tblDIAL[2].NAMELen + 1);
-
-    // A change of letter case alone; nothing prevents a name another topic already has.
-    Loaded h(
-        File({Dial("vivec"), Info("v1", "vivec and Vivec and VIVEC", "AddTopic \"vivec\""), Dial("two")}));
-    const int32_t hBefore = h.store.tblDIAL[0].NAMELen;
-    h.apply({{0, "Vivec"}, {1, "Vivec"}}, ui);
-    EXPECT_EQ(std::tie(h.store.tblDIAL[0].NAME, h.store.tblDIAL[0].NAMELen, h.store.tblDIAL[1].NAME),
-              std::make_tuple("Vivec", hBefore, "Vivec"));
-    const INFORecord& rec = h.store.tblINFO[0];
-    EXPECT_EQ(std::tie(rec.Topic, rec.NAME, rec.BNAM),
-              std::make_tuple("Vivec", "Vivec and Vivec and VIVEC", "AddTopic \"Vivec\""));
-    EXPECT_EQ(h.reread().tblINFO[0].Topic, "Vivec");
-}
-
-TEST(RenameTopicApply, AppliedRowsTakeTheirNewNamesAndASecondApplyChangesNothing) {
-    Loaded f(File({Dial("Ash"), Info("a", "Ash")}));
-    std::vector<TopicRow> rows = ListTopicRows(f.store);
-    rows[0].text = "Dust";
-    FakeUi ui;
-    EXPECT_EQ(ApplyTopicRenames(f.store, rows, {}, ui).status, RenameStatus::Applied);
-    EXPECT_EQ(rows[0].name, "Dust");
-    const RecordStore after = f.store;
-    RenameOutcome again = ApplyTopicRenames(f.store, rows, {}, ui);
-    EXPECT_EQ(std::tie(again.status, again.topicsRenamed), std::make_tuple(RenameStatus::Applied, size_t{0}));
-    EXPECT_EQ(f.store.tblINFO, after.tblINFO);
-    // The same rows go on working for the next rename.
-    rows[0].text = "Ash";
-    EXPECT_EQ(ApplyTopicRenames(f.store, rows, {}, ui).topicsRenamed, 1u);
-    EXPECT_EQ(f.store.tblINFO[0].NAME, "Ash");
 }
 
 TEST(RenameTopicApply, RowsThatNoLongerFitTheStoreAreRefused) {
@@ -1065,30 +793,21 @@ TEST(RenameTopicApply, RowsThatNoLongerFitTheStoreAreRefused) {
         std::vector<TopicRow> r = c.rows;
         FakeUi ui;
         EXPECT_EQ(ApplyTopicRenames(c.f.store, r, {}, ui).status, c.status);
-        EXPECT_EQ(c.f.store.tblDIAL, before.tblDIAL) << "nothing changed";
-        EXPECT_EQ(c.f.store.tblINFO, before.tblINFO);
+        EXPECT_EQ(std::tie(c.f.store.tblDIAL, c.f.store.tblINFO), std::tie(before.tblDIAL, before.tblINFO));
         EXPECT_TRUE(ui.progress.empty());
     }
-    // The same rows apply to the store they were listed from.
+    // The same rows apply to the store they were listed from and take their new names; a second Apply
+    // changes nothing, and the rows go on working for the next rename.
     FakeUi ui;
     EXPECT_EQ(ApplyTopicRenames(f.store, rows, {}, ui).status, RenameStatus::Applied);
-    EXPECT_EQ(f.store.tblINFO[0].NAME, "Dust");
+    EXPECT_EQ(std::tie(rows[0].name, f.store.tblINFO[0].NAME), std::make_tuple("Dust", "Dust"));
+    const RecordStore after = f.store;
+    EXPECT_EQ(ApplyTopicRenames(f.store, rows, {}, ui).topicsRenamed, 0u);
+    EXPECT_EQ(f.store.tblINFO, after.tblINFO);
+    rows[0].text = "Ash";
+    EXPECT_EQ(ApplyTopicRenames(f.store, rows, {}, ui).topicsRenamed, 1u);
+    EXPECT_EQ(f.store.tblINFO[0].NAME, "Ash");
 }
-
-TEST(RenameTopicApply, ProgressOverTheTopicTable) {
-    Loaded f(File({Dial("a"), Dial("Greeting", 2), Dial("b")}));
-    FakeUi ui, oneUi, noneUi;
-    f.apply({{2, "c"}}, ui);
-    EXPECT_EQ(ui.progress, (std::vector<double>{0.0, 0.5, 1.0, 0.0}));
-    Loaded one(File({Dial("a")}));
-    one.apply({}, oneUi);
-    EXPECT_EQ(oneUi.progress, (std::vector<double>{1.0, 0.0}));
-    Loaded none("");
-    EXPECT_EQ(none.apply({}, noneUi).status, RenameStatus::Applied);
-    EXPECT_EQ(noneUi.progress, (std::vector<double>{0.0}));
-}
-
-// ---- the 512-character rule ----
 
 TEST(RenameTopicApply, OverLongResponsesWithEachAnswer) {
     // Each text grows past 512 characters when ash becomes dusts.
@@ -1096,66 +815,53 @@ TEST(RenameTopicApply, OverLongResponsesWithEachAnswer) {
     const std::string bytes =
         File({Dial("ash"), Info("r1", text, "", "fargoth"), Info("r2", text, "", "hrisskar"),
               Dial("Journal", 4), Info("r3", text, text, "", 0, 4)});
-    {
-        // No cuts this one; Cancel cuts it and every later one without asking. Results are never cut.
-        Loaded f(bytes);
-        FakeUi ui;
-        ui.answers = {Answer::No, Answer::Cancel};
-        RenameOutcome r = f.apply({{0, "dusts"}}, ui);
-        ASSERT_EQ(ui.messages.size(), 2u);
-        const ShownMessage& m = ui.messages[0];
-        EXPECT_EQ(
-            std::tie(m.text, m.title, m.buttons, m.icon, m.kind),
-            std::make_tuple("The response \"r1\" is longer than 512 characters. Do you want to edit it by "
-                            "hand? Otherwise it will be trimmed to fit.\r\n\r\nCancel is \"No to all\"",
-                            "Vellum Warning", Buttons::YesNoCancel, Icon::Information, Ask::TextTooLong));
-        EXPECT_NE(ui.messages[1].text.find("\"r2\""), std::string::npos);
-        EXPECT_EQ(Column(f.store, &INFORecord::NAME), std::vector<std::string>(3, grown.substr(0, 512)));
-        for (const INFORecord& rec : f.store.tblINFO) EXPECT_EQ(rec.NAMELen, 512);
-        EXPECT_EQ(f.store.tblINFO[2].BNAM, "dusts " + std::string(508, '.'));
-        EXPECT_EQ(r.overLong, (std::vector<std::string>{"r1", "r2", "r3"}));
-        EXPECT_TRUE(ui.responseEdits.empty());
-        f.reread();
+    // No cuts this one; Cancel cuts it and every later one without asking. Results are never cut.
+    Loaded f(bytes);
+    FakeUi ui;
+    ui.answers = {Answer::No, Answer::Cancel};
+    RenameOutcome r = f.apply({{0, "dusts"}}, ui);
+    ExpectTooLongQuestions(ui, 0, {"r1", "r2"});
+    const std::string cut = grown.substr(0, 512);
+    EXPECT_EQ(Summary(f.store),
+              (std::vector<std::string>{"#dusts", "#Journal", "dusts|" + cut + "|", "dusts|" + cut + "|",
+                                        "Journal|" + cut + "|" + grown}));
+    EXPECT_EQ(r.overLong, (std::vector<std::string>{"r1", "r2", "r3"}));
+    EXPECT_TRUE(ui.responseEdits.empty());
+    ExpectLengthsKept(f);
+    // No to all lasts for one Apply.
+    FakeUi next;
+    next.answers = {Answer::No};
+    SetResponseText(f.store.tblINFO[0], grown);
+    f.apply({{0, "DUSTS"}}, next);
+    EXPECT_EQ(next.messages.size(), 1u);
 
-        // No to all lasts for one Apply.
-        FakeUi next;
-        next.answers = {Answer::No};
-        SetResponseText(f.store.tblINFO[0], grown);
-        f.apply({{0, "DUSTS"}}, next);
-        EXPECT_EQ(next.messages.size(), 1u);
-    }
-    {
-        // Yes opens the response editor with the speaker's ID (also for a journal entry) and the new topic
-        // name. What it returns is kept; a text still too long is cut to 512; an emptied text drops its
-        // subrecord.
-        Loaded f(bytes);
-        FakeUi ui;
-        ui.defaultAnswer = Answer::Yes;
-        int call = 0;
-        ui.onEditResponse = [&](ResponseEdit& e) {
-            ++call;
-            if (call == 1) e.Response = "Short now.";
-            if (call == 2) e.Response += "more"; // Cancel in the editor: still too long
-            if (call == 3) e.Response.clear();
-        };
-        f.apply({{0, "dusts"}}, ui);
-        ASSERT_EQ(ui.responseEdits.size(), 3u);
-        const ResponseEdit &first = ui.responseEdits[0], &journal = ui.responseEdits[2];
-        EXPECT_EQ(std::tie(first.Actor, first.Topic, first.Response),
-                  std::make_tuple("fargoth", "dusts", grown));
-        EXPECT_EQ(std::tie(journal.Actor, journal.Topic), std::make_tuple("", "Journal"));
-        EXPECT_EQ(Column(f.store, &INFORecord::NAME),
-                  (std::vector<std::string>{"Short now.", "dusts " + std::string(506, '.'), ""}));
-        EXPECT_EQ(f.reread().tblINFO[2].NAMELen, 0);
-    }
-    {
-        // A text that was already too long is offered even when the rename does not touch it.
-        Loaded f(File({Dial("Vos"), Info("v", "x"), Dial("Other"), Info("o", std::string(600, 'o'))}));
-        FakeUi ui;
-        ui.answers = {Answer::No};
-        f.apply({{0, "Molag Mar"}}, ui);
-        EXPECT_EQ(ui.messages.size(), 1u);
-        EXPECT_EQ(f.store.tblINFO[1].NAME.size(), 512u);
-        f.reread();
-    }
+    // Yes opens the response editor with the speaker's ID (also for a journal entry) and the new topic name.
+    // What it returns is kept; a text still too long is cut to 512; an emptied text drops its subrecord.
+    Loaded g(bytes);
+    FakeUi yes;
+    yes.defaultAnswer = Answer::Yes;
+    int call = 0;
+    yes.onEditResponse = [&](ResponseEdit& e) {
+        ++call;
+        if (call == 1) e.Response = "Short now.";
+        if (call == 2) e.Response += "more"; // Cancel in the editor: still too long
+        if (call == 3) e.Response.clear();
+    };
+    g.apply({{0, "dusts"}}, yes);
+    ASSERT_EQ(yes.responseEdits.size(), 3u);
+    const ResponseEdit &first = yes.responseEdits[0], &journal = yes.responseEdits[2];
+    EXPECT_EQ(std::tie(first.Actor, first.Topic, first.Response, journal.Actor, journal.Topic),
+              std::make_tuple("fargoth", "dusts", grown, "", "Journal"));
+    EXPECT_EQ(Column(g.store, &INFORecord::NAME),
+              (std::vector<std::string>{"Short now.", "dusts " + std::string(506, '.'), ""}));
+    ExpectLengthsKept(g);
+
+    // A text that was already too long is offered even when the rename does not touch it.
+    Loaded h(File({Dial("Vos"), Info("v", "x"), Dial("Other"), Info("o", std::string(600, 'o'))}));
+    FakeUi no;
+    no.answers = {Answer::No};
+    h.apply({{0, "Molag Mar"}}, no);
+    ExpectTooLongQuestions(no, 0, {"o"});
+    EXPECT_EQ(Column(h.store, &INFORecord::NAME), (std::vector<std::string>{"x", std::string(512, 'o')}));
+    ExpectLengthsKept(h);
 }
