@@ -129,7 +129,6 @@ class Body {
     uint32_t index() const { return taken_ - 1; }
     // The current subrecord's data, and a cursor over it. Reads past its end give zero bytes.
     std::string_view data() const { return bytes_.substr(start_ + 8, data_.size()); }
-    ByteReader& reader() { return data_; }
     size_t left() const { return data_.remaining(); }
 
     uint8_t u8() { return data_.u8(); }

@@ -6,42 +6,24 @@
 
 namespace vellum {
 
+// Called when fewer than n bytes are left: what is left, then zero bytes.
 void ByteReader::copyOutPastEnd(void* out, size_t n) {
-    size_t have = std::min(n, remaining());
+    const size_t have = remaining();
     if (have) std::memcpy(out, data_.data() + pos_, have);
-    if (have < n) {
-        std::memset(static_cast<char*>(out) + have, 0, n - have);
-        pastEnd_ = true;
-    }
-    pos_ += have;
-    if (have < n) pos_ = data_.size();
+    std::memset(static_cast<char*>(out) + have, 0, n - have);
+    pos_ = data_.size();
 }
 
+// Called when fewer than n bytes are left: what is left, then at most kMaxPadding zero bytes.
 std::string ByteReader::fixedPastEnd(uint64_t n) {
-    size_t have = static_cast<size_t>(std::min<uint64_t>(n, remaining()));
-    std::string s(data_.data() + pos_, have);
-    pos_ += have;
-    if (have < n) {
-        pastEnd_ = true;
-        s.append(static_cast<size_t>(std::min<uint64_t>(n - have, kMaxPadding)), '\0');
-    }
-    return s;
-}
-
-std::string ByteReader::zstring(int64_t len) {
-    if (len <= 0) return {};
-    std::string s = fixed(static_cast<uint64_t>(len - 1));
-    skip(1);
+    std::string s(data_.substr(pos_));
+    pos_ = data_.size();
+    s.append(static_cast<size_t>(std::min<uint64_t>(n - s.size(), kMaxPadding)), '\0');
     return s;
 }
 
 void ByteReader::skip(uint64_t n) {
-    if (n > remaining()) {
-        pastEnd_ = true;
-        pos_ = data_.size();
-    } else {
-        pos_ += static_cast<size_t>(n);
-    }
+    pos_ += static_cast<size_t>(std::min<uint64_t>(n, remaining()));
 }
 
 void ByteWriter::fixed(std::string_view s, size_t n) {

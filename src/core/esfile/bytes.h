@@ -1,9 +1,8 @@
 // Little-endian reading from a file held in memory, and writing into a growing buffer.
 //
-// The reader never reads out of bounds: bytes asked for past the end of the data read as zero bytes, and the
-// reader remembers that it went past the end (the end-of-file condition of the reading loop). Strings are
-// never made longer than the bytes that are actually there, so a hostile length cannot make it allocate more
-// memory than the file holds.
+// The reader never reads out of bounds: bytes asked for past the end of the data read as zero bytes. Strings
+// are never made much longer than the bytes that are actually there, so a hostile length cannot make it
+// allocate more memory than the file holds.
 #pragma once
 
 #include <cstddef>
@@ -22,11 +21,8 @@ class ByteReader {
     ByteReader() = default;
     explicit ByteReader(std::string_view data) : data_(data) {}
 
-    size_t position() const { return pos_; }
     size_t size() const { return data_.size(); }
     size_t remaining() const { return pos_ < data_.size() ? data_.size() - pos_ : 0; }
-    // True once a read has asked for bytes beyond the end of the data.
-    bool pastEnd() const { return pastEnd_; }
 
     uint8_t u8() {
         uint8_t v = 0;
@@ -52,9 +48,6 @@ class ByteReader {
         std::memcpy(&f, &bits, 4);
         return f;
     }
-    // A record or subrecord tag: always 4 characters, zero bytes past the end.
-    std::string tag() { return fixed(4); }
-
     // Exactly n characters when the data holds them; past the end the missing bytes are zero bytes, but at
     // most kMaxPadding of them are materialised (the reader is past the end in any case).
     std::string fixed(uint64_t n) {
@@ -67,9 +60,6 @@ class ByteReader {
     }
     // Read into a caller-owned buffer of n bytes (missing bytes are zero).
     void bytes(void* out, size_t n) { copyOut(out, n); }
-    // A zero-terminated string whose stored length (terminator included) is len: len-1 characters, then the
-    // terminator is skipped. A length of 0 reads nothing.
-    std::string zstring(int64_t len);
     void skip(uint64_t n);
 
     static constexpr size_t kMaxPadding = 1 << 16;
@@ -88,7 +78,6 @@ class ByteReader {
 
     std::string_view data_;
     size_t pos_ = 0;
-    bool pastEnd_ = false;
 };
 
 class ByteWriter {
