@@ -183,8 +183,9 @@ TEST(NpcList, ClonesAreLeftOutUnlessAskedFor) {
                               "Dead Egg Miner",  "Dead Body",      "sharpshooter",    "Cattle",
                               "Buoyant Armiger", "Worshipper"})
         EXPECT_TRUE(IsCloneName(clone)) << clone;
-    for (const char* named : {"", "Gaurd", "Ordinators", "Imperial Archers", "Dreamers", "Vampire Lord",
-                              "Egg Miner Boss", "Dead", "Cattle Herder", "Worshippers", "Armiger"})
+    for (const char* named :
+         {"", "Gaurd", "Ordinators", "Imperial Archers", "Dreamers", "Vampire Lord", "Egg Miner Boss", "Dead",
+          "Dead Body Snatcher", "Cattle Herder", "Worshippers", "Armiger"})
         EXPECT_FALSE(IsCloneName(named)) << named;
 }
 
