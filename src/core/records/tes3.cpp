@@ -14,7 +14,6 @@ namespace {
 // The header's fields at their fixed widths, whatever the subrecord's length says: the header is always
 // written back in the game's own layout, with the file type and count of the save.
 void ReadHeader(Body& b, TES3Record& rec) {
-    rec.HEDRLen = static_cast<int32_t>(b.size());
     rec.Version = b.u32();
     rec.FileType = b.i32();
     rec.Author = b.fixed(32);

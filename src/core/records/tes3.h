@@ -23,7 +23,6 @@ struct MasterEntry {
 struct TES3Record {
     int32_t Header1 = 0;
     int32_t Flags = 0;
-    int32_t HEDRLen = 0;
     uint32_t Version = 0; // the 4 bytes of the version, kept as they were
     int32_t FileType = 0;
     std::string Author;      // 32 characters
