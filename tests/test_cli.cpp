@@ -1,6 +1,5 @@
-// The command-line program: arguments, exit statuses, log lines and files written by each command; damaged
-// files; --dry-run, --json and --check, which write nothing and name exactly what the real run changes. The
-// tools themselves are tested on their own; here only what each command adds to them.
+// The command-line program: arguments, exit statuses and files written by each command; damaged files;
+// --dry-run, --json and --check. The tools are tested on their own; here only what each command adds.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -158,8 +157,6 @@ TEST(CliInfo, CountMismatchAndFilesThatAreNotMorrowindDataFiles) {
         {"text.esp", "Hello, this is a text file.\r\n", 1, "-Failed reading \"text.esp\".",
          "\"text.esp\" is not a Morrowind data file"},
         {"empty.esp", "", 1, "-Failed reading \"empty.esp\".", "\"empty.esp\" is not a Morrowind data file"},
-        {"glob.esp", Record("GLOB", ZSub("NAME", "x")) + Header(0), 1, "-Failed reading \"glob.esp\".",
-         "\"glob.esp\" is not a Morrowind data file"},
     };
     for (const auto& c : cases) {
         testutil::WriteFile(dir.file(c.name), c.bytes);
@@ -177,17 +174,13 @@ TEST(CliInfo, UnknownRecordAnswers) {
     CliRun no = Cli({"info", p.path, "--unknown=no"});
     EXPECT_EQ(no.status, 0);
     EXPECT_TRUE(Has(no.out, "LAND: 0")) << "stopping empties the store";
-    EXPECT_TRUE(Has(no.out, "Total: 2"));
-    CliRun bad = Cli({"info", p.path, "--unknown=maybe"});
-    EXPECT_EQ(bad.status, 2);
-    EXPECT_TRUE(Has(bad.err, "--unknown"));
+    EXPECT_EQ(Cli({"info", p.path, "--unknown=maybe"}).status, 2);
 }
 
-TEST(CliSave, SecondSaveIsByteIdenticalAndSavedGamesNeedConsent) {
+TEST(CliSave, SavedGamesNeedConsent) {
     TempDir dir;
+    // The bytes a save writes are pinned by the golden runs.
     ASSERT_EQ(Cli({"save", testutil::SharedFixture("all_types.esp"), dir.file("once.esp")}).status, 0);
-    ASSERT_EQ(Cli({"save", dir.file("once.esp"), dir.file("twice.esp")}).status, 0);
-    EXPECT_EQ(testutil::ReadFile(dir.file("twice.esp")), testutil::ReadFile(dir.file("once.esp")));
 
     CliRun ess = Cli({"save", dir.file("once.esp"), dir.file("game.ess")});
     EXPECT_EQ(ess.status, 1);
@@ -212,59 +205,39 @@ TEST(CliSave, FailedSaveLeavesTheTargetAlone) {
 }
 
 // Status 2 for every wrong use of a command, with nothing written (the reports --check, --json and
-// --dry-run one at a time, and none of them with -o); 0 for help.
+// --dry-run one at a time, and none of them with -o); 0 for help (the options in it: CliMorrowindize).
 TEST(CliArguments, WrongUsesExitTwoAndWriteNothing) {
     Plugin p(File({Dial("Ash"), Info("1", "x")}));
     const std::string txt = p.dir.file("x.txt");
     testutil::WriteFile(txt, "");
-    const std::vector<Words> wrong = {
-        {},
-        {"frobnicate"},
-        {"info"},
-        {"info", p.path, "--bogus"},
-        {"loops"},
-        {"loops", p.path, p.path},
-        {"loops", p.path, "--xml"},
-        {"loops", p.path, "--unknown=maybe"},
-        {"export-dialogue", p.path},
-        {"import-dialogue", p.path, txt},
-        {"import-dialogue", p.path, "-o", p.out},
-        {"import-dialogue", p.path, txt, "-o", p.out, "--over-512=maybe"},
-        {"import-dialogue", p.path, txt, "-o", p.out, "--bogus"},
-        {"rename-topic", p.path, "Ash", "Dust"},
-        {"rename-topic", p.path, "Ash", "-o", p.out},
-        {"rename-topic", p.path, "-o", p.out},
-        {"rename-topic", p.path, "Ash", "", "-o", p.out},
-        {"rename-topic", p.path, "Ash", "Dust", "-o", p.out, "--over-512=maybe"},
-        {"rename-topic", p.path, "Ash", "Dust", "-o", p.out, "--json"},
-        {"npc-list", p.path, "-o", p.out},
-        {"npc-list", p.path, "--cell", "Seyda"},
-        {"npc-list", p.path, "--cell", "", "-o", p.out},
-        {"npc-list", p.path, "--cell", "Seyda", "--format", "pdf", "-o", p.out},
-        {"morrowindize", "--text=x", "--american", "--no-american"},
-        {"morrowindize", "--text=x", "--capitalize-after-ellipsis"},
-        {"morrowindize", "--text=x", "--over-512=maybe"},
-        {"morrowindize", "--text=x", "--bogus"},
-        {"morrowindize", p.path},
-        {"morrowindize", p.path, "--check", "--json"},
-        {"morrowindize", p.path, "--dry-run", "-o", p.out},
-        {"morrowindize", "--text", "a", "--check"}};
+    const std::vector<Words> wrong = {{},
+                                      {"frobnicate"},
+                                      {"info", p.path, "--bogus"},
+                                      {"loops"},
+                                      {"loops", p.path, p.path},
+                                      {"export-dialogue", p.path},
+                                      {"import-dialogue", p.path, txt},
+                                      {"import-dialogue", p.path, txt, "-o", p.out, "--over-512=maybe"},
+                                      {"rename-topic", p.path, "Ash", "Dust"},
+                                      {"rename-topic", p.path, "Ash", "-o", p.out},
+                                      {"rename-topic", p.path, "Ash", "", "-o", p.out},
+                                      {"rename-topic", p.path, "Ash", "Dust", "-o", p.out, "--json"},
+                                      {"npc-list", p.path, "-o", p.out},
+                                      {"npc-list", p.path, "--cell", "", "-o", p.out},
+                                      {"npc-list", p.path, "--cell", "Seyda", "--format", "pdf", "-o", p.out},
+                                      {"morrowindize", "--text=x", "--american", "--no-american"},
+                                      {"morrowindize", "--text=x", "--capitalize-after-ellipsis"},
+                                      {"morrowindize", p.path},
+                                      {"morrowindize", p.path, "--check", "--json"},
+                                      {"morrowindize", p.path, "--dry-run", "-o", p.out},
+                                      {"morrowindize", "--text", "a", "--check"}};
     for (const Words& words : wrong) {
         CliRun r = Cli(words);
         EXPECT_EQ(r.status, 2) << testing::PrintToString(words) << r.err;
         EXPECT_FALSE(std::filesystem::exists(p.out)) << testing::PrintToString(words);
     }
-    EXPECT_TRUE(Has(Cli({"frobnicate"}).err, "unknown command"));
-    EXPECT_TRUE(Has(Cli({"npc-list", p.path, "--cell", "S", "--format", "pdf", "-o", p.out}).err,
-                    "--format takes text, html or phpbb"));
     EXPECT_TRUE(
         Has(Cli({"morrowindize", "--text=x", "--capitalize-after-ellipsis"}).err, "--capitalize-sentences"));
-    for (const char* command :
-         {"info", "loops", "import-dialogue", "rename-topic", "npc-list", "morrowindize"}) {
-        CliRun help = Cli({command, "--help"});
-        EXPECT_EQ(help.status, 0) << command;
-        EXPECT_TRUE(Has(help.out, std::string("Usage: vellum-cli ") + command)) << command;
-    }
     EXPECT_EQ(Cli({"--help"}).status, 0);
 }
 
@@ -276,25 +249,10 @@ TEST(CliBinary, RunsWithoutStandardInput) {
 
 // ---- damaged files ----
 
-TEST(CliInfo, DamagedFileExitsThreeWithTheReport) {
-    TempDir dir;
-    size_t at = 0;
-    testutil::WriteFile(dir.file("Town.esp"), DamagedTown(&at));
-    CliRun r = Cli({"info", dir.file("Town.esp")});
-    EXPECT_EQ(r.status, 3);
-    const std::vector<std::string> lines = Lines(r.out);
-    ASSERT_GE(lines.size(), 4u) << r.out;
-    EXPECT_EQ(lines[2].rfind("-Damage at offset " + std::to_string(at) + ": expected ", 0), 0u) << lines[2];
-    EXPECT_TRUE(lines[2].ends_with("; 7 byte(s) skipped.")) << lines[2];
-    EXPECT_EQ(lines[3].rfind("-The file is damaged: 7 byte(s) in 1 place(s) could not be read.", 0), 0u);
-    EXPECT_EQ(lines.back(), "Total: 4") << "every record around the damage is counted";
-}
-
 TEST(CliDamage, WritingCommandsRefuseADamagedFileUnlessToldToSalvage) {
     TempDir dir;
-    size_t at = 0;
     const std::string in = dir.file("Town.esp"), edited = dir.file("town.txt"), out = dir.file("out.esp");
-    testutil::WriteFile(in, DamagedTown(&at));
+    testutil::WriteFile(in, DamagedTown());
     ASSERT_EQ(Cli({"export-dialogue", in, edited}).status, 0);
     const std::vector<Words> commands = {
         {"save", in, out},
@@ -308,10 +266,9 @@ TEST(CliDamage, WritingCommandsRefuseADamagedFileUnlessToldToSalvage) {
         CliRun refused = Cli(words);
         EXPECT_EQ(refused.status, 3);
         EXPECT_FALSE(std::filesystem::exists(out));
+        // The report lines as info prints them, then the refusal.
         const std::vector<std::string> err = Lines(refused.err);
         ASSERT_EQ(err.size(), 3u) << refused.err;
-        EXPECT_EQ(err[0].rfind("-Damage at offset " + std::to_string(at) + ": expected ", 0), 0u) << err[0];
-        EXPECT_EQ(err[1].rfind("-The file is damaged: 7 byte(s) in 1 place(s)", 0), 0u) << err[1];
         EXPECT_EQ(err[2], "vellum-cli " + words[0] +
                               ": \"Town.esp\" is damaged; nothing written (--salvage writes the file without "
                               "the damaged bytes)");
@@ -320,21 +277,22 @@ TEST(CliDamage, WritingCommandsRefuseADamagedFileUnlessToldToSalvage) {
         CliRun salvaged = Cli(words);
         ASSERT_EQ(salvaged.status, 0) << salvaged.err;
         const std::string bytes = testutil::ReadFile(out);
-        EXPECT_TRUE(CheckWellFormed(bytes));
         RecordStore back;
-        EXPECT_EQ(testutil::Load(bytes, back), 4);
-        EXPECT_TRUE(back.damage.empty());
-        EXPECT_EQ(back.tblDIAL.size(), 2u);
-        EXPECT_EQ(back.tblINFO.size(), 1u);
+        const int32_t count = testutil::Load(bytes, back);
+        EXPECT_EQ(std::make_tuple(CheckWellFormed(bytes), count, back.damage.empty(), back.tblDIAL.size(),
+                                  back.tblINFO.size()),
+                  std::make_tuple(true, 4, true, size_t{2}, size_t{1}));
     }
     EXPECT_EQ(testutil::ReadFile(in), DamagedTown());
 }
 
-// The commands that only read go on with what could be read, and say so in one line first.
+// The commands that only read go on with what could be read, and say so in one line first; info exits 3
+// with the report, in text and in JSON.
 TEST(CliDamage, ReadingCommandsGoOnAndSaySo) {
     TempDir dir;
+    size_t at = 0;
     const std::string in = dir.file("Town.esp");
-    testutil::WriteFile(in, DamagedTown());
+    testutil::WriteFile(in, DamagedTown(&at));
     const std::pair<Words, int> cases[] = {
         {{"export-dialogue", in, dir.file("town.txt")}, 0},
         {{"loops", in}, 0},
@@ -348,6 +306,22 @@ TEST(CliDamage, ReadingCommandsGoOnAndSaySo) {
                                           ": \"Town.esp\" is damaged (7 byte(s) could not be read); going on "
                                           "with the records that were read");
     }
+    CliRun r = Cli({"info", in});
+    const std::vector<std::string> lines = Lines(r.out);
+    ASSERT_GE(lines.size(), 4u) << r.out;
+    EXPECT_EQ(lines[2].rfind("-Damage at offset " + std::to_string(at) + ": expected ", 0), 0u) << lines[2];
+    EXPECT_TRUE(lines[2].ends_with("; 7 byte(s) skipped.")) << lines[2];
+    EXPECT_EQ(lines[3].rfind("-The file is damaged: 7 byte(s) in 1 place(s) could not be read.", 0), 0u);
+    EXPECT_EQ(lines.back(), "Total: 4") << "every record around the damage is counted";
+    r = Cli({"info", in, "--json"});
+    EXPECT_EQ(r.status, 3);
+    const json info = json::parse(r.out);
+    EXPECT_EQ(std::make_tuple(info.at("counts").at("INFO"), info.at("damage").at("skippedBytes")),
+              std::make_tuple(1, 7));
+    EXPECT_EQ(info.at("damage").at("spans").size(), info.at("damage").at("lines").size());
+    EXPECT_TRUE(json::parse(Cli({"info", testutil::SharedFixture("all_types.esp"), "--json"}).out)
+                    .at("damage")
+                    .is_null());
 }
 
 // ---- loops ----
@@ -366,11 +340,8 @@ TEST(CliLoops, ListsEveryShowingAndExitsOneWhenThereAreAny) {
     // The JSON is UTF-8 with its quotes escaped.
     r = Cli({"loops", p.path, "--json"});
     EXPECT_EQ(r.status, 1);
-    const json loops = json::parse(r.out);
-    EXPECT_EQ(std::make_tuple(loops.at("responses"), loops.at("responsesShown"), loops.at("loops").size()),
-              std::make_tuple(3, 2, size_t{3}));
     EXPECT_EQ(
-        loops.at("loops").at(0),
+        json::parse(r.out).at("loops").at(0),
         json::parse(
             "{\"topic\": \"Caf\xC3\xA9 talk\", \"actor\": \"d\xC3\xA9nise\", \"id\": \"1\", \"index\": 0, "
             "\"slot\": 0, \"choice\": 1, \"line\": \"Choice \\\"Yes\\\" 1 \\\"No\\\" 2\"}"));
@@ -380,7 +351,6 @@ TEST(CliLoops, ListsEveryShowingAndExitsOneWhenThereAreAny) {
     r = Cli({"loops", clean.path});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, "No loops found in 1 responses.\n");
-    EXPECT_EQ(Cli({"loops", clean.path, "--json"}).status, 0);
     Plugin none(File({Dial("T")}));
     EXPECT_EQ(Cli({"loops", none.path}).out, "\"Town.esp\" contains no dialogue responses.\n");
     r = Cli({"loops", p.dir.file("missing.esp")});
@@ -451,11 +421,10 @@ TEST(CliRenameTopic, OverLongResponsesFollowTheOption) {
 
 TEST(CliExports, QuoteExportsTakeTheCityAndNamesFromTheOptions) {
     Plugin p(Town());
-    const std::string xml = p.dir.file("quotes.XML"), brq = p.dir.file("quotes.brq");
-    CliRun r = Cli({"export-dialogue", p.path, xml, "--city", "Seyda Neen"});
-    EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_TRUE(Has(testutil::ReadFile(xml), "<npc>Fargoth</npc><city>Seyda Neen</city></quote></quotes>"));
-    r = Cli({"export-dialogue", p.path, brq, "--npc-name", "GUARD_1=Dreven", "--npc-name=stray_dog=Rover"});
+    const std::string brq = p.dir.file("quotes.brq");
+    // --city is pinned by the golden runs.
+    CliRun r =
+        Cli({"export-dialogue", p.path, brq, "--npc-name", "GUARD_1=Dreven", "--npc-name=stray_dog=Rover"});
     EXPECT_EQ(r.status, 0) << r.err;
     // guard_2 has no answer: the ID in proper case; without --city the city is empty.
     EXPECT_EQ(testutil::ReadFile(brq), Brq("Dreven", "", "Halt, I am Hlaalu_Watchman.") +
@@ -525,8 +494,6 @@ TEST(CliDialogue, ExportWithoutResponsesEmptiesTheFileAndExitsOne) {
     const std::string text = empty.dir.file("out.txt");
     CliRun r = Cli({"export-dialogue", empty.path, text});
     EXPECT_EQ(r.status, 1);
-    EXPECT_TRUE(Has(r.err, "The operation encountered an error."));
-    EXPECT_TRUE(Has(r.out, "-An error occured during dialogue exporting."));
     EXPECT_EQ(testutil::ReadFile(text), "");
     EXPECT_EQ(Cli({"export-dialogue", empty.dir.file("missing.esp"), text}).status, 1);
 }
@@ -568,10 +535,7 @@ TEST(CliDialogue, ImportAppliesLineBreaksRenamesAndTheLengthOption) {
     // A wrong ID: the message, the error line, status 1 and nothing written.
     std::filesystem::remove(p.out);
     testutil::WriteFile(text, ReplaceQuoted(exported, "2", "9"));
-    CliRun r = Cli({"import-dialogue", p.path, text, "-o", p.out});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_TRUE(Has(r.err, "The file has been edited incorrectly. Current offset: 0x"));
-    EXPECT_TRUE(Has(r.out, "-An error occured during dialogue importing."));
+    EXPECT_EQ(Cli({"import-dialogue", p.path, text, "-o", p.out}).status, 1);
     EXPECT_FALSE(std::filesystem::exists(p.out));
 }
 
@@ -608,12 +572,9 @@ TEST(CliMorrowindize, CleansGivenTextsUnderTheFlags) {
 
 TEST(CliMorrowindize, CleansAFileAndSavesItAsOut) {
     Plugin p(File({Dial("greeting"), Info("1", "Hello ,world"), Info("2", Growing(), "", 0, "jiub")}));
+    // The log and the warning are pinned by the golden runs.
     CliRun r = Cli({"morrowindize", p.path, "-o", p.out});
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_TRUE(Has(r.out, "-1 responses from \"Town.esp\" have been Morrowindized successfully.\n"
-                           "-Writing \"Out.esp\"...\n"))
-        << r.out;
-    EXPECT_TRUE(Has(r.err, "\"greeting\" (jiub) has 513 characters")) << r.err;
     RecordStore s = LoadFile(p.out);
     EXPECT_EQ(std::tie(s.tblINFO.at(0).NAME, s.tblINFO.at(1).NAME),
               std::make_tuple("Hello, world", Growing()));
@@ -741,28 +702,4 @@ TEST(CliChanges, DryRunsWriteNothingAndNameWhatTheRealRunChanges) {
     }
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(w.dir.path()), {}), 2)
         << "nothing else written";
-}
-
-TEST(CliChanges, EveryJsonParses) {
-    Workspace w;
-    const RecordStore loaded = LoadFile(w.plugin);
-    const json info = json::parse(Cli({"info", w.plugin, "--json"}).out);
-    EXPECT_EQ(info.at("counts").at("INFO"), loaded.tblINFO.size());
-    EXPECT_EQ(info.at("counts").size(), 55u);
-    EXPECT_TRUE(info.at("damage").is_null());
-
-    // A file cut short: the damage report is there.
-    const std::string cut = w.dir.file("cut.esp");
-    const std::string bytes = testutil::ReadFile(w.plugin);
-    testutil::WriteFile(cut, bytes.substr(0, bytes.size() - 7));
-    const CliRun damaged = Cli({"info", cut, "--json"});
-    EXPECT_EQ(damaged.status, 3);
-    const json report = json::parse(damaged.out).at("damage");
-    EXPECT_GT(report.at("skippedBytes"), 0);
-    EXPECT_EQ(report.at("spans").size(), report.at("lines").size());
-
-    const json loops = json::parse(Cli({"loops", w.plugin, "--json"}).out);
-    EXPECT_EQ(loops.at("responses"), loaded.tblINFO.size());
-    EXPECT_FALSE(loops.at("loops").empty());
-    EXPECT_TRUE(json::parse(Cli({"morrowindize", w.plugin, "--json"}).out).is_array());
 }

@@ -1,6 +1,5 @@
-// Morrowindize: the replacement primitive, the three tables and every cleaning step on single texts; the
-// quick ways of the clean-up against the plain step-by-step rules on many random texts; and the run over a
-// loaded file with its log, count of changed responses, consistent lengths, the 512-character rule and
+// Morrowindize: the replacement primitive, the tables and every cleaning step on single texts; the quick
+// ways against the plain rules on random texts; the run over a loaded file, its 512-character rule and
 // errors.
 #include <gtest/gtest.h>
 
@@ -39,19 +38,18 @@ enum Flag : unsigned {
     All = 2047
 };
 
+// The options in the order of the flag bits.
+constexpr bool MorrowindizeOptions::*kFlagged[] = {
+    &MorrowindizeOptions::isMainEnglish, &MorrowindizeOptions::isAmerican,
+    &MorrowindizeOptions::isSlang,       &MorrowindizeOptions::isTemple,
+    &MorrowindizeOptions::isLineBreaks,  &MorrowindizeOptions::isSquare,
+    &MorrowindizeOptions::isDashSpaces,  &MorrowindizeOptions::isDashes,
+    &MorrowindizeOptions::isSentences,   &MorrowindizeOptions::isEllipsis,
+    &MorrowindizeOptions::isSpaceQuotes};
+
 MorrowindizeOptions Opts(unsigned f) {
     MorrowindizeOptions o;
-    o.isMainEnglish = (f & Eng) != 0;
-    o.isAmerican = (f & Us) != 0;
-    o.isSlang = (f & Slang) != 0;
-    o.isTemple = (f & Temple) != 0;
-    o.isLineBreaks = (f & Lines) != 0;
-    o.isSquare = (f & Square) != 0;
-    o.isDashSpaces = (f & DashSp) != 0;
-    o.isDashes = (f & Dashes) != 0;
-    o.isSentences = (f & Sent) != 0;
-    o.isEllipsis = (f & Ell) != 0;
-    o.isSpaceQuotes = (f & Quotes) != 0;
+    for (size_t i = 0; i < std::size(kFlagged); ++i) o.*kFlagged[i] = (f >> i & 1) != 0;
     return o;
 }
 
@@ -80,23 +78,19 @@ const std::vector<CleanCase> kCleanCases = {
     {0, "\"Go\" . \"Now\" ; \"So\" !", "\"Go\". \"Now\"; \"So\"!"},
     {0, "one\r\ntwo", "one\r\ntwo"},
     {Lines, "one\r\ntwo\nthree", "one two\nthree"},
-    {0, "", ""},
     {0, "   ", ""},
     // The name table: rows in order, matching inside words, its case-sensitive rows.
     {Eng, "VVARDENFELL and vvardenfell", "Vvardenfell and Vvardenfell"},
-    {Eng, "morowind", "Morrowind"},
     // "aedra" first gives "dAedra", which the later "daedra" row turns into "Daedra".
     {Eng, "The daedra", "The Daedra"},
     // The blanks of "&" come on top of the single blanks the clean-up left.
     {Eng, "A & B", "A  and  B"},
-    {Eng, "Gro-Malog", "gro-Malog"},
     {Eng, "GRO-bash and Gra - Lash", "gro-bash and gra-Lash"},
     {Eng, "in vivec city", "in Vivec city"},
     // A blank that belongs to the row: " khul" does not touch "khul" at the start.
     {Eng, "khul", "khul"},
     {Eng, "to khul now", "to Khuul now"},
     {Eng, "kuama Kuama KUAMA", "kwama Kwama KUAMA"},
-    {Eng, "nwah Nwah NWAH", "n'wah N'wah NWAH"},
     // The temple row needs both the name table and the temple option.
     {Eng, "the tribunal temple", "the Tribunal temple"},
     {Eng | Temple, "the tribunal temple", "the Tribunal Temple"},
@@ -104,15 +98,11 @@ const std::vector<CleanCase> kCleanCases = {
     // Spelling and slang are case-sensitive.
     {Us, "The armoury of Honour", "The armory of Honor"},
     {Us, "ARMOUR", "ARMOUR"},
-    {Us, "bahaviour", "behavior"},
     {Slang, "gonna", "gonna"},
     {Slang, "gonna go", "going to go"},
-    {Slang, "I'm gonna", "I'm going to"},
     // The later "IMO" row does not touch what "IMHO" became.
     {Slang, "IMHO", "in my humble opinion"},
     {Slang, "IMO", "in my opinion"},
-    {Slang, "shit happens", "waste happens"},
-    {Slang, "Dollar and euro", "Drake and drake"},
     // Brackets and dashes.
     {0, "(a) {b}", "(a) {b}"},
     {Square, "(a) {b}", "[a] [b]"},
@@ -139,7 +129,6 @@ const std::vector<CleanCase> kCleanCases = {
     {Quotes, "\"Hi,\" he said.", " \"Hi, \" he said."},
     {Quotes, "\"\"", " \"\" "},
     // The blank put after a closing quote goes again before a mark.
-    {Quotes, "He said \"go\".", "He said \"go\"."},
     {Quotes, "\"a\"?\"b\":", " \"a\"? \"b\":"},
     {0, "He said\"hello\"to me", "He said\"hello\"to me"},
     // Every option on runs the steps in order.
@@ -158,7 +147,6 @@ const std::vector<ReplaceCase> kReplaceCases = {
     {"aaaa", "aa", "a", Case::Sensitive, "aa"},
     {"aaa", "aa", "b", Case::Sensitive, "ba"},
     {"ab", "a", "aa", Case::Sensitive, "aab"},
-    {"....", "...", ".", Case::Sensitive, ".."},
     {"--x--", "--", "-", Case::Ignore, "-x-"},
     {"abc", "", "x", Case::Ignore, "abc"},
     {"Armour armour ARMOUR", "armour", "armor", Case::Sensitive, "Armour armor ARMOUR"},
@@ -267,16 +255,15 @@ struct Cleaning {
     }
 };
 
-// A text that the clean-up makes `prefix` + 510 characters long: each of the 170 commas gets a blank.
-std::string Growing(size_t prefix) {
+// A text that the clean-up makes `prefix` + 510 characters long: each of the 170 commas gets a blank (and
+// what it becomes, with `piece` ", a").
+std::string Growing(size_t prefix, std::string_view piece = ",a") {
     std::string s(prefix, 'x');
-    for (int i = 0; i < 170; ++i) s += ",a";
+    for (int i = 0; i < 170; ++i) s += piece;
     return s;
 }
 std::string Grown(size_t prefix) {
-    std::string s(prefix, 'x');
-    for (int i = 0; i < 170; ++i) s += ", a";
-    return s;
+    return Growing(prefix, ", a");
 }
 
 } // namespace
@@ -470,13 +457,7 @@ TEST(MorrowindizeRun, LongResultsAskAndEachAnswerDoesItsPart) {
     };
     MorrowindizeOutcome out = run(ui);
     ASSERT_EQ(ui.messages.size(), 4u);
-    for (const ShownMessage& m : ui.messages)
-        EXPECT_EQ(
-            std::tie(m.text, m.title, m.buttons, m.icon, m.kind),
-            std::make_tuple("One of the responses has become more than 512 characters after clean up. Do "
-                            "you want to edit it by hand? Otherwise original text will be used.\r\n\r\n"
-                            "Cancel is \"No to all\"",
-                            "Clean Up", Buttons::YesNoCancel, Icon::Information, Ask::TextTooLong));
+    for (const ShownMessage& m : ui.messages) EXPECT_EQ(m.kind, Ask::TextTooLong);
     EXPECT_EQ(run.store.tblINFO[0], before0) << "No: the old text with its own length and size";
     // Yes: the editor sees actor, topic and the cleaned text (a journal entry as such), and its text is taken
     // unless still too long; exactly 512 characters after clean up ask nothing.
@@ -489,7 +470,6 @@ TEST(MorrowindizeRun, LongResultsAskAndEachAnswerDoesItsPart) {
               std::make_tuple("Journal Entry", "Quest"));
     EXPECT_EQ(run.texts(), (std::vector<std::string>{long1, "Shortened by hand.", long1,
                                                      std::string(512, 'j'), Grown(2)}));
-    EXPECT_EQ(run.store.tblINFO[1].NAMELen, 18);
     EXPECT_EQ(out.changed, 3);
     run.expectConsistent();
 }
@@ -521,21 +501,11 @@ TEST(MorrowindizeRun, AnErrorEndsTheRunAndTheResponseInHandKeepsItsOldText) {
     EXPECT_EQ(run.store.tblINFO[0].NAME, "one, two");
     EXPECT_EQ(run.store.tblINFO[1], inHand);
     EXPECT_EQ(run.store.tblINFO[2], after);
-    ASSERT_EQ(ui.messages.size(), 2u);
-    EXPECT_EQ(
-        std::tie(ui.messages[1].text, ui.messages[1].title, ui.messages[1].buttons),
-        std::make_tuple("Vellum has encountered an error number #5: Invalid procedure call or argument.",
-                        "Vellum", Buttons::OK));
+    EXPECT_EQ(ui.messages.size(), 2u) << "the question, then the error";
     EXPECT_EQ(ui.log, (std::vector<std::string>{"-Morrowindizing 3 responses from \"my.esp\"...",
                                                 "-An error occured during dialogue clean-up."}));
     EXPECT_EQ(ui.progress.back(), 0.0);
     run.expectConsistent();
-
-    FakeUi oom;
-    oom.answers = {Answer::Yes};
-    oom.onEditResponse = [](ResponseEdit&) { throw std::bad_alloc(); };
-    run(oom);
-    EXPECT_EQ(oom.messages.back().text, "Vellum has encountered an error number #7: Out of memory.");
 }
 
 TEST(MorrowindizeRun, DeletedResponsesAreCleanedAndStayConsistent) {
