@@ -110,35 +110,26 @@ TEST(ActorRecords, EveryFieldIsReadAndWrittenBackExactly) {
     EXPECT_EQ(std::make_tuple(n.Destinations[0].DNAM, n.Destinations[1].DNAMLen, n.AI_E[0].CNDT,
                               n.AI_E[1].CNDTLen, n.AI_F[0].CNDTLen, n.AI_F[1].CNDT),
               std::make_tuple("Balmora", 0, "Vivec", 0, 0, "Ald'ruhn"));
-    EXPECT_EQ(s.tblCREA[0].XSCL, 0x3FC00000u) << "1.5f, bit for bit";
-    EXPECT_EQ(FactionRank(n), 7);
-    EXPECT_TRUE(IsFemale(n));
+    EXPECT_EQ(std::make_tuple(s.tblCREA.at(0).XSCL, FactionRank(n), IsFemale(n)),
+              std::make_tuple(0x3FC00000u, 7, true))
+        << "XSCL: 1.5f, bit for bit";
 
     const NPC_Record& a = s.tblNPC_[1];
-    EXPECT_EQ(a.NPDTLen, 12);
+    EXPECT_EQ(std::make_tuple(a.NPDTLen, FactionRank(a), IsFemale(a)), std::make_tuple(12, 3, false));
     EXPECT_EQ(a.NPDTShort, Arr<12>(Pattern(4, 1) + U8(3) + Pattern(7, 50)));
     EXPECT_EQ(a.NPDTLong, (std::array<uint8_t, 52>{})) << "only the form in use is filled";
-    EXPECT_EQ(FactionRank(a), 3);
-    EXPECT_FALSE(IsFemale(a));
-
-    const std::string out = testutil::Save(s, count);
-    EXPECT_EQ(out, bytes);
-    EXPECT_EQ(testutil::RoundTrip(out), out);
+    EXPECT_EQ(testutil::Save(s, count), bytes);
 }
 
 // An unknown subrecord anywhere in a record comes back in its place, and the records after it are read.
 TEST(ActorRecords, UnknownSubrecordComesBackInItsPlace) {
-    const std::string unknown = Sub("XYZW", "abc");
-    const std::string next = Crea(kFullCreaBody);
+    const std::string unknown = Sub("XYZW", "abc"), next = Crea(kFullCreaBody);
     for (size_t at = 0; at <= 30; ++at) { // kFullNpcBody holds 30 subrecords
         const std::string bytes = File({Npc(Insert(kFullNpcBody, at, unknown)), next});
         RecordStore s;
         const std::string out = testutil::Save(s, testutil::Load(bytes, s));
-        EXPECT_EQ(out, bytes) << "at " << at;
-        EXPECT_EQ(testutil::RoundTrip(out), out);
-        ASSERT_EQ(s.tblNPC_.size(), 1u);
-        EXPECT_EQ(s.tblCREA.size(), 1u);
-        ASSERT_FALSE(s.tblNPC_[0].extras.empty());
+        EXPECT_EQ(out, bytes) << "at " << at; // so the records after it are read, and read again the same
+        ASSERT_FALSE(s.tblNPC_.at(0).extras.empty()) << "at " << at;
         EXPECT_EQ(s.tblNPC_[0].extras.subs[0], (KeptSub{uint32_t(at), unknown}));
     }
 }

@@ -47,16 +47,14 @@ template <class F> void ForEachTable(F&& f) {
 
 } // namespace
 
+// Every record is understood and reads back equal; the saved bytes themselves are pinned by the golden
+// outputs. The values checked are where the families' own tests build no such record: the links between
+// records (responses to topics, persistent references, path grid connections).
 TEST(SharedPlugin, EveryRecordIsUnderstoodAndComesBackEqual) {
     const std::string file = Plugin();
-    ASSERT_FALSE(file.empty());
-    RecordStore s;
-    const int32_t count = testutil::Load(file, s);
-    const std::string out = testutil::Save(s, count);
-    RecordStore back;
-    testutil::Load(out, back);
+    RecordStore s, back;
+    testutil::Load(testutil::Save(s, testutil::Load(file, s)), back);
     EXPECT_TRUE(back.damage.empty());
-    EXPECT_EQ(testutil::RoundTrip(out), out);
     std::map<std::string, size_t> inFile;
     for (const auto& [tag, rec] : SplitRecords(file)) ++inFile[tag];
     ForEachTable([&](const char* tag, auto table) {
@@ -66,14 +64,6 @@ TEST(SharedPlugin, EveryRecordIsUnderstoodAndComesBackEqual) {
             EXPECT_TRUE(rec.extras.empty()) << tag << ": every subrecord understood";
         EXPECT_TRUE(back.*table == s.*table) << tag;
     });
-    // The saved bytes themselves are pinned by the golden outputs.
-}
-
-// Values read from the plugin where the families' own tests build no such record: the links between
-// records (responses to topics, persistent references, path grid connections).
-TEST(SharedPlugin, FieldsHoldWhatTheFileSays) {
-    RecordStore s;
-    testutil::Load(Plugin(), s);
     EXPECT_EQ(s.tblGMST.at(1).INTV, 2);
     EXPECT_EQ(s.tblNPC_.at(0).AI_F.at(2).CNDT, "test_interior");
     EXPECT_EQ(s.tblNPC_.at(0).Destinations.at(1).DNAM, "test_interior");
@@ -89,8 +79,7 @@ TEST(SharedPlugin, FieldsHoldWhatTheFileSays) {
         EXPECT_EQ(i.Topic, s.tblDIAL.at(static_cast<size_t>(i.TopicIndex)).NAME) << i.INAM;
     EXPECT_EQ(s.tblINFO.back().Conditions[5].CondName, "test_float");
     EXPECT_EQ(s.tblSCPT.at(0).LongNames, (std::vector<std::string>{"test_long"}));
-    EXPECT_EQ(s.tblLTEX.at(0).DATA, "Tx_BC_mainroad_01.tga");
-    EXPECT_EQ(s.tblSNDG.at(0).SNAM, "Body Fall Medium");
+    EXPECT_EQ(s.tblLTEX.at(0).DATA + s.tblSNDG.at(0).SNAM, "Tx_BC_mainroad_01.tgaBody Fall Medium");
 }
 
 // Each record of the plugin alone in a file, cut at every byte and with bytes changed at random (a topic
