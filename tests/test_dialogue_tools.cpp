@@ -418,6 +418,8 @@ TEST(DialogueImport, FailuresAreReported) {
         // Fewer entries than responses: what was read stays.
         {two, fewer, PastTheEnd(fewer.size() + 1), {"changed", "y"}},
         {two, "\"a\"\r\n\"T\"\r\n\"\"\r\n\"never\r\nclosed\r\n", "62: Input past end of file", {"x", "y"}},
+        // The file ends where an entry's text should begin.
+        {two, "\"a\"\r\n\"T\"\r\n\"Actor\"\r\n", "62: Input past end of file", {"x", "y"}},
         // No responses loaded: the table has no elements.
         {File({Dial("T")}), Entry("a", "T", "x"),
          "An error occured  at Offset 0x1 while importing the dialogue.\r\n\r\n9: Subscript out of range"},

@@ -35,10 +35,15 @@ TEST(ReadDriver, NameCheckLooksAtTheFirstTwoOfTheLastThreeCharacters) {
         FakeUi ui;
         int32_t count = -5;
         EXPECT_GE(ReadESFile(dir.file(name), s, ui, count, false), 0) << name;
-        EXPECT_EQ(std::make_tuple(count, ui.messages.size(), ui.progress.empty()),
-                  std::make_tuple(2, 0u, false))
+        EXPECT_EQ(std::make_tuple(count, ui.messages.size(), ui.progress.at(0)), std::make_tuple(2, 0u, 0.0))
             << name;
     }
+    // The smallest data file: a header record with nothing in it.
+    RecordStore s;
+    FakeUi ui;
+    int32_t count = 0;
+    EXPECT_GE(ReadESBytes(Record("TES3", ""), s, ui, count, false), 0);
+    EXPECT_EQ(std::make_tuple(count, ui.messages.size()), std::make_tuple(1, 0u));
 }
 
 // A file of another name, a missing file, text, an empty file or another game's file is refused with a
@@ -178,7 +183,7 @@ TEST(WriteDriver, SavedGameWarning) {
     EXPECT_GE(WriteESFile(dir.file("game.ess"), s, yes, count), 0);
     RecordStore back;
     testutil::Load(testutil::ReadFile(dir.file("game.ess")), back);
-    EXPECT_EQ(back.tblTES3.at(0).FileType, 32);
+    EXPECT_EQ(std::make_tuple(back.tblTES3.at(0).FileType, yes.progress.back()), std::make_tuple(32, 1.0));
 }
 
 // Damaged files: where the framing breaks, the records before the damage are kept, the read goes on at the

@@ -171,12 +171,28 @@ TEST(NpcList, ClonesAreLeftOutUnlessAskedFor) {
     EXPECT_EQ(f.names(Opts("Yard")), (std::vector<std::string>{"Cattle Herder", "Nerevar"}));
     EXPECT_EQ(f.names(Opts("Yard", NpcListMarkup::PureText, true)),
               (std::vector<std::string>{"Hlaalu Guard", "Cattle", "Cattle Herder", "Nerevar"}));
-    for (const char* clone : {"guard",           "GUARD",          "Guardian",        "Redoran Guard",
-                              "Ordinator",       "dead ordinator", "Imperial Archer", "Dreamer",
-                              "Dead Dreamer",    "Dreamer Worker", "Adventurer",      "Lost Adventurers",
-                              "Player",          "Vampire",        "PlayerSaveGame",  "Egg Miner",
-                              "Dead Egg Miner",  "Dead Body",      "sharpshooter",    "Cattle",
-                              "Buoyant Armiger", "Worshipper"})
+    for (const char* clone : {"guard",
+                              "GUARD",
+                              "Guardian",
+                              "Redoran Guard",
+                              "Ordinator",
+                              "dead ordinator",
+                              "Imperial Archer",
+                              "Dreamer",
+                              "Dead Dreamer",
+                              "Dreamer Worker",
+                              "Adventurer",
+                              "Lost Adventurers",
+                              "Player",
+                              "Vampire",
+                              "PlayerSaveGame",
+                              "Egg Miner",
+                              "Dead Egg Miner",
+                              "Dead Body",
+                              "Imperial Sharpshooter",
+                              "Cattle",
+                              "Buoyant Armiger",
+                              "Worshipper"})
         EXPECT_TRUE(IsCloneName(clone)) << clone;
     for (const char* named :
          {"", "Gaurd", "Ordinators", "Imperial Archers", "Dreamers", "Vampire Lord", "Egg Miner Boss", "Dead",
