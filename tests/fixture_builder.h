@@ -78,6 +78,11 @@ inline std::string Hedr(uint32_t fileType, int32_t announced, std::string_view a
                F32(1.3f) + U32(fileType) + Fixed(author, 32) + Fixed(description, 256) + I32(announced));
 }
 
+// A dialogue topic: its name and type (0 a topic, 2 a greeting, 4 a journal).
+inline std::string Dial(std::string_view name, uint8_t type = 0, uint32_t flags = 0) {
+    return Record("DIAL", ZSub("NAME", name) + Sub("DATA", U8(type)), flags);
+}
+
 // A TES3 header record.
 inline std::string Header(int32_t announced, uint32_t fileType = 0, const std::vector<Master>& masters = {}) {
     std::string body = Hedr(fileType, announced);

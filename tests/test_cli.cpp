@@ -25,6 +25,7 @@ using namespace fixture;
 using nlohmann::json;
 using testutil::Cli;
 using testutil::CliRun;
+using testutil::Column;
 using testutil::TempDir;
 using Words = std::vector<std::string>;
 
@@ -51,10 +52,6 @@ std::string DamagedTown(size_t* garbageAt = nullptr) {
     return front + std::string(7, '\xFF') + Record("DIAL", ZSub("NAME", "Ashlanders") + Sub("DATA", U8(0)));
 }
 
-std::string Dial(std::string_view name, uint8_t type = 0) {
-    return Record("DIAL", ZSub("NAME", name) + Sub("DATA", U8(type)));
-}
-
 // A response; choice > 0 adds a choice condition with that number.
 std::string Info(std::string_view id, std::string_view text, std::string_view result = "", int32_t choice = 0,
                  std::string_view actor = "fargoth") {
@@ -63,13 +60,6 @@ std::string Info(std::string_view id, std::string_view text, std::string_view re
     if (choice > 0) body += Sub("SCVR", std::string("01500")) + Sub("INTV", I32(choice));
     if (!result.empty()) body += Sub("BNAM", result);
     return Record("INFO", body);
-}
-
-// One field of every response, in table order.
-std::vector<std::string> Column(const RecordStore& s, std::string INFORecord::*field) {
-    std::vector<std::string> out;
-    for (const INFORecord& r : s.tblINFO) out.push_back(r.*field);
-    return out;
 }
 
 RecordStore LoadFile(const std::string& path) {

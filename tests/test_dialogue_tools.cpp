@@ -21,13 +21,10 @@
 
 using namespace vellum;
 using namespace fixture;
+using testutil::Column;
 using testutil::TempDir;
 
 namespace {
-
-std::string Dial(std::string_view name, uint8_t type = 0) {
-    return Record("DIAL", ZSub("NAME", name) + Sub("DATA", U8(type)));
-}
 
 // A condition of a response; the loop check looks for choice conditions (type 1, function 50).
 struct Cond {
@@ -102,13 +99,6 @@ struct Loaded {
         return ApplyTopicRenames(store, rows, options, ui);
     }
 };
-
-// One field of every response, in table order.
-std::vector<std::string> Column(const RecordStore& s, std::string INFORecord::*field) {
-    std::vector<std::string> out;
-    for (const INFORecord& r : s.tblINFO) out.push_back(r.*field);
-    return out;
-}
 
 std::string ThreeResponses() {
     return File({Dial("Background"), Info("1", "I am \"Fargoth\".", "", "fargoth"),

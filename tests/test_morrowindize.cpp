@@ -213,10 +213,6 @@ class TextMaker {
     std::vector<std::string> pieces_;
 };
 
-std::string Dial(std::string_view name, uint8_t type = 0) {
-    return Record("DIAL", ZSub("NAME", name) + Sub("DATA", U8(type)));
-}
-
 std::string Info(std::string_view id, std::string_view text, int32_t type = 0,
                  std::string_view actor = "fargoth") {
     std::string body = ZSub("INAM", id) + ZSub("PNAM", "") + ZSub("NNAM", "") +

@@ -108,10 +108,6 @@ std::string Block(std::string_view name, std::string_view gender, std::string_vi
            "\r\n***Description***\r\n***To be asigned***\r\n\r\n";
 }
 
-std::string Dial(std::string_view name) {
-    return Record("DIAL", ZSub("NAME", name) + Sub("DATA", U8(0)));
-}
-
 std::string Info(std::string_view id, std::string_view actor, std::string_view text) {
     std::string body = ZSub("INAM", id) + Sub("DATA", std::string(12, '\0'));
     if (!actor.empty()) body += ZSub("ONAM", actor);

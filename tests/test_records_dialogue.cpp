@@ -19,10 +19,6 @@ using namespace fixture;
 
 namespace {
 
-std::string Dial(std::string_view name, uint8_t type, uint32_t flags = 0) {
-    return Record("DIAL", ZSub("NAME", name) + Sub("DATA", U8(type)), flags);
-}
-
 std::string InfoData(int32_t type, int32_t disposition, std::string_view fourBytes = "\x01\x02\x03\x04") {
     return Sub("DATA", I32(type) + I32(disposition) + std::string(fourBytes.substr(0, 4)));
 }

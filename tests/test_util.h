@@ -8,6 +8,7 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "esfile/body.h"
 #include "esfile/esfile.h"
@@ -102,6 +103,13 @@ template <class Rec> std::string WriteOne(void (*write)(vellum::ByteWriter&, con
     vellum::ByteWriter w;
     write(w, rec);
     return w.buffer();
+}
+
+// One field of every response, in table order.
+inline std::vector<std::string> Column(const vellum::RecordStore& s, std::string vellum::INFORecord::*field) {
+    std::vector<std::string> out;
+    for (const vellum::INFORecord& r : s.tblINFO) out.push_back(r.*field);
+    return out;
 }
 
 } // namespace testutil
