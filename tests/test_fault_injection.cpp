@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <set>
 #include <string>
+#include <tuple>
 
 #if defined(__linux__)
 #include <sys/mount.h>
@@ -176,40 +177,33 @@ TEST(FaultInjection, FolderWithoutWritePermission) {
 TEST(FaultInjection, FileThatVanishesBetweenOpenAndSave) {
     TempDir dir;
     const std::string original = Plugin(4096, 'o');
-    const std::string path = dir.file("plugin.esp");
-
+    // Opens the file at `at`, removes `gone`, then saves over `at`.
+    auto openRemoveSave = [&](const std::string& at, const fs::path& gone, FakeUi& ui) {
+        testutil::WriteFile(at, original);
+        RecordStore store;
+        FakeUi openUi;
+        OpenOutcome opened = OpenDataFile(at, store, openUi);
+        EXPECT_TRUE(opened.loaded);
+        fs::remove_all(gone);
+        return SaveDataFile(at, store, ui, opened.recordCount, false);
+    };
     // The file alone vanished: Save writes the whole store anew under its name (the store holds the whole
     // file). Its name is no longer there when the "-Writing" line is made, so that line names no file.
-    {
-        testutil::WriteFile(path, original);
-        RecordStore store;
-        FakeUi openUi;
-        OpenOutcome opened = OpenDataFile(path, store, openUi);
-        ASSERT_TRUE(opened.loaded);
-        fs::remove(path);
-        FakeUi ui;
-        EXPECT_GE(SaveDataFile(path, store, ui, opened.recordCount, false), 0);
-        EXPECT_TRUE(ui.messages.empty());
-        ASSERT_EQ(ui.log.size(), 2u);
-        EXPECT_EQ(ui.log[0], "-Writing \"\"...");
-        EXPECT_EQ(ui.log[1].rfind("-Finished writing \"plugin.esp\" in ", 0), 0u) << ui.log[1];
-        EXPECT_EQ(testutil::ReadFile(path), original);
-        EXPECT_EQ(Entries(dir.path()), std::set<std::string>{"plugin.esp"});
-    }
+    const std::string path = dir.file("plugin.esp");
+    FakeUi ui;
+    EXPECT_GE(openRemoveSave(path, dir.path() / "plugin.esp", ui), 0);
+    ASSERT_EQ(ui.log.size(), 2u);
+    EXPECT_EQ(std::make_tuple(ui.messages.size(), ui.log[0],
+                              ui.log[1].rfind("-Finished writing \"plugin.esp\" in ", 0)),
+              std::make_tuple(0u, "-Writing \"\"...", 0u));
+    EXPECT_EQ(testutil::ReadFile(path), original);
+    EXPECT_EQ(Entries(dir.path()), std::set<std::string>{"plugin.esp"});
     // Its folder vanished: nothing is made, the message names the missing folder.
-    {
-        fs::create_directory(dir.path() / "sub");
-        const std::string inSub = dir.file("sub/plugin.esp");
-        testutil::WriteFile(inSub, original);
-        RecordStore store;
-        FakeUi openUi;
-        OpenOutcome opened = OpenDataFile(inSub, store, openUi);
-        ASSERT_TRUE(opened.loaded);
-        fs::remove_all(dir.path() / "sub");
-        FakeUi ui;
-        double r = SaveDataFile(inSub, store, ui, opened.recordCount, false);
-        ExpectFailedSave(ui, r, inSub, false, "the folder \"" + dir.file("sub") + "\" does not exist");
-        EXPECT_EQ(ui.log[0], "-Writing \"\"...");
-        EXPECT_FALSE(fs::exists(dir.path() / "sub"));
-    }
+    fs::create_directory(dir.path() / "sub");
+    const std::string inSub = dir.file("sub/plugin.esp");
+    FakeUi lost;
+    const double r = openRemoveSave(inSub, dir.path() / "sub", lost);
+    ExpectFailedSave(lost, r, inSub, false, "the folder \"" + dir.file("sub") + "\" does not exist");
+    EXPECT_EQ(lost.log[0], "-Writing \"\"...");
+    EXPECT_FALSE(fs::exists(dir.path() / "sub"));
 }
