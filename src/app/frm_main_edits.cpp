@@ -126,35 +126,34 @@ void FrmMain::mnuRedo_Click() {
     emit recordsEdited();
 }
 
-void FrmMain::mnuShowChanges_Click() {
-    if (changesDialog_) {
-        static_cast<FrmChanges*>(changesDialog_)->refill();
-        changesDialog_->raise();
-        changesDialog_->activateWindow();
+namespace {
+
+// Shows the one window of a kind that follows the records, made on first use and brought to the front (and
+// refilled) after that; it is refilled whenever the records change, and forgotten when closed.
+template <class Window> void ShowFollowingWindow(FrmMain& main, QWidget*& slot) {
+    if (slot) {
+        static_cast<Window*>(slot)->refill();
+        slot->raise();
+        slot->activateWindow();
         return;
     }
-    auto* dialog = new FrmChanges(*this);
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    changesDialog_ = dialog;
-    connect(this, &FrmMain::recordsEdited, dialog, &FrmChanges::refill);
-    connect(this, &FrmMain::storeReplaced, dialog, &FrmChanges::refill);
-    connect(dialog, &QObject::destroyed, this, [this] { changesDialog_ = nullptr; });
-    dialog->show();
+    auto* window = new Window(main);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    slot = window;
+    QObject::connect(&main, &FrmMain::recordsEdited, window, &Window::refill);
+    QObject::connect(&main, &FrmMain::storeReplaced, window, &Window::refill);
+    QObject::connect(window, &QObject::destroyed, &main, [&slot] { slot = nullptr; });
+    window->show();
+}
+
+} // namespace
+
+void FrmMain::mnuShowChanges_Click() {
+    ShowFollowingWindow<FrmChanges>(*this, changesDialog_);
 }
 
 void FrmMain::mnuRecords_Click() {
-    if (recordsDialog_) {
-        recordsDialog_->raise();
-        recordsDialog_->activateWindow();
-        return;
-    }
-    auto* dialog = new FrmRecords(*this);
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    recordsDialog_ = dialog;
-    connect(this, &FrmMain::recordsEdited, dialog, &FrmRecords::refill);
-    connect(this, &FrmMain::storeReplaced, dialog, &FrmRecords::refill);
-    connect(dialog, &QObject::destroyed, this, [this] { recordsDialog_ = nullptr; });
-    dialog->show();
+    ShowFollowingWindow<FrmRecords>(*this, recordsDialog_);
 }
 
 bool FrmMain::maybeSave() {
