@@ -434,6 +434,8 @@ TEST(DialogueImport, FailuresAreReported) {
         if (c.passes) log.insert(log.begin(), "-Imported 3 responses to \"Dialogue.esp\" successfully.");
         EXPECT_EQ(ui.log, log) << c.message;
         EXPECT_EQ(Column(f.store, &INFORecord::NAME), c.names) << c.message;
+        // After a failure the progress bar is empty.
+        EXPECT_TRUE(c.message.empty() || ui.progress.empty() || ui.progress.back() == 0.0) << c.message;
     }
 }
 

@@ -224,6 +224,7 @@ ImportOutcome ImportDialogueEntries(std::string_view text, bool removeLineBreaks
                 ui.messageBox(IdMismatchMessage(in.offset(), rec.INAM, id), kProgramTitle, Buttons::OK,
                               Icon::Critical, Ask::Error);
                 ui.appendLog(kImportErrorLogLine);
+                ui.setProgress(0);
                 return out;
             }
 
