@@ -126,9 +126,10 @@ TEST(CliRecords, DiffListsAddedRemovedAndChangedRecordsByTypeAndId) {
     };
     const std::string a = File({setting, npc(5, "Fargoth"), Record("WEAP", ZSub("NAME", "dagger")), topic,
                                 info("1", "Hello."), info("2", "Bye.")});
-    // The setting moves (no difference), the NPC changes, the weapon goes, an item comes, a response changes.
+    // The setting moves (no difference), the NPC changes, the weapon goes, an item comes, a response loses
+    // its text and another changes.
     const std::string b =
-        File({npc(6, "Fargoth the Wise"), topic, info("1", "Hello."), info("2", "Farewell."),
+        File({npc(6, "Fargoth the Wise"), topic, Record("INFO", ZSub("INAM", "1")), info("2", "Farewell."),
               Record("MISC", ZSub("NAME", "spoon"), 0x400), setting});
     testutil::TempDir dir;
     testutil::WriteFile(dir.file("a.esp"), a);
@@ -139,13 +140,15 @@ TEST(CliRecords, DiffListsAddedRemovedAndChangedRecordsByTypeAndId) {
                      "  FNAM: \"Fargoth\" -> \"Fargoth the Wise\"\n"
                      "  NPDT.Level: 5 -> 6\n"
                      "removed WEAP \"dagger\"\n"
+                     "changed INFO \"1\" in topic \"Greeting\"\n"
+                     "  NAME: \"Hello.\" -> (none)\n"
                      "changed INFO \"2\" in topic \"Greeting\"\n"
                      "  NAME: \"Bye.\" -> \"Farewell.\"\n"
                      "added MISC \"spoon\"\n");
     const auto j = nlohmann::json::parse(Cli({"diff", dir.file("a.esp"), dir.file("b.esp"), "--json"}).out);
     EXPECT_EQ(j[2],
-              nlohmann::json::parse(R"({"change": "changed", "tag": "INFO", "id": "2", "topic": "Greeting",
-        "fields": [{"field": "NAME", "old": "Bye.", "new": "Farewell."}]})"));
+              nlohmann::json::parse(R"({"change": "changed", "tag": "INFO", "id": "1", "topic": "Greeting",
+        "fields": [{"field": "NAME", "old": "Hello.", "new": null}]})"));
     const testutil::CliRun same = Cli({"diff", dir.file("a.esp"), dir.file("a.esp")});
     EXPECT_EQ(same.status, 0);
     EXPECT_EQ(same.out, "");

@@ -14,6 +14,8 @@
 #include <sys/mount.h>
 #endif
 
+#include "errors.h"
+#include "esfile/safe_file.h"
 #include "fixture_builder.h"
 #include "shell/shell.h"
 #include "test_util.h"
@@ -206,4 +208,23 @@ TEST(FaultInjection, FileThatVanishesBetweenOpenAndSave) {
     ExpectFailedSave(lost, r, inSub, false, "the folder \"" + dir.file("sub") + "\" does not exist");
     EXPECT_EQ(lost.log[0], "-Writing \"\"...");
     EXPECT_FALSE(fs::exists(dir.path() / "sub"));
+}
+
+// The failures the file calls report, as the program's own errors; a folder is no file to read.
+TEST(FaultInjection, SystemErrorsAndFoldersGiveTheProgramsOwnErrors) {
+    const std::pair<std::errc, RunError> cases[] = {
+        {std::errc::no_such_file_or_directory, RunError::FileNotFound},
+        {std::errc::operation_not_permitted, RunError::PermissionDenied},
+        {std::errc::read_only_file_system, RunError::PermissionDenied},
+        {std::errc::file_too_large, RunError::DiskFull},
+        {std::errc::io_error, RunError::DeviceError},
+        {std::errc::invalid_argument, RunError::BadFileName},
+        {std::errc::is_a_directory, RunError::PathFileAccess}};
+    for (const auto& [errc, error] : cases)
+        EXPECT_EQ(ErrorForSystemError(std::make_error_code(errc)), error)
+            << std::make_error_code(errc).message();
+    TempDir dir;
+    std::string bytes, why;
+    EXPECT_EQ(std::make_tuple(ReadWholeFile(dir.file(""), bytes, why), why),
+              std::make_tuple(false, "it is a folder"));
 }
