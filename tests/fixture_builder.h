@@ -78,6 +78,14 @@ inline std::string Hedr(uint32_t fileType, int32_t announced, std::string_view a
                F32(1.3f) + U32(fileType) + Fixed(author, 32) + Fixed(description, 256) + I32(announced));
 }
 
+// An inventory entry, and a spell entry of `length` bytes (the game writes 32).
+inline std::string Npco(int32_t count, std::string_view id) {
+    return Sub("NPCO", I32(count) + Fixed(id, 32));
+}
+inline std::string Npcs(std::string_view id, size_t length = 32) {
+    return Sub("NPCS", Fixed(id, length));
+}
+
 // A dialogue topic: its name and type (0 a topic, 2 a greeting, 4 a journal).
 inline std::string Dial(std::string_view name, uint8_t type = 0, uint32_t flags = 0) {
     return Record("DIAL", ZSub("NAME", name) + Sub("DATA", U8(type)), flags);

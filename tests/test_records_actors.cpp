@@ -30,12 +30,6 @@ template <size_t N> std::array<uint8_t, N> Arr(std::string_view bytes) {
 std::string Flag(uint8_t b0, uint8_t b1, uint8_t b2 = 0, uint8_t b3 = 0) {
     return Sub("FLAG", U8(b0) + U8(b1) + U8(b2) + U8(b3));
 }
-std::string Npco(int32_t count, std::string_view id) {
-    return Sub("NPCO", I32(count) + Fixed(id, 32));
-}
-std::string Npcs(std::string_view id) {
-    return Sub("NPCS", Fixed(id, 32));
-}
 std::string Aidt(uint8_t seed, int32_t flags) {
     return Sub("AIDT", Pattern(8, seed) + I32(flags));
 }

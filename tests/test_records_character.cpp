@@ -36,9 +36,6 @@ std::string Fadt() {
 std::string Reaction(std::string_view id, int32_t v) {
     return ZSub("ANAM", id) + Sub("INTV", I32(v));
 }
-std::string Npcs(std::string_view id, size_t length = 32) {
-    return Sub("NPCS", Fixed(id, length));
-}
 std::string Radt() {
     return Sub("RADT", Counting(30, 1) + F32(1.0f) + F32(0.95f) + F32(1.1f) + F32(0.9f) + I32(3));
 }

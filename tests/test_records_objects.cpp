@@ -39,9 +39,6 @@ std::string Lhdt(int alpha) {
 std::string Effect(int16_t id, int pad = 0) {
     return Sub("ENAM", I16(id) + Bytes({4, 255, 2, pad, pad, pad}) + I32(5) + I32(10) + I32(1) + I32(20));
 }
-std::string Npco(int32_t count, std::string_view id) {
-    return Sub("NPCO", I32(count) + Fixed(id, 32));
-}
 std::string Part(int index, const std::string& male, const std::string& female) {
     std::string s = Sub("INDX", U8(static_cast<uint8_t>(index)));
     if (!male.empty()) s += ZSub("BNAM", male);

@@ -30,19 +30,11 @@ std::string Plugin() {
     return testutil::ReadFile(testutil::SharedFixture("all_types.esp"));
 }
 
-// Every table of a store that holds typed records, by tag.
+// Every table of the store, by tag.
 template <class F> void ForEachTable(F&& f) {
-#define VELLUM_TABLE(t) f(#t, &RecordStore::tbl##t)
-    VELLUM_TABLE(GMST), VELLUM_TABLE(GLOB), VELLUM_TABLE(CLAS), VELLUM_TABLE(FACT), VELLUM_TABLE(RACE);
-    VELLUM_TABLE(SKIL), VELLUM_TABLE(BSGN), VELLUM_TABLE(MGEF), VELLUM_TABLE(SPEL), VELLUM_TABLE(ENCH);
-    VELLUM_TABLE(CREA), VELLUM_TABLE(CELL), VELLUM_TABLE(PGRD), VELLUM_TABLE(DIAL), VELLUM_TABLE(INFO);
-    VELLUM_TABLE(SCPT), VELLUM_TABLE(SSCR), VELLUM_TABLE(SOUN), VELLUM_TABLE(REGN), VELLUM_TABLE(LTEX);
-    VELLUM_TABLE(SNDG), VELLUM_TABLE(LEVI), VELLUM_TABLE(LEVC), VELLUM_TABLE(STAT), VELLUM_TABLE(DOOR);
-    VELLUM_TABLE(MISC), VELLUM_TABLE(WEAP), VELLUM_TABLE(CONT), VELLUM_TABLE(BODY), VELLUM_TABLE(LIGH);
-    VELLUM_TABLE(ARMO), VELLUM_TABLE(CLOT), VELLUM_TABLE(REPA), VELLUM_TABLE(ACTI), VELLUM_TABLE(APPA);
-    VELLUM_TABLE(LOCK), VELLUM_TABLE(PROB), VELLUM_TABLE(INGR), VELLUM_TABLE(BOOK), VELLUM_TABLE(ALCH);
+#define VELLUM_TABLE(TAG, TYPE, RANK, IO) f(#TAG, &RecordStore::tbl##TAG);
+    VELLUM_RECORD_TYPES(VELLUM_TABLE)
 #undef VELLUM_TABLE
-    f("NPC_", &RecordStore::tblNPC_);
 }
 
 } // namespace
@@ -59,10 +51,12 @@ TEST(SharedPlugin, EveryRecordIsUnderstoodAndComesBackEqual) {
     for (const auto& [tag, rec] : SplitRecords(file)) ++inFile[tag];
     ForEachTable([&](const char* tag, auto table) {
         EXPECT_EQ((s.*table).size(), inFile[tag]) << tag;
-        EXPECT_FALSE((s.*table).empty()) << tag;
-        for (const auto& rec : s.*table)
-            EXPECT_TRUE(rec.extras.empty()) << tag << ": every subrecord understood";
         EXPECT_TRUE(back.*table == s.*table) << tag;
+        if constexpr (requires { (s.*table)[0].extras; }) { // a type read into fields: the plugin has some
+            EXPECT_FALSE((s.*table).empty()) << tag;
+            for (const auto& rec : s.*table)
+                EXPECT_TRUE(rec.extras.empty()) << tag << ": every subrecord understood";
+        }
     });
     EXPECT_EQ(s.tblGMST.at(1).INTV, 2);
     EXPECT_EQ(s.tblNPC_.at(0).AI_F.at(2).CNDT, "test_interior");
