@@ -93,6 +93,8 @@ TEST(CliRecords, BadJsonIsRefusedWithItsRecordAndFieldAndNothingIsWritten) {
          R"(: record 1 (NPC_), missing field "flags")"},
         {R"([{"tag": "NPC_", "header1": true, "flags": 0, "subrecords": []}])",
          R"(: record 1 (NPC_), header1: expected a text, number, list or fields, found true)"},
+        {R"([{"tag": "ABCD", "header1": 0, "flags": 0, "hex": "3:"}])",
+         R"(: record 1 (ABCD), hex: hex digits in pairs expected)"},
         {R"([{"tag": "ABCD", "header1": 0, "flags": 0}])",
          R"(: record 1 (ABCD), either "subrecords" or "hex" expected)"},
         {R"([{"tag": "ABCD", "header1": 0, "flags": 0, "subrecords": [{"DATA": {"Size": 1}}]}])",

@@ -57,9 +57,7 @@ TEST(Golden, EverySavedFileAndToolOutputIsAsRecorded) {
     put("town.esp", gen::GeneratePlugin(town));
     put("unusual.esp", gen::GeneratePlugin(gen::UnusualPreset()));
     put("master.esm", gen::GeneratePlugin(master));
-    const std::vector<std::string> inputs = {"shared", "sample", "small", "town", "unusual"};
-
-    for (const std::string& f : inputs) {
+    for (const std::string f : {"shared", "sample", "small", "town", "unusual"}) {
         const std::string in = at(f + ".esp");
         auto out = [&](const std::string& suffix) { return at(f + suffix); };
         put(f + ".info.txt", Command({"info", in}));
@@ -100,7 +98,6 @@ TEST(Golden, EverySavedFileAndToolOutputIsAsRecorded) {
     std::map<std::string, std::string> recorded;
     std::istringstream lines(testutil::ReadFile(list));
     for (std::string sum, name; lines >> sum >> name;) recorded[name] = sum;
-    ASSERT_FALSE(recorded.empty()) << list;
     for (const auto& [name, sum] : recorded) EXPECT_EQ(outputs[name], sum) << name;
     for (const auto& [name, sum] : outputs) EXPECT_TRUE(recorded.count(name)) << name << " is not recorded";
 }
