@@ -102,10 +102,13 @@ TEST(FileNames, AFailedSaveLeavesTheOriginalAndNoTemporaryFile) {
         }
     }
     fs::permissions(PathFromUtf8(data.plugin), fs::perms::owner_all);
-    // The free space is known of the folder that is there, not of one that is missing.
+    // The free space is known of the folder that is there; of a missing one, only Windows answers (for its
+    // drive).
     uintmax_t space = 0;
     EXPECT_TRUE(FreeSpace(data.plugin, space) && space > 0);
+#if !defined(_WIN32)
     EXPECT_FALSE(FreeSpace(data.file("Sans dossier \xC3\xA0 moi/new.esp"), space));
+#endif
     EXPECT_EQ(testutil::ReadFile(data.plugin), data.original);
     EXPECT_EQ(data.names(), (std::set<std::string>{kPlugin, "Caf\xC3\xA9.esp"}));
 }
