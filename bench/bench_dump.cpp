@@ -4,7 +4,7 @@
 #include "esfile/body.h"
 #include "esfile/esfile.h"
 #include "generator/generator.h"
-#include "inspect/inspect.h"
+#include "outline/outline.h"
 #include "record_json.h"
 
 namespace {

@@ -1,6 +1,6 @@
 // The record browser (View > Records): the record types of the loaded file with their counts, the records of
 // the chosen type by ID and display name (filtered as you type), and the fields of the chosen record by
-// name; for a topic, its responses in order. Read-only. Built on the record inspector (inspect/inspect.h),
+// name; for a topic, its responses in order. Read-only. Built on the record inspector (outline/outline.h),
 // so every record type the field table describes shows here without code of its own.
 #pragma once
 
@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "inspect/inspect.h"
+#include "outline/outline.h"
 
 class QLineEdit;
 class QListWidget;

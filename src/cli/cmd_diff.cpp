@@ -2,7 +2,7 @@
 #include <ostream>
 
 #include "cli.h"
-#include "inspect/record_diff.h"
+#include "outline/record_diff.h"
 #include "record_json.h"
 
 namespace vellum::cli {

@@ -1,4 +1,4 @@
-// Records as JSON for dump, build and diff: the inspector's neutral form (inspect/inspect.h) written as text
+// Records as JSON for dump, build and diff: the inspector's neutral form (outline/outline.h) written as text
 // laid out one field a line, so that a line-based diff of two dumps shows the changed fields, and read back
 // with nlohmann-json.
 #pragma once
@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "cli.h"
-#include "inspect/inspect.h"
+#include "outline/outline.h"
 #include "json_out.h"
 
 namespace vellum::cli {

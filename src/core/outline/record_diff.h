@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "inspect/inspect.h"
+#include "outline/outline.h"
 
 namespace vellum {
 

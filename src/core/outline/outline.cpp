@@ -1,4 +1,4 @@
-#include "inspect/inspect.h"
+#include "outline/outline.h"
 
 #include <array>
 #include <charconv>

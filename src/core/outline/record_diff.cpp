@@ -1,4 +1,4 @@
-#include "inspect/record_diff.h"
+#include "outline/record_diff.h"
 
 #include <map>
 #include <unordered_map>
