@@ -2,7 +2,9 @@
 // records, damaged input and safe saving.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <thread>
 #include <tuple>
 
 #include "esfile/esfile.h"
@@ -10,6 +12,9 @@
 #include "fixture_builder.h"
 #include "test_util.h"
 
+#if !defined(_WIN32)
+#include <sys/stat.h>
+#endif
 #if defined(VELLUM_HAVE_GENERATOR)
 #include "generator/generator.h"
 #endif
@@ -111,8 +116,8 @@ TEST(UnknownRecords, PromptTextAddressAndAnswers) {
     no.answers = {Answer::No};
     EXPECT_EQ(ReadESBytes(bytes, s, no, count, true), 0);
     // The count is of the records before the unknown one; the store is emptied (one spare element each).
-    EXPECT_EQ(std::make_tuple(count, s.tblLAND.size(), RecordCountOf(s, s.tblLAND)),
-              std::make_tuple(2, 1u, 0));
+    EXPECT_EQ(std::make_tuple(count, s.tblLAND.size(), s.tblUnknown.size(), RecordCountOf(s, s.tblLAND)),
+              std::make_tuple(2, 1u, 1u, 0));
 }
 
 // Every record is read from exactly its Size bytes, so a record whose tag is also a subrecord tag of the
@@ -184,6 +189,23 @@ TEST(WriteDriver, SavedGameWarning) {
     RecordStore back;
     testutil::Load(testutil::ReadFile(dir.file("game.ess")), back);
     EXPECT_EQ(std::make_tuple(back.tblTES3.at(0).FileType, yes.progress.back()), std::make_tuple(32, 1.0));
+}
+
+// The save reports its progress each time another 4,096 records are written and after each type of record,
+// responses counted with their topic, and ends at 1.
+TEST(WriteDriver, ProgressCountsEveryRecordWritten) {
+    std::vector<std::string> records = {Dial("a")};
+    for (int i = 0; i < 100; ++i) records.push_back(Record("INFO", ZSub("INAM", std::to_string(i))));
+    records.resize(9101, Land(1));
+    RecordStore s;
+    const int32_t count = testutil::Load(File(records), s);
+    FakeUi ui;
+    BuildESFile(s, ui, count, 0);
+    ui.progress.erase(std::unique(ui.progress.begin(), ui.progress.end()), ui.progress.end());
+    std::vector<double> expected;
+    for (double done : {1, 4096, 8192, 9001, 9102}) expected.push_back(done / 9103);
+    expected.push_back(1);
+    EXPECT_EQ(ui.progress, expected);
 }
 
 // Damaged files: where the framing breaks, the records before the damage are kept, the read goes on at the
@@ -302,6 +324,14 @@ TEST(FileBytes, HoldTheWholeFileAndReportMissingOnes) {
     EXPECT_EQ(std::make_tuple(error.empty(), bytes.view().size()), std::make_tuple(false, 0u));
     EXPECT_FALSE(bytes.read(dir.file(""), error));
     EXPECT_EQ(error, "it is a folder");
+#if !defined(_WIN32)
+    // A named pipe has no size to tell in advance, and cannot be opened twice: it is read to its end.
+    ASSERT_EQ(mkfifo(dir.file("pipe").c_str(), 0600), 0);
+    std::thread writer([&] { testutil::WriteFile(dir.file("pipe"), content); });
+    ASSERT_TRUE(bytes.read(dir.file("pipe"), error)) << error;
+    writer.join();
+    EXPECT_TRUE(bytes.view() == content);
+#endif
 }
 
 #if defined(VELLUM_HAVE_GENERATOR)

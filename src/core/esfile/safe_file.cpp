@@ -51,7 +51,9 @@ void FileBytes::free() {
 
 bool FileBytes::read(const std::string& path, std::string& error) {
     free();
-#if !defined(_WIN32)
+#if defined(_WIN32)
+    if (!ReadWholeFile(path, fallback_, error)) return false;
+#else
     if (IsFolder(path)) {
         error = "it is a folder";
         return false;
@@ -61,39 +63,48 @@ bool FileBytes::read(const std::string& path, std::string& error) {
         error = Describe(errno);
         return false;
     }
+    // A file of known size goes into anonymous memory rather than the file's own pages: the bytes stay as
+    // read even if another program changes the file meanwhile, and large pages make the one read cheaper.
+    // Anything else (a pipe, a special file, or no memory to map) is read from the same handle into a
+    // growing buffer, since a pipe cannot be opened twice.
     struct stat st {};
-    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
-        // Anonymous memory rather than the file's own pages: the bytes stay as read even if another program
-        // changes the file meanwhile, and large pages make the one read cheaper.
-        const size_t want = static_cast<size_t>(st.st_size);
-        void* p = mmap(nullptr, want, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-        if (p != MAP_FAILED) {
+    const bool sized = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0;
+    const size_t want = sized ? static_cast<size_t>(st.st_size) : 0;
+    void* p =
+        sized ? mmap(nullptr, want, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0) : MAP_FAILED;
+    if (p != MAP_FAILED) {
 #if defined(MADV_HUGEPAGE)
-            madvise(p, want, MADV_HUGEPAGE);
+        madvise(p, want, MADV_HUGEPAGE);
 #endif
-            data_ = static_cast<char*>(p);
-            mapped_ = want;
-            size_t got = 0;
-            while (got < want) {
-                const ssize_t n = ::read(fd, data_ + got, want - got);
-                if (n < 0 && errno == EINTR) continue;
-                if (n < 0) {
-                    error = Describe(errno);
-                    ::close(fd);
-                    free();
-                    return false;
-                }
-                if (n == 0) break; // the file became shorter while being read
-                got += static_cast<size_t>(n);
-            }
+        data_ = static_cast<char*>(p);
+        mapped_ = want;
+    } else {
+        fallback_.resize(sized ? want : size_t(1) << 16);
+    }
+    size_t got = 0;
+    for (;;) {
+        if (!sized && got == fallback_.size()) fallback_.resize(fallback_.size() * 2);
+        char* into = mapped_ ? data_ : fallback_.data();
+        const size_t room = (mapped_ ? mapped_ : fallback_.size()) - got;
+        if (room == 0) break; // a file that grows while being read is taken at the size it had
+        const ssize_t n = ::read(fd, into + got, room);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            error = Describe(errno);
             ::close(fd);
-            size_ = got;
-            return true;
+            free();
+            return false;
         }
+        if (n == 0) break; // the end, or a file that became shorter while being read
+        got += static_cast<size_t>(n);
     }
     ::close(fd);
+    if (mapped_) {
+        size_ = got;
+        return true;
+    }
+    fallback_.resize(got);
 #endif
-    if (!ReadWholeFile(path, fallback_, error)) return false;
     data_ = fallback_.data();
     size_ = fallback_.size();
     return true;
