@@ -208,6 +208,17 @@ TEST(WriteDriver, ProgressCountsEveryRecordWritten) {
     EXPECT_EQ(ui.progress, expected);
 }
 
+// A response whose topic index points past the topics is not lost: it is written with the responses that
+// stand before any topic.
+TEST(WriteDriver, AResponseWhoseTopicIsGoneIsWrittenBeforeTheTopics) {
+    const std::string info = Record("INFO", ZSub("INAM", "1") + Sub("DATA", std::string(12, 0))),
+                      dial = Dial("a");
+    RecordStore s;
+    const int32_t count = testutil::Load(File({dial, info}), s);
+    s.tblINFO.at(0).TopicIndex = 1;
+    EXPECT_EQ(testutil::Save(s, count), File({info, dial}));
+}
+
 // Damaged files: where the framing breaks, the records before the damage are kept, the read goes on at the
 // next record that frames correctly, and the report says where and how many bytes were skipped. The saved
 // copy is well-formed and reads back without damage.

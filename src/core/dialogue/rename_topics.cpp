@@ -21,10 +21,8 @@ struct NameForms {
                 {ProperCase(oldName), ProperCase(newName)}}} {}
 };
 
-bool ReplaceForms(std::string& text, const NameForms& forms) {
-    bool changed = false;
-    for (const auto& [from, to] : forms.pass) changed |= ReplaceAll(text, from, to, Case::Sensitive);
-    return changed;
+void ReplaceForms(std::string& text, const NameForms& forms) {
+    for (const auto& [from, to] : forms.pass) ReplaceAll(text, from, to, Case::Sensitive);
 }
 
 // Whether rows still describe the topics of the store, one row per topic proper, in order.
@@ -56,7 +54,8 @@ class Renamer {
             if (options_.responses) renameInText(rec, forms);
             if (options_.results) {
                 std::string script = rec.BNAM;
-                if (ReplaceForms(script, forms) && script != rec.BNAM) {
+                ReplaceForms(script, forms);
+                if (script != rec.BNAM) {
                     SetResultScript(rec, std::move(script));
                     ++out_.resultsChanged;
                 }

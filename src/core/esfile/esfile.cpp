@@ -360,11 +360,6 @@ double WriteESFile(const std::string& fileName, const RecordStore& store, Ui& ui
     return TickMilliseconds() - start;
 }
 
-bool IsParsedRecordTag(std::string_view tag) {
-    const RecordType* t = tag.size() == 4 ? FindRecordType(TagValue(tag)) : nullptr;
-    return t && t->parsed;
-}
-
 bool CheckWellFormed(std::string_view bytes, std::string* why) {
     auto fail = [&](size_t at, const std::string& what) {
         if (why) *why = what + " at offset " + std::to_string(at);

@@ -46,8 +46,6 @@ double WriteESFile(const std::string& fileName, const RecordStore& store, Ui& ui
 // (landscape, saved-game and unknown records) are checked as records only: the program does not look inside
 // them. On failure, why gets a description with the offset.
 bool CheckWellFormed(std::string_view bytes, std::string* why = nullptr);
-// True for the tags whose records are parsed into fields (not kept as raw bytes).
-bool IsParsedRecordTag(std::string_view tag);
 
 // Milliseconds from a steady clock, for timing reads and writes.
 double TickMilliseconds();
