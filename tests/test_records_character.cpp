@@ -226,6 +226,9 @@ TEST(CharacterAndMagic, RecordsAreWrittenAsExpectedAndAgainTheSame) {
     const SPELRecord kept =
         testutil::ReadBody(ReadSPEL, Enam(1) + Sub("ENAM", std::string(20, '\1')) + Enam(2));
     EXPECT_EQ(kept.Effects[1].EffectID, 2);
+    // A reaction keeps the lengths of the file: the name with its zero, a value of 4 bytes.
+    EXPECT_EQ(testutil::ReadBody(ReadFACT, Fadt() + Reaction("A", 1)).Reactions,
+              (std::vector<ReactionData>{{2, std::string("A\0", 2), 4, 1}}));
 }
 
 TEST(GlobalValues, RulesOfTheNameAndTheTypeLetter) {
