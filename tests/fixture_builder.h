@@ -109,4 +109,75 @@ inline std::string File(const std::vector<std::string>& records, uint32_t fileTy
     return out;
 }
 
+// Records for the tests of the tools (dialogue, NPC list, clean-up, command line): the fields the tools read,
+// the rest filled in. In a namespace of their own: the record tests build these records field by field.
+namespace tools {
+
+// A condition of a response; the loop check looks for choice conditions (type 1, function 50).
+struct Cond {
+    char type = '1';
+    std::string function = "50";
+    char comparison = '0';
+    int32_t value = 1;
+    bool isFloat = false;
+    std::string name;
+};
+
+inline Cond Choice(int32_t n, char comparison = '0') {
+    return Cond{'1', "50", comparison, n, false, ""};
+}
+
+// A response in the writer's order of subrecords; an empty actor, text or result leaves its subrecord out.
+// Flags 0x20 mark it deleted, type 4 a journal entry.
+inline std::string Info(std::string_view id, std::string_view text, std::string_view result = "",
+                        std::string_view actor = "fargoth", uint32_t flags = 0, int32_t type = 0,
+                        const std::vector<Cond>& conds = {}) {
+    std::string body = ZSub("INAM", id) + ZSub("PNAM", "") + Sub("DATA", I32(type) + I32(0) + U32(0));
+    if (!actor.empty()) body += ZSub("ONAM", actor);
+    if (!text.empty()) body += Sub("NAME", text);
+    for (size_t k = 0; k < conds.size(); ++k) {
+        const Cond& c = conds[k];
+        body += Sub("SCVR",
+                    std::string(1, static_cast<char>('0' + k)) + c.type + c.function + c.comparison + c.name);
+        body += c.isFloat ? Sub("FLTV", F32(static_cast<float>(c.value))) : Sub("INTV", I32(c.value));
+    }
+    if (!result.empty()) body += Sub("BNAM", result);
+    return Record("INFO", body, flags);
+}
+inline std::string Info(std::string_view id, std::string_view text, std::string_view result,
+                        const std::vector<Cond>& conds, std::string_view actor = "fargoth",
+                        uint32_t flags = 0) {
+    return Info(id, text, result, actor, flags, 0, conds);
+}
+
+// An NPC with the fields the list shows; the rank goes to byte 4 of a short NPDT or byte 46 of a long one.
+inline std::string Npc(std::string_view id, std::string_view name, std::string_view race = "Dark Elf",
+                       std::string_view cls = "Commoner", std::string_view faction = "", bool female = false,
+                       int rank = 0, bool longNpdt = false) {
+    std::string body = ZSub("NAME", id) + ZSub("FNAM", name) + ZSub("RNAM", race) + ZSub("CNAM", cls);
+    if (!faction.empty()) body += ZSub("ANAM", faction);
+    std::string npdt(longNpdt ? 52 : 12, '\x05'); // filler that is no rank of the tests
+    npdt[longNpdt ? 46 : 4] = static_cast<char>(rank);
+    body += Sub("NPDT", npdt) + Sub("FLAG", U32(female ? 0x19 : 0x18));
+    return Record("NPC_", body);
+}
+
+// A cell with references to the given IDs; a region puts its grid position in the NPC list's heading.
+inline std::string Cell(std::string_view name, const std::vector<std::string>& ids,
+                        std::string_view region = "", int32_t x = 0, int32_t y = 0) {
+    std::string body = ZSub("NAME", name) + Sub("DATA", I32(region.empty() ? 1 : 0) + I32(x) + I32(y));
+    if (!region.empty()) body += ZSub("RGNN", region);
+    uint32_t i = 1;
+    for (const std::string& id : ids)
+        body += Sub("FRMR", U32(i++)) + ZSub("NAME", id) + Sub("DATA", std::string(24, '\0'));
+    return Record("CELL", body);
+}
+
+// One quote of a quote file (.brq): name, city and text in fields of 32, 32 and 512 bytes.
+inline std::string Brq(std::string_view name, std::string_view city, std::string_view text) {
+    return Fixed(name, 32) + Fixed(city, 32) + Fixed(text, 512);
+}
+
+} // namespace tools
+
 } // namespace fixture

@@ -22,6 +22,7 @@
 
 using namespace vellum;
 using namespace fixture;
+using namespace fixture::tools;
 using nlohmann::json;
 using testutil::Cli;
 using testutil::CliRun;
@@ -45,21 +46,9 @@ bool Has(const std::string& text, const std::string& part) {
 // A plugin with a topic and a response, then 7 bytes that frame no record, then another topic. garbageAt is
 // set to the offset of those bytes.
 std::string DamagedTown(size_t* garbageAt = nullptr) {
-    const std::string front = Header(3) + Record("DIAL", ZSub("NAME", "Rumors") + Sub("DATA", U8(0))) +
-                              Record("INFO", ZSub("INAM", "1") + Sub("DATA", std::string(12, '\0')) +
-                                                 ZSub("ONAM", "fargoth") + Sub("NAME", "Ash storms again."));
+    const std::string front = Header(3) + Dial("Rumors") + Info("1", "Ash storms again.");
     if (garbageAt) *garbageAt = front.size();
-    return front + std::string(7, '\xFF') + Record("DIAL", ZSub("NAME", "Ashlanders") + Sub("DATA", U8(0)));
-}
-
-// A response; choice > 0 adds a choice condition with that number.
-std::string Info(std::string_view id, std::string_view text, std::string_view result = "", int32_t choice = 0,
-                 std::string_view actor = "fargoth") {
-    std::string body = ZSub("INAM", id) + Sub("DATA", std::string(12, '\0')) + ZSub("ONAM", actor);
-    if (!text.empty()) body += Sub("NAME", text);
-    if (choice > 0) body += Sub("SCVR", std::string("01500")) + Sub("INTV", I32(choice));
-    if (!result.empty()) body += Sub("BNAM", result);
-    return Record("INFO", body);
+    return front + std::string(7, '\xFF') + Dial("Ashlanders");
 }
 
 RecordStore LoadFile(const std::string& path) {
@@ -77,23 +66,10 @@ struct Plugin {
 };
 
 std::string LoopingFile() {
-    return File({Dial("Caf\xE9 talk"), Info("1", "Again?", "Choice \"Yes\" 1 \"No\" 2", 1, "d\xE9nise"),
-                 Info("2", "Fine.", "Choice \"Quote \\\" tab\t\" 3", 0), Dial("Greeting", 2),
-                 Info("3", "Hi.", "choice, \"Hi\", 2\r\nChoice \"Bye\" 2 ; \"comment\"", 2)});
-}
-
-std::string Npc(std::string_view id, std::string_view name) {
-    return Record("NPC_", ZSub("NAME", id) + ZSub("FNAM", name) + ZSub("RNAM", "Dark Elf") +
-                              ZSub("CNAM", "Guard") + Sub("NPDT", std::string(12, '\0')) +
-                              Sub("FLAG", U32(0)));
-}
-
-std::string Cell(std::string_view name, const std::vector<std::string>& ids) {
-    std::string body = ZSub("NAME", name) + Sub("DATA", I32(1) + I32(0) + I32(0));
-    uint32_t i = 1;
-    for (const std::string& id : ids)
-        body += Sub("FRMR", U32(i++)) + ZSub("NAME", id) + Sub("DATA", std::string(24, '\0'));
-    return Record("CELL", body);
+    return File({Dial("Caf\xE9 talk"),
+                 Info("1", "Again?", "Choice \"Yes\" 1 \"No\" 2", {Choice(1)}, "d\xE9nise"),
+                 Info("2", "Fine.", "Choice \"Quote \\\" tab\t\" 3"), Dial("Greeting", 2),
+                 Info("3", "Hi.", "choice, \"Hi\", 2\r\nChoice \"Bye\" 2 ; \"comment\"", {Choice(2)})});
 }
 
 std::string Town() {
@@ -101,13 +77,9 @@ std::string Town() {
                  Npc("fargoth", "Fargoth"), Npc("hlaalu guard", "Hlaalu Guard"),
                  Cell("Seyda Neen, Census Office", {"fargoth", "guard_1"}),
                  Cell("Seyda Neen", {"hlaalu guard", "guard_2"}), Dial("Greeting"),
-                 Info("1", "Halt, I am %Name.", "", 0, "guard_1"), Info("2", "Move along.", "", 0, "guard_2"),
-                 Info("3", "Woof.", "", 0, "stray_dog"), Info("4", "Hello, %PCName."),
-                 Info("5", "Hello.", "", 0, "FARGOTH")});
-}
-
-std::string Brq(std::string_view name, std::string_view city, std::string_view text) {
-    return Fixed(name, 32) + Fixed(city, 32) + Fixed(text, 512);
+                 Info("1", "Halt, I am %Name.", "", "guard_1"), Info("2", "Move along.", "", "guard_2"),
+                 Info("3", "Woof.", "", "stray_dog"), Info("4", "Hello, %PCName."),
+                 Info("5", "Hello.", "", "FARGOTH")});
 }
 
 std::string TwoResponses() {
@@ -337,7 +309,7 @@ TEST(CliLoops, ListsEveryShowingAndExitsOneWhenThereAreAny) {
             "\"slot\": 0, \"choice\": 1, \"line\": \"Choice \\\"Yes\\\" 1 \\\"No\\\" 2\"}"));
 
     // Without loops: status 0; without responses: the log's wording; a file that cannot be read: 3.
-    Plugin clean(File({Dial("T"), Info("1", "x", "Choice \"a\" 2", 1)}));
+    Plugin clean(File({Dial("T"), Info("1", "x", "Choice \"a\" 2", {Choice(1)})}));
     r = Cli({"loops", clean.path});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, "No loops found in 1 responses.\n");
@@ -423,7 +395,7 @@ TEST(CliExports, QuoteExportsTakeTheCityAndNamesFromTheOptions) {
 
     // Two speakers of the same name cannot get different answers: the question cannot tell them apart.
     testutil::WriteFile(p.path, File({Npc("a_1", "Twin_Guard"), Npc("a_2", "Twin_Guard"), Dial("Greeting"),
-                                      Info("1", "One.", "", 0, "a_1"), Info("2", "Two.", "", 0, "a_2")}));
+                                      Info("1", "One.", "", "a_1"), Info("2", "Two.", "", "a_2")}));
     const std::string q = p.dir.file("q.brq");
     const std::pair<Words, std::string> wrong[] = {
         {{p.dir.file("out.txt"), "--city", "Vivec"}, "--city and --npc-name belong to quote exports"},
@@ -561,7 +533,7 @@ TEST(CliMorrowindize, CleansGivenTextsUnderTheFlags) {
 }
 
 TEST(CliMorrowindize, CleansAFileAndSavesItAsOut) {
-    Plugin p(File({Dial("greeting"), Info("1", "Hello ,world"), Info("2", Growing(), "", 0, "jiub")}));
+    Plugin p(File({Dial("greeting"), Info("1", "Hello ,world"), Info("2", Growing(), "", "jiub")}));
     // The log and the warning are pinned by the golden runs.
     CliRun r = Cli({"morrowindize", p.path, "-o", p.out});
     ASSERT_EQ(r.status, 0) << r.err;

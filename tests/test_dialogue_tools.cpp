@@ -21,45 +21,11 @@
 
 using namespace vellum;
 using namespace fixture;
+using namespace fixture::tools;
 using testutil::Column;
 using testutil::TempDir;
 
 namespace {
-
-// A condition of a response; the loop check looks for choice conditions (type 1, function 50).
-struct Cond {
-    char type = '1';
-    std::string function = "50";
-    char comparison = '0';
-    int32_t value = 1;
-    bool isFloat = false;
-    std::string name;
-};
-
-Cond Choice(int32_t n, char comparison = '0') {
-    return Cond{'1', "50", comparison, n, false, ""};
-}
-
-// A response in the writer's order of subrecords: flags 0x20 marks it deleted, type 4 a journal entry.
-std::string Info(std::string_view id, std::string_view text, std::string_view result = "",
-                 std::string_view actor = "fargoth", uint32_t flags = 0, int32_t type = 0,
-                 const std::vector<Cond>& conds = {}) {
-    std::string body = ZSub("INAM", id) + ZSub("PNAM", "") + Sub("DATA", I32(type) + I32(0) + U32(0));
-    if (!actor.empty()) body += ZSub("ONAM", actor);
-    if (!text.empty()) body += Sub("NAME", text);
-    for (size_t k = 0; k < conds.size(); ++k) {
-        const Cond& c = conds[k];
-        body += Sub("SCVR",
-                    std::string(1, static_cast<char>('0' + k)) + c.type + c.function + c.comparison + c.name);
-        body += c.isFloat ? Sub("FLTV", F32(static_cast<float>(c.value))) : Sub("INTV", I32(c.value));
-    }
-    if (!result.empty()) body += Sub("BNAM", result);
-    return Record("INFO", body, flags);
-}
-std::string Info(std::string_view id, std::string_view text, std::string_view result,
-                 const std::vector<Cond>& conds, std::string_view actor = "fargoth", uint32_t flags = 0) {
-    return Info(id, text, result, actor, flags, 0, conds);
-}
 
 // A loaded file on disk, so that the log lines can name it; no bytes: an empty store, as with no file open.
 struct Loaded {

@@ -20,6 +20,7 @@
 
 using namespace vellum;
 using namespace fixture;
+using namespace fixture::tools;
 
 namespace {
 
@@ -212,14 +213,6 @@ class TextMaker {
     std::mt19937 rng_;
     std::vector<std::string> pieces_;
 };
-
-std::string Info(std::string_view id, std::string_view text, int32_t type = 0,
-                 std::string_view actor = "fargoth") {
-    std::string body = ZSub("INAM", id) + ZSub("PNAM", "") + ZSub("NNAM", "") +
-                       Sub("DATA", I32(type) + I32(0) + std::string(4, '\0')) + ZSub("ONAM", actor);
-    if (!text.empty()) body += Sub("NAME", text);
-    return Record("INFO", body + Sub("BNAM", "Goodbye"));
-}
 
 // A store loaded from records, with the log lines naming "my.esp".
 struct Cleaning {
@@ -436,8 +429,8 @@ TEST(MorrowindizeRun, TheQuoteFlagCarriesAcrossResponsesAndStartsOffEachRun) {
 
 TEST(MorrowindizeRun, LongResultsAskAndEachAnswerDoesItsPart) {
     const std::string long1 = Growing(3), long2 = Growing(4), fits = Growing(2);
-    Cleaning run({Dial("Background"), Info("1", long1), Info("2", long2, 0, "jiub"), Info("3", long1),
-                  Dial("Quest", 4), Info("4", long2, 4), Info("5", fits)});
+    Cleaning run({Dial("Background"), Info("1", long1), Info("2", long2, "", "jiub"), Info("3", long1),
+                  Dial("Quest", 4), Info("4", long2, "", "fargoth", 0, 4), Info("5", fits)});
     const INFORecord before0 = run.store.tblINFO[0];
     FakeUi ui;
     // No; Yes with an edited text; Yes with the editor cancelled; Yes for a journal entry.

@@ -14,39 +14,14 @@
 
 using namespace vellum;
 using namespace fixture;
+using namespace fixture::tools;
 using testutil::TempDir;
 
 namespace {
 
-// An NPC with the fields the list shows; the rank goes to byte 4 of a short NPDT or byte 46 of a long one.
-std::string Npc(std::string_view id, std::string_view name, std::string_view race = "Dark Elf",
-                std::string_view cls = "Commoner", std::string_view faction = "", bool female = false,
-                int rank = 0, bool longNpdt = false) {
-    std::string body = ZSub("NAME", id) + ZSub("FNAM", name) + ZSub("RNAM", race) + ZSub("CNAM", cls);
-    if (!faction.empty()) body += ZSub("ANAM", faction);
-    std::string npdt(longNpdt ? 52 : 12, '\x05'); // filler that is no rank of the tests
-    npdt[longNpdt ? 46 : 4] = static_cast<char>(rank);
-    body += Sub("NPDT", npdt) + Sub("FLAG", U32(female ? 0x19 : 0x18));
-    return Record("NPC_", body);
-}
-
 std::string Crea(std::string_view id, std::string_view name) {
     return Record("CREA", ZSub("NAME", id) + ZSub("FNAM", name) + Sub("NPDT", std::string(96, '\0')) +
                               Sub("FLAG", U32(0)));
-}
-
-std::string Ref(uint32_t index, std::string_view id) {
-    return Sub("FRMR", U32(index)) + ZSub("NAME", id) + Sub("DATA", std::string(24, '\0'));
-}
-
-// A cell with the given references; a region puts its grid position in the heading.
-std::string Cell(std::string_view name, const std::vector<std::string>& ids, std::string_view region = "",
-                 int32_t x = 0, int32_t y = 0) {
-    std::string body = ZSub("NAME", name) + Sub("DATA", I32(region.empty() ? 1 : 0) + I32(x) + I32(y));
-    if (!region.empty()) body += ZSub("RGNN", region);
-    uint32_t i = 1;
-    for (const std::string& id : ids) body += Ref(i++, id);
-    return Record("CELL", body);
 }
 
 // A faction with the given rank names (each a 32-byte slot as stored).
@@ -108,20 +83,9 @@ std::string Block(std::string_view name, std::string_view gender, std::string_vi
            "\r\n***Description***\r\n***To be asigned***\r\n\r\n";
 }
 
-std::string Info(std::string_view id, std::string_view actor, std::string_view text) {
-    std::string body = ZSub("INAM", id) + Sub("DATA", std::string(12, '\0'));
-    if (!actor.empty()) body += ZSub("ONAM", actor);
-    if (!text.empty()) body += Sub("NAME", text);
-    return Record("INFO", body);
-}
-
 std::string Quote(std::string_view text, std::string_view npc, std::string_view city) {
     return "<quote><text>" + std::string(text) + "</text><npc>" + std::string(npc) + "</npc><city>" +
            std::string(city) + "</city></quote>";
-}
-
-std::string BrqRecord(std::string_view name, std::string_view city, std::string_view text) {
-    return Fixed(name, 32) + Fixed(city, 32) + Fixed(text, 512);
 }
 
 } // namespace
@@ -305,11 +269,10 @@ std::string Quotes(Loaded& f, const std::string& name, FakeUi& ui,
 }
 
 TEST(QuoteExport, SkipsResponsesWithoutActorOrWithPlayerPlaceholdersAndEscapesNothing) {
-    Loaded f(
-        File({Npc("fargoth", "Fargoth"), Npc("a&b", "<Ann & Bo>"), Dial("Greeting"),
-              Info("1", "", "A journal line."), Info("2", "fargoth", "Hello, %pcname."),
-              Info("3", "fargoth", "Well met, %RANK."), Info("4", "fargoth", "Hello there."),
-              Info("5", "fargoth", "100% PCs? No, 100%Pc."), Info("6", "a&b", "1 < 2 & \"q\" </text>")}));
+    Loaded f(File({Npc("fargoth", "Fargoth"), Npc("a&b", "<Ann & Bo>"), Dial("Greeting"),
+                   Info("1", "A journal line.", "", ""), Info("2", "Hello, %pcname."),
+                   Info("3", "Well met, %RANK."), Info("4", "Hello there."),
+                   Info("5", "100% PCs? No, 100%Pc."), Info("6", "1 < 2 & \"q\" </text>", "", "a&b")}));
     FakeUi ui;
     ui.inputs = {"Vivec & <Sons>"};
     EXPECT_EQ(Quotes(f, "q.xml", ui), "<quotes>" + Quote("Hello there.", "Fargoth", "Vivec & <Sons>") +
@@ -324,8 +287,9 @@ TEST(QuoteExport, SkipsResponsesWithoutActorOrWithPlayerPlaceholdersAndEscapesNo
 TEST(QuoteExport, FillsPlaceholdersInAnyCaseInTheirOrder) {
     // The class ID holds "%Name", which the later pass fills; the race holds "%class", which stays, because
     // the class pass is over when the race is put in.
-    Loaded f(File({Npc("trader", "Ralen", "x%classx", "Trader %Name", "Hlaalu"), Dial("Greeting"),
-                   Info("1", "TRADER", "I am %NAME, a %Class of %rAcE blood, %FACTION sworn. %name! %Nam")}));
+    Loaded f(
+        File({Npc("trader", "Ralen", "x%classx", "Trader %Name", "Hlaalu"), Dial("Greeting"),
+              Info("1", "I am %NAME, a %Class of %rAcE blood, %FACTION sworn. %name! %Nam", "", "TRADER")}));
     FakeUi ui;
     ui.inputs = {"Balmora"};
     EXPECT_EQ(Quotes(f, "q.xml", ui),
@@ -342,8 +306,8 @@ TEST(QuoteExport, FindsTheFirstNpcThenTheCreatureIgnoringCase) {
     Loaded f(File({Npc("Vivec", "Vivec the First", "Chimer", "God", "Tribunal"),
                    Npc("VIVEC", "Vivec the Second", "Dunmer", "Poet", "Temple"),
                    Crea("vivec", "Vivec Creature"), Crea("ViVeC", "Second Creature"), Crea("scrib", "Scrib"),
-                   Dial("Greeting"), Info("1", "vivec", "%Name, %race %class of the %faction."),
-                   Info("2", "SCRIB", "%Name %race.")}));
+                   Dial("Greeting"), Info("1", "%Name, %race %class of the %faction.", "", "vivec"),
+                   Info("2", "%Name %race.", "", "SCRIB")}));
     // The creature's name wins; race, class and faction of the first NPC.
     const QuoteSpeakers speakers(f.store);
     const QuoteSpeaker v = speakers.find("vIVEC"), scrib = speakers.find("Scrib");
@@ -359,9 +323,9 @@ TEST(QuoteExport, FindsTheFirstNpcThenTheCreatureIgnoringCase) {
 }
 
 TEST(QuoteExport, UnknownActorsAndEmptyNamesGetTheActorIdInProperCase) {
-    Loaded f(
-        File({Npc("nameless", ""), Dial("Greeting"), Info("1", "  old_MAN jones ", "I am %Name the %class."),
-              Info("2", "Nameless", "No name.")}));
+    Loaded f(File({Npc("nameless", ""), Dial("Greeting"),
+                   Info("1", "I am %Name the %class.", "", "  old_MAN jones "),
+                   Info("2", "No name.", "", "Nameless")}));
     EXPECT_EQ(FallbackQuoteName("o'NEILL"), "O'neill");
     FakeUi ui;
     ui.inputs = {"Ald'ruhn"};
@@ -374,25 +338,25 @@ TEST(QuoteExport, UnknownActorsAndEmptyNamesGetTheActorIdInProperCase) {
 TEST(QuoteExport, QuoteFileHoldsOneRecordOf576BytesPerQuoteWithFieldsCut) {
     const std::string name32(32, 'N'), name40(40, 'L');
     Loaded f(File({Npc("plain", "Plain Name"), Npc("exact", name32), Npc("long", name40), Dial("Greeting"),
-                   Info("1", "plain", "Short text."), Info("2", "exact", std::string(600, 'x')),
-                   Info("3", "long", "%Name"), Info("4", "", "skipped")}));
+                   Info("1", "Short text.", "", "plain"), Info("2", std::string(600, 'x'), "", "exact"),
+                   Info("3", "%Name", "", "long"), Info("4", "skipped", "", "")}));
     FakeUi ui;
     ui.inputs = {"A city name that is longer than thirty-two letters"};
     const std::string city = "A city name that is longer than ";
     // The text keeps the full name.
-    EXPECT_EQ(Quotes(f, "quotes.BRQ", ui), BrqRecord("Plain Name", city, "Short text.") +
-                                               BrqRecord(name32, city, std::string(600, 'x')) +
-                                               BrqRecord(name40, city, name40));
+    EXPECT_EQ(Quotes(f, "quotes.BRQ", ui), Brq("Plain Name", city, "Short text.") +
+                                               Brq(name32, city, std::string(600, 'x')) +
+                                               Brq(name40, city, name40));
     EXPECT_EQ(ui.log.back(), "-Exported 4 responses from \"Town.esp\" successfully.");
 }
 
 TEST(QuoteExport, QuoteFileAsksForNamesHoldingAnUnderscore) {
     Loaded f(File({Npc("guard_1", "Hlaalu_Guard"), Npc("guard_2", "Redoran_Guard"),
                    Npc("guard_3", "Telvanni_Guard"), Npc("silent one", ""), Dial("Greeting"),
-                   Info("1", "guard_1", "Halt."), Info("2", "guard_2", "Move along."),
-                   Info("3", "guard_3", "Begone."), Info("4", "stray_dog", "Woof."),
-                   Info("5", "guard_1", "Again."), Info("6", "silent one", "..."),
-                   Info("7", "MISSING person", "Who?")}));
+                   Info("1", "Halt.", "", "guard_1"), Info("2", "Move along.", "", "guard_2"),
+                   Info("3", "Begone.", "", "guard_3"), Info("4", "Woof.", "", "stray_dog"),
+                   Info("5", "Again.", "", "guard_1"), Info("6", "...", "", "silent one"),
+                   Info("7", "Who?", "", "MISSING person")}));
     FakeUi ui;
     ui.inputs = {"Vivec",
                  "Dreven",        // guard_1: the answer is used
@@ -405,10 +369,9 @@ TEST(QuoteExport, QuoteFileAsksForNamesHoldingAnUnderscore) {
                  std::nullopt};
     // IDs in proper case without "_" are used without asking.
     EXPECT_EQ(Quotes(f, "q.brq", ui),
-              BrqRecord("Dreven", "Vivec", "Halt.") + BrqRecord("Second Answer", "Vivec", "Move along.") +
-                  BrqRecord("", "Vivec", "Begone.") + BrqRecord("Rover", "Vivec", "Woof.") +
-                  BrqRecord("", "Vivec", "Again.") + BrqRecord("Silent One", "Vivec", "...") +
-                  BrqRecord("Missing Person", "Vivec", "Who?"));
+              Brq("Dreven", "Vivec", "Halt.") + Brq("Second Answer", "Vivec", "Move along.") +
+                  Brq("", "Vivec", "Begone.") + Brq("Rover", "Vivec", "Woof.") + Brq("", "Vivec", "Again.") +
+                  Brq("Silent One", "Vivec", "...") + Brq("Missing Person", "Vivec", "Who?"));
     EXPECT_EQ(ui.inputPrompts, (std::vector<std::string>{
                                    "Please, enter the name of the city to export from:",
                                    "Enter a name for the NPC:\r\n\r\nHlaalu_Guard",
@@ -419,8 +382,7 @@ TEST(QuoteExport, QuoteFileAsksForNamesHoldingAnUnderscore) {
 
 TEST(QuoteExport, WithoutResponsesOrAFileToWriteTheErrorIsReported) {
     const std::vector<std::string> failed = {"-An error occured during dialogue exporting."};
-    for (const std::string& bytes :
-         {File({Dial("lonely")}), File({Dial("t"), Info("", "fargoth", "no id")})}) {
+    for (const std::string& bytes : {File({Dial("lonely")}), File({Dial("t"), Info("", "no id")})}) {
         Loaded f(bytes);
         FakeUi xml, brq;
         testutil::WriteFile(f.dir.file("none.xml"), "old content");
@@ -435,7 +397,7 @@ TEST(QuoteExport, WithoutResponsesOrAFileToWriteTheErrorIsReported) {
         EXPECT_TRUE(brq.messages.empty());
         EXPECT_EQ(brq.log, failed);
     }
-    Loaded f(File({Npc("a", "A"), Dial("Greeting"), Info("1", "a", "Hello.")}));
+    Loaded f(File({Npc("a", "A"), Dial("Greeting"), Info("1", "Hello.", "", "a")}));
     FakeUi ui;
     EXPECT_EQ(ExportDialogue(f.dir.file("missing-folder/q.xml"), f.store, ui, f.path),
               ExportResult::WriteFailed);
