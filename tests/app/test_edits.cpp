@@ -8,13 +8,13 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "app_util.h"
 #include "dialogue/change_list.h"
-#include "fake_ui.h"
 #include "frm_changes.h"
-#include "frm_main.h"
 
 using namespace vellum;
 using namespace vellum::app;
+using apptest::Window;
 
 namespace {
 
@@ -27,20 +27,16 @@ struct Copy {
     QTemporaryDir dir;
     QString path;
     explicit Copy(const QString& name = "Plugin.esp") : path(dir.filePath(name)) {
-        QFile::copy(QString(VELLUM_SHARED_FIXTURES) + "/all_types.esp", path);
+        QFile::copy(apptest::kFixture, path);
     }
 };
 
 // A window with scripted dialogs, the plugin opened and cleaned with every option.
 struct Cleaned {
     Copy copy;
-    FakeUi dialogs;
-    FrmMain w{nullptr, "/x"};
-    RecordStore loaded, cleaned;
+    Window w{copy.path};
+    RecordStore loaded = w.store(), cleaned;
     Cleaned() {
-        w.setDialogs(&dialogs);
-        w.openPath(copy.path);
-        loaded = w.store();
         for (const MorrowindizeOptionInfo& o : MorrowindizeOptionList()) w.options().*o.flag = true;
         w.cmdSpellCheck_Click();
         cleaned = w.store();
@@ -65,14 +61,12 @@ class EditTests : public QObject {
         QVERIFY(c.w.logText().endsWith("-Changed 6 responses, 0 results and 0 topics.\r\n"));
 
         QTest::keyClick(&c.w, Qt::Key_Z, Qt::ControlModifier);
-        QVERIFY(SameDialogue(c.w.store(), c.loaded));
-        QVERIFY(!c.w.isWindowModified());
+        QVERIFY(SameDialogue(c.w.store(), c.loaded) && !c.w.isWindowModified());
         QCOMPARE(c.w.mnuRedo->text(), QString("&Redo Morrowindize\tCtrl+Y"));
         QTest::keyClick(&c.w, Qt::Key_Y, Qt::ControlModifier);
-        QVERIFY(SameDialogue(c.w.store(), c.cleaned));
-        QVERIFY(c.w.isWindowModified());
+        QVERIFY(SameDialogue(c.w.store(), c.cleaned) && c.w.isWindowModified());
         // Open clears the history.
-        c.dialogs.answers = {Answer::No};
+        c.w.dialogs.answers = {Answer::No};
         c.w.mnuClose_Click();
         QVERIFY(!c.w.mnuUndo->isEnabled() && !c.w.isWindowModified());
         QCOMPARE(c.w.windowTitle(), QString("Vellum"));
@@ -113,40 +107,35 @@ class EditTests : public QObject {
     void unsavedChangesAreAskedAbout() {
         Cleaned c;
         // Cancel keeps everything, from Close and from closing the window.
-        c.dialogs.answers = {Answer::Cancel, Answer::Cancel};
+        c.w.dialogs.answers = {Answer::Cancel, Answer::Cancel};
         c.w.mnuClose_Click();
         QVERIFY(c.w.close() == false);
-        QCOMPARE(c.dialogs.messages.size(), size_t{2});
-        QCOMPARE(c.dialogs.messages[0].text, std::string("Save changes to \"Plugin.esp\"?"));
-        QVERIFY(c.dialogs.messages[1].kind == Ask::SaveChanges);
+        QCOMPARE(c.w.dialogs.messages.size(), size_t{2});
+        QCOMPARE(c.w.dialogs.messages[0].text, std::string("Save changes to \"Plugin.esp\"?"));
+        QVERIFY(c.w.dialogs.messages[1].kind == Ask::SaveChanges);
         QVERIFY(SameDialogue(c.w.store(), c.cleaned));
         QVERIFY(c.w.mnuClose->isEnabled() && c.w.isWindowModified());
         QCOMPARE(c.w.currentFile(), c.copy.path.toStdString());
 
         // Save writes the file, and Close goes on.
-        c.dialogs.answers = {Answer::Yes};
+        c.w.dialogs.answers = {Answer::Yes};
         c.w.mnuClose_Click();
         QVERIFY(!c.w.mnuClose->isEnabled());
         c.w.openPath(c.copy.path);
-        QVERIFY(SameDialogue(c.w.store(), c.cleaned));
-        QVERIFY(!c.w.isWindowModified());
-        c.dialogs.messages.clear();
+        QVERIFY(SameDialogue(c.w.store(), c.cleaned) && !c.w.isWindowModified());
+        c.w.dialogs.messages.clear();
         c.w.mnuClose_Click();
-        QVERIFY2(c.dialogs.messages.empty(), "nothing to save, nothing asked");
+        QVERIFY2(c.w.dialogs.messages.empty(), "nothing to save, nothing asked");
     }
 
     void recentFilesOutliveTheWindowAndDropsOpen() {
         std::vector<std::unique_ptr<Copy>> copies;
         for (int k = 0; k < 9; ++k) copies.push_back(std::make_unique<Copy>(QString("P%1.esp").arg(k)));
         {
-            FrmMain first(nullptr, "/x");
-            FakeUi dialogs;
-            first.setDialogs(&dialogs);
+            Window first;
             for (const auto& copy : copies) first.openPath(copy->path);
         }
-        FrmMain w(nullptr, "/x");
-        FakeUi dialogs;
-        w.setDialogs(&dialogs);
+        Window w;
         QStringList expected;
         for (int k = 8; k >= 1; --k)
             expected << QFileInfo(copies[static_cast<size_t>(k)]->path).absoluteFilePath();
@@ -158,7 +147,7 @@ class EditTests : public QObject {
         // A file that is gone is taken off the list, with a message.
         QFile::remove(expected[1]);
         w.openAfterAsking(expected[1]);
-        QVERIFY(dialogs.messages.back().text.find("no longer exists") != std::string::npos);
+        QVERIFY(w.dialogs.messages.back().text.find("no longer exists") != std::string::npos);
         QVERIFY(!w.recentFiles().contains(expected[1]));
         QVERIFY(w.currentFile().empty());
 

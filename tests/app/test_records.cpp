@@ -8,8 +8,7 @@
 #include <QtTest>
 #include <fstream>
 
-#include "fake_ui.h"
-#include "frm_main.h"
+#include "app_util.h"
 #include "frm_records.h"
 #include "generator/generator.h"
 #include "win1252.h"
@@ -41,10 +40,7 @@ class RecordTests : public QObject {
         const std::string bytes = gen::GeneratePlugin(gen::SamplePreset());
         std::ofstream(file.toStdString(), std::ios::binary)
             .write(bytes.data(), std::streamsize(bytes.size()));
-        FrmMain w(nullptr, "/x");
-        FakeUi dialogs;
-        w.setDialogs(&dialogs);
-        w.openPath(file);
+        apptest::Window w(file);
         QVERIFY(w.handleShortcut(Qt::Key_B, Qt::ControlModifier));
         auto* b = static_cast<FrmRecords*>(w.recordsWindow());
         QVERIFY(b);

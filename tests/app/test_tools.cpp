@@ -6,8 +6,7 @@
 #include <QTimer>
 #include <QtTest>
 
-#include "fake_ui.h"
-#include "frm_main.h"
+#include "app_util.h"
 #include "frm_options.h"
 #include "frm_topics.h"
 #include <QLineEdit>
@@ -16,93 +15,64 @@
 
 using namespace vellum;
 using namespace vellum::app;
-
-namespace {
-QString Fixture() {
-    return QString(VELLUM_SHARED_FIXTURES) + "/all_types.esp";
-}
-QString Sample() {
-    return QString(VELLUM_SOURCE_DIR) + "/examples/Sample.esp";
-}
-QString LastLog(const FrmMain& w) {
-    return w.logText().split("\r\n", Qt::SkipEmptyParts).back();
-}
-} // namespace
+using apptest::kFixture;
+using apptest::kSample;
+using apptest::LogLines;
+using apptest::Window;
 
 class ToolTests : public QObject {
     Q_OBJECT
   private slots:
     void exportThenImportLeavesTheStoreAsItWas() {
         QTemporaryDir dir;
-        FrmMain w(nullptr, "/x");
-        FakeUi dialogs;
-        dialogs.answers = {Answer::No}; // no, keep the line breaks
-        w.setDialogs(&dialogs);
-        w.openPath(Fixture());
+        Window w(kFixture);
+        w.dialogs.answers = {Answer::No}; // no, keep the line breaks
         RecordStore before = w.store();
         QString text = dir.filePath("dialogue.txt");
         w.setFileDialog([&](const FileDialogRequest&) { return text; });
         w.cmdExport_Click();
-        QCOMPARE(LastLog(w), QString("-Exported 7 responses from \"all_types.esp\" successfully."));
+        QCOMPARE(LogLines(w).back(), QString("-Exported 7 responses from \"all_types.esp\" successfully."));
         QVERIFY(QFile::exists(text));
         w.cmdImport_Click();
-        QCOMPARE(dialogs.messages.back().text, std::string("Do you want to remove line breaks?"));
-        QVERIFY(w.store().tblINFO == before.tblINFO);
-        QVERIFY(w.store().tblDIAL == before.tblDIAL);
+        QCOMPARE(w.dialogs.messages.back().text, std::string("Do you want to remove line breaks?"));
+        QVERIFY(w.store().tblINFO == before.tblINFO && w.store().tblDIAL == before.tblDIAL);
     }
 
     void exportWithoutResponsesReportsTheError() {
         QTemporaryDir dir;
-        FrmMain w(nullptr, "/x");
-        FakeUi dialogs;
-        w.setDialogs(&dialogs);
-        w.openPath(Fixture());
+        Window w(kFixture);
         w.store().tblINFO.clear();
         w.setFileDialog([&](const FileDialogRequest&) { return dir.filePath("none.txt"); });
         w.cmdExport_Click();
-        QCOMPARE(dialogs.messages.back().text, std::string("The operation encountered an error."));
-        QCOMPARE(LastLog(w), QString("-An error occured during dialogue exporting."));
+        QCOMPARE(w.dialogs.messages.back().text, std::string("The operation encountered an error."));
+        QCOMPARE(LogLines(w).back(), QString("-An error occured during dialogue exporting."));
     }
 
     void morrowindizeRunsWithTheWindowsOptions() {
-        FrmMain w(nullptr, "/x");
-        FakeUi dialogs;
-        w.setDialogs(&dialogs);
-        w.openPath(Fixture());
+        Window w(kFixture);
         QVERIFY(!w.store().tblINFO.empty());
         w.store().tblINFO[0].NAME = "the tribunal temple said  ,hello";
         w.options().isTemple = true;
         w.cmdSpellCheck_Click();
-        QStringList log = w.logText().split("\r\n", Qt::SkipEmptyParts);
+        QStringList log = LogLines(w);
         QVERIFY2(log[log.size() - 3].startsWith("-Morrowindizing 7 responses from \"all_types.esp\""),
                  qPrintable(log[log.size() - 3]));
         QVERIFY2(log[log.size() - 2].endsWith(" have been Morrowindized successfully."),
                  qPrintable(log.back()));
-        QCOMPARE(LastLog(w), QString("-Changed 1 response, 0 results and 0 topics."));
+        QCOMPARE(log.back(), QString("-Changed 1 response, 0 results and 0 topics."));
         QVERIFY(w.store().tblINFO[0].NAME.find("Tribunal Temple") != std::string::npos);
     }
 
     void loopCheckShowsTheResultEditorAndReports() {
-        FrmMain w(nullptr, "/x");
-        FakeUi dialogs;
-        int shown = 0;
-        dialogs.onEditResult = [&](ResultEdit& e) {
-            ++shown;
-            e.fiAccept = "2";
-        };
-        w.setDialogs(&dialogs);
-        w.openPath(Sample());
+        Window w(kSample);
         QTest::keyClick(&w, Qt::Key_D, Qt::ControlModifier);
-        QVERIFY(shown > 0);
-        QCOMPARE(LastLog(w), QString("-Loop check successful."));
+        QVERIFY(!w.dialogs.resultEdits.empty()); // answered with Skip
+        QCOMPARE(LogLines(w).back(), QString("-Loop check successful."));
         QCOMPARE(w.pb->value(), 0);
     }
 
     void topicsDialogRenamesAndFollowsTheStore() {
-        FrmMain w(nullptr, "/x");
-        FakeUi dialogs;
-        w.setDialogs(&dialogs);
-        w.openPath(Fixture());
+        Window w(kFixture);
         w.cmdTopics_Click();
         auto* f = w.findChild<FrmTopics*>();
         QVERIFY(f != nullptr);
@@ -120,7 +90,7 @@ class ToolTests : public QObject {
         for (const DIALRecord& d : w.store().tblDIAL) found = found || d.NAME == "Renamed Topic";
         QVERIFY(found);
         // Opening another file while the dialog is open refills it with that file's topics.
-        w.openPath(Sample());
+        w.openPath(kSample);
         QCOMPARE(static_cast<size_t>(f->lstTopics->count()), ListTopicRows(w.store()).size());
         w.cmdTopics_Click(); // a second click shows the same dialog
         QCOMPARE(w.findChildren<FrmTopics*>().size(), qsizetype(1));
@@ -129,11 +99,8 @@ class ToolTests : public QObject {
 
     void npcListWritesTheChosenMarkup() {
         QTemporaryDir dir;
-        FrmMain w(nullptr, "/x");
-        FakeUi dialogs;
-        dialogs.inputs = {std::string("Vellum Town")};
-        w.setDialogs(&dialogs);
-        w.openPath(Sample());
+        Window w(kSample);
+        w.dialogs.inputs = {std::string("Vellum Town")};
         w.optHTML->setChecked(true);
         QString filter;
         w.setFileDialog([&](const FileDialogRequest& r) {
@@ -142,9 +109,9 @@ class ToolTests : public QObject {
         });
         QTest::keyClick(&w, Qt::Key_L, Qt::ControlModifier);
         QVERIFY(filter.startsWith("HTML files (*.htm, *.html)|"));
-        QCOMPARE(dialogs.inputPrompts.size(), size_t(1));
+        QCOMPARE(w.dialogs.inputPrompts.size(), size_t(1));
         QVERIFY(QFile::exists(dir.filePath("town.html")));
-        QStringList log = w.logText().split("\r\n", Qt::SkipEmptyParts);
+        QStringList log = LogLines(w);
         QVERIFY2(log[log.size() - 2].startsWith(
                      "-Generating NPC List for cell \"*Vellum Town*\" from \"Sample.esp\"..."),
                  qPrintable(log[log.size() - 2]));

@@ -13,24 +13,22 @@
 #include <filesystem>
 #include <fstream>
 
+#include "app_util.h"
 #include "esfile/esfile.h"
-#include "fake_ui.h"
 #include "fixture_builder.h"
 #include "frm_about.h"
 #include "frm_info.h"
 #include "frm_info2.h"
-#include "frm_main.h"
 #include "game_folder.h"
 #include "win1252.h"
 
 using namespace vellum;
 using namespace vellum::app;
+using apptest::kFixture;
+using apptest::LogLines;
+using apptest::Window;
 
 namespace {
-
-QString Fixture() {
-    return QString(VELLUM_SHARED_FIXTURES) + "/all_types.esp";
-}
 
 void WriteBytes(const QString& path, const std::string& bytes) {
     std::ofstream(path.toStdString(), std::ios::binary)
@@ -40,10 +38,6 @@ void WriteBytes(const QString& path, const std::string& bytes) {
 std::string ReadBytes(const QString& path) {
     std::ifstream in(path.toStdString(), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-QStringList LogLines(const FrmMain& w) {
-    return w.logText().split("\r\n", Qt::SkipEmptyParts);
 }
 
 // Whether bytes are a whole data file that reads back without damage.
@@ -69,8 +63,7 @@ class WindowTests : public QObject {
             QVERIFY2(!c->isEnabled(), qPrintable(c->objectName()));
         QVERIFY(!w.mnuSave->isEnabled() && !w.mnuClose->isEnabled());
         QVERIFY(w.mnuOpen->isEnabled() && w.mnuExit->isEnabled() && w.mnuAbout->isEnabled());
-        QVERIFY(w.optPure->isChecked());
-        QVERIFY(w.optHTML->isEnabled() && w.chkClones->isEnabled());
+        QVERIFY(w.optPure->isChecked() && w.optHTML->isEnabled() && w.chkClones->isEnabled());
         QCOMPARE(w.lblRecName[44]->text(), QString("Total:"));
         for (QLabel* l : w.lblCount) QCOMPARE(l->text(), QString("0"));
 
@@ -84,7 +77,7 @@ class WindowTests : public QObject {
         QString asked;
         w.setFileDialog([&](const FileDialogRequest& r) {
             asked = r.filter;
-            return Fixture();
+            return kFixture;
         });
         w.mnuOpen_Click();
         QVERIFY(asked.startsWith("Elder Scrolls Data File (*.ESP, *.ESM, *.ESS, *.ESD)|"));
@@ -99,7 +92,7 @@ class WindowTests : public QObject {
         QCOMPARE(w.lblCount[18]->text(), QString("7")); // INFO
         QVERIFY(w.cmdExport->isEnabled() && w.mnuSave->isEnabled() && w.cmdLoops->isEnabled());
         QVERIFY(w.store().tblGMST.size() == 3u);
-        QCOMPARE(w.openFolder(), QFileInfo(Fixture()).absolutePath());
+        QCOMPARE(w.openFolder(), QFileInfo(kFixture).absolutePath());
 
         w.setFileDialog([](const FileDialogRequest&) { return QString("  "); });
         w.mnuOpen_Click(); // cancelled: nothing changes
@@ -117,25 +110,21 @@ class WindowTests : public QObject {
         for (int i = 1; i <= 6; ++i) w.appendLog("-line " + std::to_string(i));
         QCOMPARE(LogLines(w).size(), 6);
         w.appendLog("-line 7");
-        QStringList log = LogLines(w);
-        QCOMPARE(log.size(), 6);
-        QCOMPARE(log.front(), QString("-line 2"));
-        QCOMPARE(log.back(), QString("-line 7"));
+        QCOMPARE(LogLines(w),
+                 (QStringList{"-line 2", "-line 3", "-line 4", "-line 5", "-line 6", "-line 7"}));
         QVERIFY(w.logText().endsWith("\r\n"));
     }
 
     void shortcutsFollowTheEnabledControls() {
         QTemporaryDir dir;
-        FrmMain w(nullptr, "/x");
-        FakeUi dialogs;
-        w.setDialogs(&dialogs);
+        Window w;
         int asked = 0;
         bool lastSave = false;
         QString target = dir.filePath("copy.esp");
         w.setFileDialog([&](const FileDialogRequest& r) {
             ++asked;
             lastSave = r.save;
-            return r.save ? target : Fixture();
+            return r.save ? target : kFixture;
         });
         // Without a file, Ctrl+S does nothing; a letter without Ctrl does nothing.
         QVERIFY(w.handleShortcut(Qt::Key_S, Qt::ControlModifier));
@@ -143,21 +132,19 @@ class WindowTests : public QObject {
         QVERIFY(!w.handleShortcut(Qt::Key_O, Qt::NoModifier));
         QCOMPARE(asked, 0);
         QTest::keyClick(&w, Qt::Key_O, Qt::ControlModifier);
-        QCOMPARE(asked, 1);
-        QVERIFY(w.mnuSave->isEnabled());
+        QCOMPARE(std::make_tuple(asked, w.mnuSave->isEnabled()), std::make_tuple(1, true));
         // Ctrl+Shift+S saves under a new name.
         QTest::keyClick(&w, Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
-        QCOMPARE(asked, 2);
-        QVERIFY(lastSave);
-        QVERIFY(QFile::exists(target));
-        QCOMPARE(QString::fromStdString(w.currentFile()), target);
+        QCOMPARE(
+            std::make_tuple(asked, lastSave, QFile::exists(target), QString::fromStdString(w.currentFile())),
+            std::make_tuple(2, true, true, target));
         // Ctrl+Alt+S saves in place, without a dialog.
         std::filesystem::remove(target.toStdString());
         QTest::keyClick(&w, Qt::Key_S, Qt::ControlModifier | Qt::AltModifier);
-        QCOMPARE(asked, 2);
-        QVERIFY(QFile::exists(target));
-        QVERIFY(LogLines(w).back().startsWith("-Finished writing \"copy.esp\" in "));
-        QVERIFY(LogLines(w).back().endsWith(" seconds. 80 records have been written."));
+        QCOMPARE(std::make_tuple(asked, QFile::exists(target)), std::make_tuple(2, true));
+        const QString written = LogLines(w).back();
+        QVERIFY(written.startsWith("-Finished writing \"copy.esp\" in ") &&
+                written.endsWith(" seconds. 80 records have been written."));
         // Ctrl+C closes.
         QTest::keyClick(&w, Qt::Key_C, Qt::ControlModifier);
         QVERIFY(!w.mnuSave->isEnabled());
@@ -180,13 +167,10 @@ class WindowTests : public QObject {
         QTemporaryDir dir;
         QString refused = dir.filePath("notes.txt");
         WriteBytes(refused, "my notes");
-        FrmMain w(nullptr, "/x");
-        FakeUi dialogs;
-        w.setDialogs(&dialogs);
-        w.openPath(Fixture());
+        Window w(kFixture);
         w.openPath(refused);
         QCOMPARE(LogLines(w).back(), QString("-Failed reading \"notes.txt\"."));
-        QCOMPARE(dialogs.messages.back().text, std::string("The selected file is invalid."));
+        QCOMPARE(w.dialogs.messages.back().text, std::string("The selected file is invalid."));
         QVERIFY(w.cmdExport->isEnabled()); // the earlier file's records stay loaded
         // Save asks where to save instead of writing over the refused file.
         int asked = 0;
@@ -197,9 +181,8 @@ class WindowTests : public QObject {
             return QString();
         });
         w.mnuSave_Click();
-        QCOMPARE(asked, 1);
-        QVERIFY(save);
-        QCOMPARE(ReadBytes(refused), std::string("my notes"));
+        QCOMPARE(std::make_tuple(asked, save, ReadBytes(refused)),
+                 std::make_tuple(1, true, std::string("my notes")));
     }
 
     // Save and Save As after a damaged read ask first; only "overwrite" writes the damaged file.
@@ -221,11 +204,9 @@ class WindowTests : public QObject {
             QTemporaryDir dir;
             const QString damaged = dir.filePath("Town.esp"), copy = dir.filePath("Town repaired.esp");
             WriteBytes(damaged, bytes);
-            FrmMain w(nullptr, "/x");
-            FakeUi dialogs;
-            dialogs.answers = {c.answer};
-            dialogs.defaultAnswer = Answer::Cancel;
-            w.setDialogs(&dialogs);
+            Window w;
+            w.dialogs.answers = {c.answer};
+            w.dialogs.defaultAnswer = Answer::Cancel;
             w.openPath(damaged);
             QCOMPARE(w.store().damage.skippedBytes(), uint64_t(lost.size()));
             int asked = 0;
@@ -234,13 +215,13 @@ class WindowTests : public QObject {
                 return r.save && r.title == "Save as" ? copy : QString();
             });
             c.saveAs ? w.mnuSaveAs_Click() : w.mnuSave_Click();
-            const ShownMessage& q = dialogs.messages.back();
+            const ShownMessage& q = w.dialogs.messages.back();
             QVERIFY(q.kind == Ask::SaveDamaged && q.buttons == Buttons::YesNoCancel);
             QVERIFY2(q.text.find(std::to_string(lost.size()) + " byte(s) could not be read") !=
                          std::string::npos,
                      q.text.c_str());
-            QCOMPARE(asked, c.copyWritten ? 1 : 0);
-            QCOMPARE(QFile::exists(copy), c.copyWritten);
+            QCOMPARE(std::make_tuple(asked, QFile::exists(copy)),
+                     std::make_tuple(c.copyWritten ? 1 : 0, c.copyWritten));
             if (c.copyWritten) {
                 QVERIFY(ReadsBackWhole(ReadBytes(copy)));
                 QCOMPARE(QString::fromStdString(w.currentFile()), copy);
@@ -250,9 +231,9 @@ class WindowTests : public QObject {
             else
                 QCOMPARE(ReadBytes(damaged), bytes);
             // Once a whole file was written, Save writes it again without asking.
-            const size_t shown = dialogs.messages.size();
+            const size_t shown = w.dialogs.messages.size();
             w.mnuSave_Click();
-            QCOMPARE(dialogs.messages.size(), shown + (c.copyWritten || c.overwritten ? 0 : 1));
+            QCOMPARE(w.dialogs.messages.size(), shown + (c.copyWritten || c.overwritten ? 0 : 1));
         }
     }
 
@@ -285,11 +266,8 @@ class WindowTests : public QObject {
 
     void saveAsPreselectsTheFilterAndDecliningSavedGameWritesNothing() {
         QTemporaryDir dir;
-        FrmMain w(nullptr, "/x");
-        FakeUi dialogs;
-        dialogs.answers = {Answer::No};
-        w.setDialogs(&dialogs);
-        w.openPath(Fixture());
+        Window w(kFixture);
+        w.dialogs.answers = {Answer::No};
         int index = 0;
         QString ext, filter;
         w.setFileDialog([&](const FileDialogRequest& r) {
@@ -299,8 +277,7 @@ class WindowTests : public QObject {
             return dir.filePath("game.ess");
         });
         w.mnuSaveAs_Click();
-        QCOMPARE(index, 1);
-        QCOMPARE(ext, QString("ESP"));
+        QCOMPARE(std::make_tuple(index, ext), std::make_tuple(1, QString("ESP")));
         QVERIFY(filter.startsWith("Elder Scrolls Plugin File (*.ESP)|*.ESP|"));
         QCOMPARE(LogLines(w).back(), QString("-Nothing has been written."));
         QCOMPARE(ReadBytes(dir.filePath("game.ess")), std::string()); // the chosen file exists, empty
@@ -314,13 +291,12 @@ class WindowTests : public QObject {
         f.Topic = "latest rumors";
         f.Response = QString(512, 'a');
         f.fillFromVariables();
-        QCOMPARE(f.lblActor->text(), QString("Actor: Fargoth The Elder"));
-        QCOMPARE(f.lblTopic->text(), QString("Topic: latest rumors"));
-        QCOMPARE(f.lblLength->text(), QString("Length: 512"));
+        QCOMPARE((QStringList{f.lblActor->text(), f.lblTopic->text(), f.lblLength->text()}),
+                 (QStringList{"Actor: Fargoth The Elder", "Topic: latest rumors", "Length: 512"}));
         QVERIFY(f.cmdAccept->isEnabled());
         f.txtINFO->setPlainText(QString(513, 'a'));
-        QCOMPARE(f.lblLength->text(), QString("Length: 513"));
-        QVERIFY(!f.cmdAccept->isEnabled());
+        QCOMPARE(std::make_tuple(f.lblLength->text(), f.cmdAccept->isEnabled()),
+                 std::make_tuple(QString("Length: 513"), false));
         f.cmdCancel->click();
         QCOMPARE(f.Response, QString(512, 'a')); // Cancel keeps the caller's text
         f.Actor = "Journal Entry";
@@ -339,19 +315,17 @@ class WindowTests : public QObject {
         f.Result = "Choice \"Yes\" 1";
         f.Choice = 1;
         f.fillFromVariables();
-        QCOMPARE(f.lblChoice->text(), QString("Choice: 1"));
-        QCOMPARE(f.lblActor->text(), QString("Actor: Fargoth"));
+        QCOMPARE((QStringList{f.lblChoice->text(), f.lblActor->text()}),
+                 (QStringList{"Choice: 1", "Actor: Fargoth"}));
         f.txtINFO->setPlainText("typed");
         f.fillFromVariables();
         QCOMPARE(f.txtINFO->toPlainText(), QString("Hello")); // a repaint puts the variables back
         f.txtResult->setPlainText("Goodbye");
         f.cmdAccept->click();
-        QCOMPARE(f.fiAccept, QString("0"));
-        QCOMPARE(f.Result, QString("Goodbye"));
+        QCOMPARE((QStringList{f.fiAccept, f.Result}), (QStringList{"0", "Goodbye"}));
         f.txtINFO->setPlainText("not kept");
         f.cmdSkip->click();
-        QCOMPARE(f.fiAccept, QString("2"));
-        QCOMPARE(f.Response, QString("Hello"));
+        QCOMPARE((QStringList{f.fiAccept, f.Response}), (QStringList{"2", "Hello"}));
         f.cmdCancel->click();
         QCOMPARE(f.fiAccept, QString("1"));
     }
