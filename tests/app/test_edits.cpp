@@ -53,11 +53,9 @@ class EditTests : public QObject {
 
     void undoRedoAndTheModifiedMark() {
         Cleaned c;
-        QVERIFY(!SameDialogue(c.loaded, c.cleaned));
-        QCOMPARE(c.w.windowTitle(), QString("Plugin.esp[*] - Vellum"));
-        QVERIFY(c.w.isWindowModified());
-        QCOMPARE(c.w.mnuUndo->text(), QString("&Undo Morrowindize\tCtrl+Z"));
-        QVERIFY(!c.w.mnuRedo->isEnabled());
+        QVERIFY(!SameDialogue(c.loaded, c.cleaned) && c.w.isWindowModified() && !c.w.mnuRedo->isEnabled());
+        QCOMPARE((QStringList{c.w.windowTitle(), c.w.mnuUndo->text()}),
+                 (QStringList{"Plugin.esp[*] - Vellum", "&Undo Morrowindize\tCtrl+Z"}));
         QVERIFY(c.w.logText().endsWith("-Changed 6 responses, 0 results and 0 topics.\r\n"));
 
         QTest::keyClick(&c.w, Qt::Key_Z, Qt::ControlModifier);
@@ -92,8 +90,7 @@ class EditTests : public QObject {
         QCOMPARE(f->lstChanges->rowCount(), static_cast<int>(all.size()) - 1);
         QCOMPARE(c.w.mnuUndo->text(), QString("&Undo Revert Change\tCtrl+Z"));
         c.w.mnuUndo_Click();
-        QVERIFY(SameDialogue(c.w.store(), c.cleaned));
-        QCOMPARE(f->lstChanges->rowCount(), static_cast<int>(all.size()));
+        QVERIFY(SameDialogue(c.w.store(), c.cleaned) && f->lstChanges->rowCount() == int(all.size()));
 
         const QString diff = c.copy.dir.filePath("changes.diff");
         c.w.setFileDialog([&](const FileDialogRequest&) { return diff; });
@@ -113,8 +110,7 @@ class EditTests : public QObject {
         QCOMPARE(c.w.dialogs.messages.size(), size_t{2});
         QCOMPARE(c.w.dialogs.messages[0].text, std::string("Save changes to \"Plugin.esp\"?"));
         QVERIFY(c.w.dialogs.messages[1].kind == Ask::SaveChanges);
-        QVERIFY(SameDialogue(c.w.store(), c.cleaned));
-        QVERIFY(c.w.mnuClose->isEnabled() && c.w.isWindowModified());
+        QVERIFY(SameDialogue(c.w.store(), c.cleaned) && c.w.mnuClose->isEnabled() && c.w.isWindowModified());
         QCOMPARE(c.w.currentFile(), c.copy.path.toStdString());
 
         // Save writes the file, and Close goes on.
@@ -148,8 +144,7 @@ class EditTests : public QObject {
         QFile::remove(expected[1]);
         w.openAfterAsking(expected[1]);
         QVERIFY(w.dialogs.messages.back().text.find("no longer exists") != std::string::npos);
-        QVERIFY(!w.recentFiles().contains(expected[1]));
-        QVERIFY(w.currentFile().empty());
+        QVERIFY(!w.recentFiles().contains(expected[1]) && w.currentFile().empty());
 
         QMimeData data;
         data.setUrls({QUrl::fromLocalFile(copies[2]->path)});

@@ -76,8 +76,7 @@ class ToolTests : public QObject {
         w.cmdTopics_Click();
         auto* f = w.findChild<FrmTopics*>();
         QVERIFY(f != nullptr);
-        QVERIFY(f->isVisible() && !f->isModal());
-        QVERIFY(f->lstTopics->count() > 0);
+        QVERIFY(f->isVisible() && !f->isModal() && f->lstTopics->count() > 0);
         std::string old = f->lstTopics->item(0)->text().toStdString();
         f->lstTopics->setCurrentRow(0);
         f->txtTopic->setText("");
@@ -108,9 +107,8 @@ class ToolTests : public QObject {
             return dir.filePath("town.html");
         });
         QTest::keyClick(&w, Qt::Key_L, Qt::ControlModifier);
-        QVERIFY(filter.startsWith("HTML files (*.htm, *.html)|"));
+        QVERIFY(filter.startsWith("HTML files (*.htm, *.html)|") && QFile::exists(dir.filePath("town.html")));
         QCOMPARE(w.dialogs.inputPrompts.size(), size_t(1));
-        QVERIFY(QFile::exists(dir.filePath("town.html")));
         QStringList log = LogLines(w);
         QVERIFY2(log[log.size() - 2].startsWith(
                      "-Generating NPC List for cell \"*Vellum Town*\" from \"Sample.esp\"..."),
@@ -122,9 +120,8 @@ class ToolTests : public QObject {
         {
             FrmOptions f(nullptr, o);
             QCOMPARE(f.windowTitle(), QString("Vellum - Options"));
-            QVERIFY(f.box("chkEng")->isChecked());
-            QVERIFY(!f.box("chkCap")->isChecked());
-            QVERIFY(!f.box("chkEllipsis")->isEnabled());
+            QVERIFY(f.box("chkEng")->isChecked() && !f.box("chkCap")->isChecked() &&
+                    !f.box("chkEllipsis")->isEnabled());
             f.box("chkCap")->setChecked(true);
             QVERIFY(f.box("chkEllipsis")->isEnabled());
             f.box("chkEllipsis")->setChecked(true);
@@ -144,8 +141,7 @@ class ToolTests : public QObject {
             FrmOptions f(nullptr, o);
             QVERIFY(f.box("chkEllipsis")->isChecked() && f.box("chkEllipsis")->isEnabled());
             f.box("chkCap")->setChecked(false);
-            QVERIFY(!f.box("chkEllipsis")->isChecked());
-            QVERIFY(!f.box("chkEllipsis")->isEnabled());
+            QVERIFY(!f.box("chkEllipsis")->isChecked() && !f.box("chkEllipsis")->isEnabled());
             f.cmdOptOk->click();
         }
         QVERIFY(!o.isSentences && !o.isEllipsis);
