@@ -170,9 +170,7 @@ TEST(BoundedMemory, HugeSizesInEveryRecordTypeStaySmall) {
 #define VELLUM_TAG(TAG, TYPE, RANK, IO) expected.insert(#TAG);
     VELLUM_RECORD_TYPES(VELLUM_TAG)
 #undef VELLUM_TAG
-    std::set<std::string> covered;
-    for (const auto& [tag, list] : variants) covered.insert(tag);
-    for (const std::string& tag : expected) EXPECT_TRUE(covered.count(tag)) << tag << " has no hostile file";
+    for (const std::string& tag : expected) EXPECT_TRUE(variants.count(tag)) << tag << " has no hostile file";
     EXPECT_GE(variants["CELL"].size(), 40u) << "references' subrecords are among the cell's";
 
     size_t total = 0;

@@ -51,14 +51,14 @@ TEST(FileNames, APluginNamedOutsideAsciiIsReadSavedAndExportedUnderItsName) {
     const OpenOutcome opened = OpenDataFile(data.plugin, store, ui);
     ASSERT_TRUE(opened.loaded);
     EXPECT_EQ(ui.log.front(), "-Reading \"" + kPlugin + "\"...");
-    EXPECT_EQ(
-        ui.log.at(1).rfind("-Read " + std::to_string(opened.recordCount) + " records from \"" + kPlugin, 0),
-        0u);
+    EXPECT_TRUE(ui.log.at(1).starts_with("-Read " + std::to_string(opened.recordCount) + " records from \"" +
+                                         kPlugin))
+        << ui.log.at(1);
 
     // Saved over an existing file (other bytes than the store's), then anew as a master beside it.
     testutil::WriteFile(data.plugin, "an older version");
     ASSERT_GE(SaveDataFile(data.plugin, store, ui, opened.recordCount, false), 0);
-    EXPECT_EQ(ui.log.back().rfind("-Finished writing \"" + kPlugin + "\"", 0), 0u) << ui.log.back();
+    EXPECT_TRUE(ui.log.back().starts_with("-Finished writing \"" + kPlugin + "\"")) << ui.log.back();
     EXPECT_EQ(testutil::ReadFile(data.plugin), BuildESFile(store, ui, opened.recordCount, kFileTypePlugin));
     ASSERT_GE(SaveDataFile(data.file(kMaster), store, ui, opened.recordCount, true), 0);
     EXPECT_EQ(testutil::ReadFile(data.file(kMaster)),
@@ -95,9 +95,8 @@ TEST(FileNames, AFailedSaveLeavesTheOriginalAndNoTemporaryFile) {
             FakeUi ui;
             EXPECT_LT(SaveDataFile(c.target, store, ui, count, saveAs), 0) << c.target;
             ASSERT_EQ(ui.messages.size(), 1u) << c.target;
-            EXPECT_EQ(ui.messages[0].text.rfind(
-                          "The file \"" + c.target + "\" could not be written: " + c.reason, 0),
-                      0u)
+            EXPECT_TRUE(ui.messages[0].text.starts_with("The file \"" + c.target +
+                                                        "\" could not be written: " + c.reason))
                 << ui.messages[0].text;
         }
     }

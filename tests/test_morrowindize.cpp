@@ -227,20 +227,14 @@ struct Cleaning {
     MorrowindizeOutcome operator()(FakeUi& ui, const MorrowindizeOptions& o = Opts(0)) {
         return Morrowindize(store, o, path, ui);
     }
-    std::vector<std::string> texts() const {
-        std::vector<std::string> out;
-        for (const INFORecord& r : store.tblINFO) out.push_back(r.NAME);
-        return out;
-    }
-    // Saved and read back: every length still describes what is written.
+    std::vector<std::string> texts() const { return testutil::Column(store, &INFORecord::NAME); }
+    // Saved and read back: the same texts, and every length still describes what is written.
     void expectConsistent() const {
         RecordStore again;
         testutil::Load(testutil::Save(store, count, 0), again);
-        ASSERT_EQ(again.tblINFO.size(), store.tblINFO.size());
-        for (size_t i = 0; i < store.tblINFO.size(); ++i) {
-            EXPECT_EQ(again.tblINFO[i].NAME, store.tblINFO[i].NAME);
-            EXPECT_EQ(again.tblINFO[i].NAMELen, static_cast<int32_t>(store.tblINFO[i].NAME.size()));
-        }
+        EXPECT_EQ(testutil::Column(again, &INFORecord::NAME), texts());
+        for (const INFORecord& r : again.tblINFO)
+            EXPECT_EQ(r.NAMELen, static_cast<int32_t>(r.NAME.size())) << r.INAM;
     }
 };
 
@@ -290,8 +284,7 @@ TEST(MorrowindizeOptions, DefaultsAndTheCapitalizeRule) {
     MorrowindizeOptions o;
     int on = 0;
     for (const MorrowindizeOptionInfo& info : MorrowindizeOptionList()) on += o.*info.flag ? 1 : 0;
-    EXPECT_EQ(on, 1);
-    EXPECT_TRUE(o.isMainEnglish);
+    EXPECT_EQ(std::make_pair(on, o.isMainEnglish), std::make_pair(1, true));
     // Clearing "Capitalize New Sentences" clears "Capitalize After Ellipsis".
     o.isEllipsis = true;
     EXPECT_FALSE(EllipsisAvailable(o));
@@ -384,20 +377,16 @@ TEST(MorrowindizeRun, CleansEveryResponseAndCountsTheChangedOnes) {
                   Info("5", "in vivec city"), Info("6", "@#"), Info("7", "")});
     FakeUi ui;
     MorrowindizeOutcome out = run(ui, Opts(Eng));
-    EXPECT_TRUE(out.completed);
     // A change of letter case alone is applied but not counted; "@#" becomes empty and drops its subrecord.
     EXPECT_EQ(run.texts(),
               (std::vector<std::string>{"Hello, world", "All is well.", "the Daedra of Morrowind", "a-b c",
                                         "in Vivec city", "", ""}));
-    EXPECT_EQ(out.changed, 4);
-    EXPECT_EQ(run.store.tblINFO[5].NAMELen, 0);
+    EXPECT_EQ(std::make_tuple(out.completed, out.changed, run.store.tblINFO[5].NAMELen),
+              std::make_tuple(true, 4, 0));
     EXPECT_EQ(ui.log, (std::vector<std::string>{
                           "-Morrowindizing 7 responses from \"my.esp\"...",
                           "-4 responses from \"my.esp\" have been Morrowindized successfully."}));
-    std::vector<double> progress;
-    for (int i = 0; i < 7; ++i) progress.push_back(i / 6.0);
-    progress.push_back(0.0);
-    EXPECT_EQ(ui.progress, progress);
+    EXPECT_EQ(ui.progress, (std::vector<double>{0.0, 1 / 6.0, 2 / 6.0, 3 / 6.0, 4 / 6.0, 5 / 6.0, 1.0, 0.0}));
     EXPECT_TRUE(ui.messages.empty());
     run.expectConsistent();
 
@@ -448,12 +437,10 @@ TEST(MorrowindizeRun, LongResultsAskAndEachAnswerDoesItsPart) {
     // Yes: the editor sees actor, topic and the cleaned text (a journal entry as such), and its text is taken
     // unless still too long; exactly 512 characters after clean up ask nothing.
     ASSERT_EQ(ui.responseEdits.size(), 3u);
-    EXPECT_EQ(std::tie(ui.responseEdits[0].Actor, ui.responseEdits[0].Topic),
-              std::make_tuple("jiub", "Background"));
-    EXPECT_EQ(ui.responseEdits[0].Response, Grown(4));
-    EXPECT_EQ(ui.responseEdits[1].Response, Grown(3));
-    EXPECT_EQ(std::tie(ui.responseEdits[2].Actor, ui.responseEdits[2].Topic),
-              std::make_tuple("Journal Entry", "Quest"));
+    const ResponseEdit &first = ui.responseEdits[0], &journal = ui.responseEdits[2];
+    EXPECT_EQ(std::tie(first.Actor, first.Topic, first.Response, ui.responseEdits[1].Response, journal.Actor,
+                       journal.Topic),
+              std::make_tuple("jiub", "Background", Grown(4), Grown(3), "Journal Entry", "Quest"));
     EXPECT_EQ(run.texts(), (std::vector<std::string>{long1, "Shortened by hand.", long1,
                                                      std::string(512, 'j'), Grown(2)}));
     EXPECT_EQ(out.changed, 3);
@@ -485,8 +472,7 @@ TEST(MorrowindizeRun, AnErrorEndsTheRunAndTheResponseInHandKeepsItsOldText) {
     };
     EXPECT_FALSE(run(ui).completed);
     EXPECT_EQ(run.store.tblINFO[0].NAME, "one, two");
-    EXPECT_EQ(run.store.tblINFO[1], inHand);
-    EXPECT_EQ(run.store.tblINFO[2], after);
+    EXPECT_EQ(std::tie(run.store.tblINFO[1], run.store.tblINFO[2]), std::tie(inHand, after));
     EXPECT_EQ(ui.messages.size(), 2u) << "the question, then the error";
     EXPECT_EQ(ui.log, (std::vector<std::string>{"-Morrowindizing 3 responses from \"my.esp\"...",
                                                 "-An error occured during dialogue clean-up."}));

@@ -112,10 +112,9 @@ TEST(NpcList, PlainTextListsTheNpcsOfMatchingCellsUnderTheirHeadings) {
 TEST(NpcList, CellNamesMatchWithTheirCapitalsAndEveryReferenceIsListed) {
     Loaded f(File({Npc("a", "Aldam"), Npc("b", "Beron"), Npc("c", "Cilra"), Cell("Caldera, Mine", {"a"}),
                    Cell("caldera house", {"b"}), Cell("Old Caldera", {"c"}), Cell("Vivec", {"a"})}));
-    EXPECT_EQ(f.names(Opts("Cal")), (std::vector<std::string>{"Aldam", "Cilra"}));
-    EXPECT_EQ(f.names(Opts("cal")), (std::vector<std::string>{"Beron"}));
-    EXPECT_EQ(f.names(Opts("CAL")), (std::vector<std::string>{}));
-    EXPECT_EQ(f.names(Opts("a")), (std::vector<std::string>{"Aldam", "Beron", "Cilra"}));
+    const std::pair<std::string, std::vector<std::string>> cases[] = {
+        {"Cal", {"Aldam", "Cilra"}}, {"cal", {"Beron"}}, {"CAL", {}}, {"a", {"Aldam", "Beron", "Cilra"}}};
+    for (const auto& [text, names] : cases) EXPECT_EQ(f.names(Opts(text)), names) << text;
 
     // Placed twice in one cell: listed and counted twice. An ID with two NPC records (the second in other
     // capitals): both records at each reference, in table order.
@@ -131,27 +130,13 @@ TEST(NpcList, ClonesAreLeftOutUnlessAskedFor) {
     EXPECT_EQ(f.names(Opts("Yard")), (std::vector<std::string>{"Cattle Herder", "Nerevar"}));
     EXPECT_EQ(f.names(Opts("Yard", NpcListMarkup::PureText, true)),
               (std::vector<std::string>{"Hlaalu Guard", "Cattle", "Cattle Herder", "Nerevar"}));
-    for (const char* clone : {"guard",
-                              "GUARD",
-                              "Guardian",
-                              "Redoran Guard",
-                              "Ordinator",
-                              "dead ordinator",
-                              "Imperial Archer",
-                              "Dreamer",
-                              "Dead Dreamer",
-                              "Dreamer Worker",
-                              "Adventurer",
-                              "Lost Adventurers",
-                              "Player",
-                              "Vampire",
-                              "PlayerSaveGame",
-                              "Egg Miner",
-                              "Dead Egg Miner",
-                              "Dead Body",
-                              "Imperial Sharpshooter",
-                              "Cattle",
-                              "Buoyant Armiger",
+    for (const char* clone : {"guard",           "GUARD",           "Guardian",
+                              "Redoran Guard",   "Ordinator",       "dead ordinator",
+                              "Imperial Archer", "Dreamer",         "Dead Dreamer",
+                              "Dreamer Worker",  "Adventurer",      "Lost Adventurers",
+                              "Player",          "Vampire",         "PlayerSaveGame",
+                              "Egg Miner",       "Dead Egg Miner",  "Dead Body",
+                              "Cattle",          "Buoyant Armiger", "Imperial Sharpshooter",
                               "Worshipper"})
         EXPECT_TRUE(IsCloneName(clone)) << clone;
     for (const char* named :
@@ -223,10 +208,9 @@ TEST(NpcList, ProgressRunsOverTheCells) {
 
 TEST(NpcList, CountChecksAndTheCellQuestion) {
     FakeUi ui;
-    EXPECT_FALSE(CheckNpcListCounts(0, 5, ui));
-    EXPECT_FALSE(CheckNpcListCounts(3, -1, ui));
-    EXPECT_FALSE(CheckNpcListCounts(0, 0, ui));
-    EXPECT_TRUE(CheckNpcListCounts(1, 1, ui));
+    EXPECT_EQ((std::vector<bool>{CheckNpcListCounts(0, 5, ui), CheckNpcListCounts(3, -1, ui),
+                                 CheckNpcListCounts(0, 0, ui), CheckNpcListCounts(1, 1, ui)}),
+              (std::vector<bool>{false, false, false, true}));
     // Cells are checked first.
     std::vector<std::string> shown;
     for (const ShownMessage& m : ui.messages) shown.push_back(m.text);
@@ -389,12 +373,10 @@ TEST(QuoteExport, WithoutResponsesOrAFileToWriteTheErrorIsReported) {
         EXPECT_EQ(Quotes(f, "none.xml", xml, ExportResult::NoResponses), "<quotes>");
         EXPECT_EQ(std::make_tuple(xml.inputPrompts.size(), xml.messages.size()), std::make_tuple(1u, 1u))
             << "reported after the city question";
-        EXPECT_EQ(xml.log, failed);
-        EXPECT_EQ(xml.progress, (std::vector<double>{0.0}));
+        EXPECT_EQ(std::tie(xml.log, xml.progress), std::make_tuple(failed, std::vector<double>{0.0}));
         // The quote file export writes an empty file and shows no message.
         EXPECT_EQ(Quotes(f, "none.brq", brq, ExportResult::NoResponses), "");
-        EXPECT_TRUE(std::filesystem::exists(f.dir.file("none.brq")));
-        EXPECT_TRUE(brq.messages.empty());
+        EXPECT_TRUE(std::filesystem::exists(f.dir.file("none.brq")) && brq.messages.empty());
         EXPECT_EQ(brq.log, failed);
     }
     Loaded f(File({Npc("a", "A"), Dial("Greeting"), Info("1", "Hello.", "", "a")}));
