@@ -109,8 +109,9 @@ inline std::string File(const std::vector<std::string>& records, uint32_t fileTy
     return out;
 }
 
-// Records for the tests of the tools (dialogue, NPC list, clean-up, command line): the fields the tools read,
-// the rest filled in. In a namespace of their own: the record tests build these records field by field.
+// Records and texts for the tests of the tools (dialogue, NPC list, clean-up, command line): in the records
+// the fields the tools read, the rest filled in. In a namespace of their own: the record tests build these
+// records field by field.
 namespace tools {
 
 // A condition of a response; the loop check looks for choice conditions (type 1, function 50).
@@ -176,6 +177,17 @@ inline std::string Cell(std::string_view name, const std::vector<std::string>& i
 // One quote of a quote file (.brq): name, city and text in fields of 32, 32 and 512 bytes.
 inline std::string Brq(std::string_view name, std::string_view city, std::string_view text) {
     return Fixed(name, 32) + Fixed(city, 32) + Fixed(text, 512);
+}
+
+// A text that the clean-up makes `prefix` + 510 characters long: each of the 170 commas gets a blank (and
+// what it becomes, with `piece` ", a").
+inline std::string Growing(size_t prefix, std::string_view piece = ",a") {
+    std::string s(prefix, 'x');
+    for (int i = 0; i < 170; ++i) s += piece;
+    return s;
+}
+inline std::string Grown(size_t prefix) {
+    return Growing(prefix, ", a");
 }
 
 } // namespace tools

@@ -71,13 +71,6 @@ struct Plugin {
     explicit Plugin(const std::string& bytes) { testutil::WriteFile(path, bytes); }
 };
 
-std::string LoopingFile() {
-    return File({Dial("Caf\xE9 talk"),
-                 Info("1", "Again?", "Choice \"Yes\" 1 \"No\" 2", {Choice(1)}, "d\xE9nise"),
-                 Info("2", "Fine.", "Choice \"Quote \\\" tab\t\" 3"), Dial("Greeting", 2),
-                 Info("3", "Hi.", "choice, \"Hi\", 2\r\nChoice \"Bye\" 2 ; \"comment\"", {Choice(2)})});
-}
-
 std::string Town() {
     return File({Npc("guard_1", "Hlaalu_Watchman"), Npc("guard_2", "Redoran_Sentry"),
                  Npc("fargoth", "Fargoth"), Npc("hlaalu guard", "Hlaalu Guard"),
@@ -88,23 +81,12 @@ std::string Town() {
                  Info("5", "Hello.", "", "FARGOTH")});
 }
 
-std::string TwoResponses() {
-    return File({Dial("Rumors"), Info("1", "Line one\r\nLine two", "Goodbye"), Info("2", "Say \"hi\".")});
-}
-
 // Every quoted `from` of the text replaced by `to`.
 std::string ReplaceQuoted(std::string text, const std::string& from, const std::string& to) {
     const std::string f = "\"" + from + "\"", t = "\"" + to + "\"";
     for (size_t p = text.find(f); p != std::string::npos; p = text.find(f, p + t.size()))
         text.replace(p, f.size(), t);
     return text;
-}
-
-// A text that Morrowindize makes 513 characters long.
-std::string Growing() {
-    std::string s(3, 'x');
-    for (int i = 0; i < 170; ++i) s += ",a";
-    return s;
 }
 
 } // namespace
@@ -152,8 +134,8 @@ TEST(CliSave, SavedGamesNeedConsent) {
     ASSERT_EQ(Cli({"save", testutil::SharedFixture("all_types.esp"), dir.file("once.esp")}).status, 0);
 
     CliRun ess = Cli({"save", dir.file("once.esp"), dir.file("game.ess")});
-    EXPECT_EQ(std::make_tuple(ess.status, Has(ess.out, "-Nothing has been written.")),
-              std::make_tuple(1, true));
+    EXPECT_EQ(ess.status, 1);
+    EXPECT_TRUE(Has(ess.out, "-Nothing has been written."));
     EXPECT_EQ(Cli({"save", dir.file("once.esp"), dir.file("game.ess"), "--allow-ess"}).status, 0);
     EXPECT_EQ(LoadFile(dir.file("game.ess")).tblTES3.at(0).FileType, 32);
 }
@@ -296,16 +278,18 @@ TEST(CliDamage, ReadingCommandsGoOnAndSaySo) {
 // ---- loops ----
 
 TEST(CliLoops, ListsEveryShowingAndExitsOneWhenThereAreAny) {
-    Plugin p(LoopingFile());
+    Plugin p(File({Dial("Caf\xE9 talk"),
+                   Info("1", "Again?", "Choice \"Yes\" 1 \"No\" 2", {Choice(1)}, "d\xE9nise"),
+                   Info("2", "Fine.", "Choice \"Quote \\\" tab\t\" 3"), Dial("Greeting", 2),
+                   Info("3", "Hi.", "choice, \"Hi\", 2\r\nChoice \"Bye\" 2 ; \"comment\"", {Choice(2)})}));
     CliRun r = Cli({"loops", p.path});
-    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_EQ(std::make_tuple(r.status, r.err), std::make_tuple(1, ""));
     EXPECT_EQ(
         r.out,
         "Topic \"Caf\xE9 talk\", actor \"d\xE9nise\", response \"1\", choice 1: Choice \"Yes\" 1 \"No\" 2\n"
         "Topic \"Greeting\", actor \"fargoth\", response \"3\", choice 2: choice \"Hi\" 2\n"
         "Topic \"Greeting\", actor \"fargoth\", response \"3\", choice 2: Choice \"Bye\" 2\n"
         "3 loops found in 2 of 3 responses.\n");
-    EXPECT_EQ(r.err, "");
     // The JSON is UTF-8 with its quotes escaped.
     r = Cli({"loops", p.path, "--json"});
     EXPECT_EQ(r.status, 1);
@@ -318,13 +302,11 @@ TEST(CliLoops, ListsEveryShowingAndExitsOneWhenThereAreAny) {
     // Without loops: status 0; without responses: the log's wording; a file that cannot be read: 3.
     Plugin clean(File({Dial("T"), Info("1", "x", "Choice \"a\" 2", {Choice(1)})}));
     r = Cli({"loops", clean.path});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, "No loops found in 1 responses.\n");
+    EXPECT_EQ(std::make_tuple(r.status, r.out), std::make_tuple(0, "No loops found in 1 responses.\n"));
     Plugin none(File({Dial("T")}));
     EXPECT_EQ(Cli({"loops", none.path}).out, "\"Town.esp\" contains no dialogue responses.\n");
     r = Cli({"loops", p.dir.file("missing.esp")});
-    EXPECT_EQ(r.status, 3);
-    EXPECT_TRUE(Has(r.err, "could not read"));
+    EXPECT_EQ(std::make_tuple(r.status, Has(r.err, "could not read")), std::make_tuple(3, true));
 }
 
 // ---- rename-topic ----
@@ -460,7 +442,7 @@ TEST(CliDialogue, ExportWithoutResponsesEmptiesTheFileAndExitsOne) {
 }
 
 TEST(CliDialogue, ImportAppliesLineBreaksRenamesAndTheLengthOption) {
-    Plugin p(TwoResponses());
+    Plugin p(File({Dial("Rumors"), Info("1", "Line one\r\nLine two", "Goodbye"), Info("2", "Say \"hi\".")}));
     const std::string text = p.dir.file("t.txt");
     ASSERT_EQ(Cli({"export-dialogue", p.path, text}).status, 0);
     const std::string exported = testutil::ReadFile(text);
@@ -515,10 +497,10 @@ TEST(CliMorrowindize, CleansGivenTextsUnderTheFlags) {
         EXPECT_EQ(Cli(Words{"morrowindize"} + flags).out, out) << flags[0];
     }
     // Over 512 characters after clean-up: the original text, or a failure.
-    CliRun kept = Cli({"morrowindize", "--text", Growing()});
-    EXPECT_EQ(std::tie(kept.status, kept.out), std::make_tuple(0, Growing() + "\n"));
+    CliRun kept = Cli({"morrowindize", "--text", Growing(3)});
+    EXPECT_EQ(std::tie(kept.status, kept.out), std::make_tuple(0, Growing(3) + "\n"));
     EXPECT_TRUE(Has(kept.err, "513 characters"));
-    CliRun failed = Cli({"morrowindize", "--text", Growing(), "--over-512=fail"});
+    CliRun failed = Cli({"morrowindize", "--text", Growing(3), "--over-512=fail"});
     EXPECT_EQ(std::tie(failed.status, failed.out), std::make_tuple(1, std::string()));
     // Every option has its flag in the help.
     const std::string help = Cli({"morrowindize", "--help"}).out;
@@ -527,19 +509,18 @@ TEST(CliMorrowindize, CleansGivenTextsUnderTheFlags) {
 }
 
 TEST(CliMorrowindize, CleansAFileAndSavesItAsOut) {
-    Plugin p(File({Dial("greeting"), Info("1", "Hello ,world"), Info("2", Growing(), "", "jiub")}));
+    Plugin p(File({Dial("greeting"), Info("1", "Hello ,world"), Info("2", Growing(3), "", "jiub")}));
     // The log and the warning are pinned by the golden runs.
     CliRun r = Cli({"morrowindize", p.path, "-o", p.out});
     ASSERT_EQ(r.status, 0) << r.err;
     RecordStore s = LoadFile(p.out);
     EXPECT_EQ(std::tie(s.tblINFO.at(0).NAME, s.tblINFO.at(1).NAME),
-              std::make_tuple("Hello, world", Growing()));
+              std::make_tuple("Hello, world", Growing(3)));
 
     const std::string failOut = p.dir.file("fail.esp");
     r = Cli({"morrowindize", p.path, "--output", failOut, "--over-512=fail"});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_FALSE(std::filesystem::exists(failOut));
-    EXPECT_TRUE(Has(r.err, "nothing written"));
+    EXPECT_EQ(std::make_tuple(r.status, std::filesystem::exists(failOut), Has(r.err, "nothing written")),
+              std::make_tuple(1, false, true));
 
     // A file without responses is written unchanged.
     Plugin none(File({Dial("lonely")}));
@@ -633,10 +614,9 @@ TEST(CliChanges, DryRunsWriteNothingAndNameWhatTheRealRunChanges) {
         };
         const CliRun dry = run({"--dry-run"}, w.plugin), asJson = run({"--json"}, w.plugin),
                      check = run({"--check"}, w.plugin);
-        EXPECT_EQ(dry.status, 0) << dry.err;
-        EXPECT_EQ(asJson.status, 0) << asJson.err;
-        EXPECT_EQ(testutil::ReadFile(w.plugin), original);
-        EXPECT_EQ(testutil::ReadFile(w.edited), editedText);
+        EXPECT_EQ(std::make_pair(dry.status, asJson.status), std::make_pair(0, 0)) << dry.err << asJson.err;
+        EXPECT_EQ(std::make_tuple(testutil::ReadFile(w.plugin), testutil::ReadFile(w.edited)),
+                  std::tie(original, editedText));
 
         const std::string out = w.dir.file("out.esp");
         ASSERT_EQ(run({"-o", out}, w.plugin).status, 0);

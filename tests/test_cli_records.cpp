@@ -152,8 +152,7 @@ TEST(CliRecords, DiffListsAddedRemovedAndChangedRecordsByTypeAndId) {
               nlohmann::json::parse(R"({"change": "changed", "tag": "INFO", "id": "1", "topic": "Greeting",
         "fields": [{"field": "NAME", "old": "Hello.", "new": null}]})"));
     const testutil::CliRun same = Cli({"diff", dir.file("a.esp"), dir.file("a.esp")});
-    EXPECT_EQ(same.status, 0);
-    EXPECT_EQ(same.out, "");
+    EXPECT_EQ(std::make_tuple(same.status, same.out), std::make_tuple(0, ""));
 }
 
 TEST(CliRecords, DiffOfAMorrowindizedCopyNamesTheCleanedResponses) {
@@ -173,9 +172,8 @@ TEST(CliRecords, DiffOfAMorrowindizedCopyNamesTheCleanedResponses) {
     const testutil::CliRun r = Cli({"diff", plugin, clean, "--json"});
     EXPECT_EQ(r.status, 1);
     for (const auto& c : nlohmann::json::parse(r.out)) {
-        EXPECT_EQ(c["change"], "changed");
-        EXPECT_EQ(c["fields"].size(), 1u);
-        EXPECT_EQ(c["fields"][0]["field"], "NAME");
+        EXPECT_EQ(std::make_tuple(c["change"], c["fields"].size(), c["fields"][0]["field"]),
+                  std::make_tuple("changed", size_t{1}, "NAME"));
         listed.insert({vellum::cli::WordToCp1252(c["topic"].get<std::string>()),
                        vellum::cli::WordToCp1252(c["id"].get<std::string>())});
     }

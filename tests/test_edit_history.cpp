@@ -85,8 +85,7 @@ TEST(EditHistory, StepsAreNamedAndCountedAndTheOldestIsForgotten) {
     s.history.undo(s.store);
     s.history.push(EditStep(
         "Again", {{TextField::ResponseText, 0, {"a", 1}, GetField(s.store, TextField::ResponseText, 0)}}));
-    EXPECT_FALSE(s.history.canRedo());
-    EXPECT_EQ(s.history.size(), 3u);
+    EXPECT_EQ(std::make_pair(s.history.canRedo(), s.history.size()), std::make_pair(false, size_t{3}));
     for (size_t k = 0; k < EditHistory::kMaxSteps; ++k) {
         FieldText now = GetField(s.store, TextField::ResponseText, 0);
         FieldText next{now.text + "!", now.length + 1};

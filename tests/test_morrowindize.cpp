@@ -238,17 +238,6 @@ struct Cleaning {
     }
 };
 
-// A text that the clean-up makes `prefix` + 510 characters long: each of the 170 commas gets a blank (and
-// what it becomes, with `piece` ", a").
-std::string Growing(size_t prefix, std::string_view piece = ",a") {
-    std::string s(prefix, 'x');
-    for (int i = 0; i < 170; ++i) s += piece;
-    return s;
-}
-std::string Grown(size_t prefix) {
-    return Growing(prefix, ", a");
-}
-
 } // namespace
 
 TEST(MorrowindizeReplace, Table) {

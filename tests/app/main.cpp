@@ -19,9 +19,6 @@ int main(int argc, char** argv) {
         return 1;
     }
     int failed = 0;
-    failed += RunWindowTests(argc, argv);
-    failed += RunToolTests(argc, argv);
-    failed += RunEditTests(argc, argv);
-    failed += RunRecordTests(argc, argv);
+    for (auto* run : {RunWindowTests, RunToolTests, RunEditTests, RunRecordTests}) failed += run(argc, argv);
     return failed == 0 ? 0 : 1;
 }

@@ -6,7 +6,6 @@
 #include <QTemporaryDir>
 #include <QTreeWidget>
 #include <QtTest>
-#include <fstream>
 
 #include "app_util.h"
 #include "frm_records.h"
@@ -38,8 +37,7 @@ class RecordTests : public QObject {
         QTemporaryDir dir;
         const QString file = dir.filePath("Town.esp");
         const std::string bytes = gen::GeneratePlugin(gen::SamplePreset());
-        std::ofstream(file.toStdString(), std::ios::binary)
-            .write(bytes.data(), std::streamsize(bytes.size()));
+        apptest::WriteBytes(file, bytes);
         apptest::Window w(file);
         QVERIFY(w.handleShortcut(Qt::Key_B, Qt::ControlModifier));
         auto* b = static_cast<FrmRecords*>(w.recordsWindow());

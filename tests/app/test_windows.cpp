@@ -27,13 +27,9 @@ using namespace vellum::app;
 using apptest::kFixture;
 using apptest::LogLines;
 using apptest::Window;
+using apptest::WriteBytes;
 
 namespace {
-
-void WriteBytes(const QString& path, const std::string& bytes) {
-    std::ofstream(path.toStdString(), std::ios::binary)
-        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
 
 std::string ReadBytes(const QString& path) {
     std::ifstream in(path.toStdString(), std::ios::binary);
