@@ -87,6 +87,10 @@ TEST(CliRecords, BadJsonIsRefusedWithItsRecordAndFieldAndNothingIsWritten) {
              R"({"NPDT": {"Level": "5", "Disposition": 1, "Reputation": 0, "Rank": 0, "Unknown": [0, 0, 0],)"
              R"( "Gold": 0}}]}])",
          R"(: record 1 (NPC_ "fargoth"), NPDT.Level: expected an integer, found text; nothing written)"},
+        {"[" + npc +
+             R"({"NPDT": {"Level": 18446744073709551615, "Disposition": 1, "Reputation": 0, "Rank": 0,)"
+             R"( "Unknown": [0, 0, 0], "Gold": 0}}]}])",
+         R"(NPDT.Level: the integer 18446744073709551615 does not fit the field)"},
         {"[" + npc + R"({"NPDT": {"Level": 1, "Gold": 0}}]}])",
          R"(: record 1 (NPC_ "fargoth"), NPDT: fields that match no layout of NPDT)"},
         {R"([{"tag": "NPC_", "header1": 0, "subrecords": []}])",
@@ -99,6 +103,8 @@ TEST(CliRecords, BadJsonIsRefusedWithItsRecordAndFieldAndNothingIsWritten) {
          R"(: record 1 (ABCD), either "subrecords" or "hex" expected)"},
         {R"([{"tag": "ABCD", "header1": 0, "flags": 0, "subrecords": [{"DATA": {"Size": 1}}]}])",
          R"(: record 1 (ABCD), DATA: fields that match no layout of DATA)"},
+        {"[" + npc + R"({"NPCO": {"Count": 1, "Name": "x"}}]}])",
+         R"(: record 1 (NPC_ "fargoth"), NPCO: fields that match no layout of NPCO)"},
         {"[" + npc + R"({"FNAM": "Fargoth \u65e5"}]}])",
          R"(: record 1 (NPC_ "fargoth"), FNAM: a text with characters outside Windows-1252)"},
         {"[" + npc +
@@ -117,9 +123,10 @@ TEST(CliRecords, BadJsonIsRefusedWithItsRecordAndFieldAndNothingIsWritten) {
 }
 
 TEST(CliRecords, DiffListsAddedRemovedAndChangedRecordsByTypeAndId) {
-    auto npc = [](int level, const std::string& name) {
+    auto npc = [](int level, const std::string& name, char unknown = 0) {
         return Record("NPC_", ZSub("NAME", "fargoth") + ZSub("FNAM", name) +
-                                  Sub("NPDT", U16(uint16_t(level)) + std::string(6, '\0') + I32(10)));
+                                  Sub("NPDT", U16(uint16_t(level)) + std::string(3, '\0') + unknown +
+                                                  std::string(2, '\0') + I32(10)));
     };
     const std::string setting = Record("GMST", ZSub("NAME", "iLevel") + Sub("INTV", I32(3)));
     const std::string topic = Record("DIAL", ZSub("NAME", "Greeting") + Sub("DATA", U8(0)));
@@ -131,7 +138,7 @@ TEST(CliRecords, DiffListsAddedRemovedAndChangedRecordsByTypeAndId) {
     // The setting moves (no difference), the NPC changes, the weapon goes, an item comes, a response loses
     // its text and another changes.
     const std::string b =
-        File({npc(6, "Fargoth the Wise"), topic, Record("INFO", ZSub("INAM", "1")), info("2", "Farewell."),
+        File({npc(6, "Fargoth the Wise", 1), topic, Record("INFO", ZSub("INAM", "1")), info("2", "Farewell."),
               Record("MISC", ZSub("NAME", "spoon"), 0x400), setting});
     testutil::TempDir dir;
     testutil::WriteFile(dir.file("a.esp"), a);
@@ -141,6 +148,7 @@ TEST(CliRecords, DiffListsAddedRemovedAndChangedRecordsByTypeAndId) {
     EXPECT_EQ(r.out, "changed NPC_ \"fargoth\"\n"
                      "  FNAM: \"Fargoth\" -> \"Fargoth the Wise\"\n"
                      "  NPDT.Level: 5 -> 6\n"
+                     "  NPDT.Unknown[0]: 0 -> 1\n"
                      "removed WEAP \"dagger\"\n"
                      "changed INFO \"1\" in topic \"Greeting\"\n"
                      "  NAME: \"Hello.\" -> (none)\n"

@@ -96,6 +96,12 @@ TEST(EditHistory, StepsAreNamedAndCountedAndTheOldestIsForgotten) {
     while (s.history.canUndo()) s.history.undo(s.store);
     EXPECT_TRUE(s.history.modified());
     EXPECT_EQ(s.history.changesSinceSaved(s.store), std::vector<TextChange>{});
+    // Emptied when another file is opened: nothing to undo or redo, nothing modified.
+    s.history.redo(s.store);
+    s.history.clear();
+    EXPECT_EQ(
+        std::make_tuple(s.history.canUndo(), s.history.canRedo(), s.history.modified(), s.history.size()),
+        std::make_tuple(false, false, false, size_t{0}));
 }
 
 TEST(ChangeList, UnifiedDiffAndWordMarks) {

@@ -79,6 +79,10 @@ TEST(ReadDriver, RefusedFilesLeaveTheStoreUntouched) {
             << c.message;
         ASSERT_EQ(ui.messages.size(), 1u);
         EXPECT_NE(ui.messages[0].text.find(c.message), std::string::npos) << ui.messages[0].text;
+        if (c.path.empty()) { // the same bytes in a file of a good name
+            testutil::WriteFile(dir.file("data.esp"), c.bytes);
+            EXPECT_EQ(ReadESFile(dir.file("data.esp"), s, ui, count, false), -1) << c.message;
+        }
         EXPECT_EQ(std::make_tuple(count, ui.messages[0].title, s.tblLAND.front().Data),
                   std::make_tuple(0, "Vellum", "keep"));
     }

@@ -141,7 +141,7 @@ TEST(NpcList, ClonesAreLeftOutUnlessAskedFor) {
         EXPECT_TRUE(IsCloneName(clone)) << clone;
     for (const char* named :
          {"", "Gaurd", "Ordinators", "Imperial Archers", "Dreamers", "Vampire Lord", "Egg Miner Boss", "Dead",
-          "Dead Body Snatcher", "Cattle Herder", "Worshippers", "Armiger"})
+          "Dead Body Snatcher", "Cattle Herder", "Worshippers", "Armiger", "Players"})
         EXPECT_FALSE(IsCloneName(named)) << named;
 }
 

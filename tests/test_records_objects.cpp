@@ -268,4 +268,7 @@ TEST(ObjectAndWorldRecords, AreWrittenAsExpectedAndAgainTheSame) {
         EXPECT_EQ(once, want) << c.what;
         EXPECT_EQ(testutil::RoundTrip(once), once) << c.what << ": second round trip";
     }
+    // An entry keeps the lengths of the file: the name counted with its zero, a level of 2 bytes.
+    EXPECT_EQ(testutil::ReadBody(ReadLEVI, Entry("INAM", "b", 2)).Items,
+              (std::vector<LevelledItemData>{{2, "b", 2, 2}}));
 }
