@@ -10,6 +10,7 @@
 #include "cli_runner.h"
 #include "fixture_builder.h"
 #include "generator/generator.h"
+#include "outline/outline.h"
 #include "record_json.h"
 #include "test_util.h"
 #include "text_1252.h"
@@ -186,4 +187,23 @@ TEST(CliRecords, DiffOfAMorrowindizedCopyNamesTheCleanedResponses) {
                        vellum::cli::WordToCp1252(c["id"].get<std::string>())});
     }
     EXPECT_EQ(listed, expected);
+}
+
+// The record browser's list names each record by its ID and display name, read straight from its bytes.
+TEST(RecordTitles, IdAndNameOfEachKindOfRecord) {
+    const std::string bytes =
+        File({Record("NPC_", ZSub("NAME", "fargoth") + ZSub("FNAM", "Fargoth")), Dial("Greeting"),
+              Record("INFO", ZSub("INAM", "7") + Sub("NAME", "Hello.")),
+              Record("CELL", ZSub("NAME", "") + Sub("DATA", U32(2) + I32(3) + I32(-2))),
+              Record("LAND", Sub("INTV", I32(3) + I32(-2)) + Sub("VHGT", "x")),
+              Record("NPC_", ZSub("NAME", "odd") + Sub("FNAM", std::string("Nam\0junk", 8)))});
+    std::vector<std::string> titles;
+    for (const vellum::RecordSpan& span : vellum::FrameRecords(bytes)) {
+        const vellum::RecordTitle t = vellum::TitleOf(bytes, span);
+        titles.push_back(t.id + "|" + t.name);
+    }
+    // The header has neither; a cell or landscape without a name is known by its grid; a name that is not
+    // plain text (bytes after its end) is left out rather than shown as hex.
+    EXPECT_EQ(titles, (std::vector<std::string>{"|", "fargoth|Fargoth", "Greeting|", "7|Hello.", "3, -2|",
+                                                "3, -2|", "odd|"}));
 }
