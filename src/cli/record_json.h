@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "cli.h"
-#include "outline/outline.h"
 #include "json_out.h"
+#include "outline/outline.h"
 
 namespace vellum::cli {
 
