@@ -86,7 +86,10 @@ TEST(DamagedRecords, EveryCutAndRandomChangeSavesWellFormedAndStable) {
         std::string rec = records[i].second;
         if (records[i].first == "DIAL" && i + 1 < records.size()) rec += records[i + 1].second;
         const std::string head = Header(1);
-        for (size_t n = 0; n <= rec.size(); ++n) {
+        // Every cut, except in the middle of a record as long as a landscape, whose bytes are kept raw and
+        // not looked into: there one cut in 61.
+        const size_t size = rec.size();
+        for (size_t n = 0; n <= size; n += size > 8192 && n >= 64 && size - n > 64 ? 61 : 1) {
             const std::string once = testutil::RoundTrip(head + rec.substr(0, n));
             ASSERT_EQ(testutil::RoundTrip(once), once) << records[i].first << " #" << i << " cut at " << n;
         }
